@@ -1,0 +1,146 @@
+#include "platform/system/RecordingSystemActions.h"
+
+RecordingSystemActions::RecordingSystemActions()
+    : previous(setSystemActions(this))
+{
+}
+
+RecordingSystemActions::~RecordingSystemActions()
+{
+    setSystemActions(previous);
+}
+
+void RecordingSystemActions::reboot()
+{
+    actions << QStringLiteral("reboot");
+}
+
+void RecordingSystemActions::powerOff()
+{
+    actions << QStringLiteral("powerOff");
+}
+
+void RecordingSystemActions::restartApplication()
+{
+    actions << QStringLiteral("restartApplication");
+}
+
+void RecordingSystemActions::syncDisks()
+{
+    actions << QStringLiteral("sync");
+}
+
+QString RecordingSystemActions::blockDevices()
+{
+    actions << QStringLiteral("blkid");
+    return blkidOutput;
+}
+
+QString RecordingSystemActions::mountTable()
+{
+    return mounts;
+}
+
+bool RecordingSystemActions::mount(const QString &device, const QString &mountPoint)
+{
+    actions << QStringLiteral("mount %1 %2").arg(device, mountPoint);
+    if (!mountSucceeds)
+        return false;
+    if (!mounts.isNull())
+        mounts += QStringLiteral("%1 %2 vfat rw 0 0\n").arg(device, mountPoint);
+    return true;
+}
+
+bool RecordingSystemActions::unmount(const QString &mountPoint)
+{
+    actions << QStringLiteral("umount %1").arg(mountPoint);
+    // Drop the newest line mounted exactly at that point, as umount does.
+    QStringList lines = mounts.split(QLatin1Char('\n'));
+    for (int i = lines.size() - 1; i >= 0; --i) {
+        const QStringList fields = lines.at(i).split(QLatin1Char(' '));
+        if (fields.size() > 1 && fields.at(1) == mountPoint) {
+            lines.removeAt(i);
+            mounts = lines.join(QLatin1Char('\n'));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RecordingSystemActions::setClock(const QDateTime &localTime)
+{
+    actions << QStringLiteral("setClock %1")
+                   .arg(localTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    return clockSucceeds;
+}
+
+void RecordingSystemActions::setBacklightPower(bool on)
+{
+    actions << QStringLiteral("backlight %1").arg(on ? QStringLiteral("on") : QStringLiteral("off"));
+}
+
+QProcess *RecordingSystemActions::startProgram(const QString &program,
+                                               const QStringList &arguments, QObject *parent)
+{
+    actions << QStringLiteral("start %1").arg((QStringList(program) + arguments).join(QLatin1Char(' ')));
+    return programsStartForReal ? SystemActions::startProgram(program, arguments, parent) : nullptr;
+}
+
+bool RecordingSystemActions::startDetached(const QString &program, const QStringList &arguments)
+{
+    actions << QStringLiteral("detach %1").arg((QStringList(program) + arguments).join(QLatin1Char(' ')));
+    return true;
+}
+
+bool RecordingSystemActions::copyFile(const QString &source, const QString &destination)
+{
+    actions << QStringLiteral("copyFile %1 %2").arg(source, destination);
+    return !performFileActions || SystemActions::copyFile(source, destination);
+}
+
+bool RecordingSystemActions::copyDirectory(const QString &source, const QString &destination)
+{
+    actions << QStringLiteral("copyDirectory %1 %2").arg(source, destination);
+    if (!performFileActions)
+        return true;
+    // Copy through the host implementation so that the files of the tree are not recorded one by one.
+    SystemActions host;
+    return host.copyDirectory(source, destination);
+}
+
+bool RecordingSystemActions::removeFile(const QString &path)
+{
+    actions << QStringLiteral("removeFile %1").arg(path);
+    return !performFileActions || SystemActions::removeFile(path);
+}
+
+bool RecordingSystemActions::removeDirectory(const QString &path)
+{
+    actions << QStringLiteral("removeDirectory %1").arg(path);
+    return !performFileActions || SystemActions::removeDirectory(path);
+}
+
+bool RecordingSystemActions::moveFile(const QString &source, const QString &destination)
+{
+    actions << QStringLiteral("moveFile %1 %2").arg(source, destination);
+    return !performFileActions || SystemActions::moveFile(source, destination);
+}
+
+int RecordingSystemActions::runProgram(const QString &program, const QStringList &arguments,
+                                       int timeoutMs, QString *output)
+{
+    actions << QStringLiteral("run %1").arg((QStringList(program) + arguments).join(QLatin1Char(' ')));
+    if (!programsStartForReal)
+        return 0;
+    return SystemActions::runProgram(program, arguments, timeoutMs, output);
+}
+
+int RecordingSystemActions::count(const QString &firstWord) const
+{
+    int n = 0;
+    for (const QString &line : actions) {
+        if (line == firstWord || line.startsWith(firstWord + QLatin1Char(' ')))
+            ++n;
+    }
+    return n;
+}

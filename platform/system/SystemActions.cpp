@@ -1,0 +1,270 @@
+#include "platform/system/SystemActions.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextStream>
+
+#include <unistd.h>
+
+namespace {
+
+SystemActions *hostActions()
+{
+    static SystemActions host;
+    return &host;
+}
+
+SystemActions *installedActions = nullptr;
+
+const char backlightFile[] = "/sys/class/backlight/intel_backlight/bl_power";
+
+void quitEventLoop()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::quit();
+}
+
+} // namespace
+
+SystemActions *systemActions()
+{
+    return installedActions ? installedActions : hostActions();
+}
+
+SystemActions *setSystemActions(SystemActions *actions)
+{
+    SystemActions *previous = systemActions();
+    installedActions = actions;
+    return previous;
+}
+
+bool SystemActions::isPanelBuild()
+{
+#ifdef PANEL_BUILD
+    return true;
+#else
+    return false;
+#endif
+}
+
+void SystemActions::reboot()
+{
+    syncDisks();
+    if (isPanelBuild()) {
+        qInfo("系统重启 (reboot)");
+        runProgram(QStringLiteral("reboot"), {}, 10000);
+        return;
+    }
+    qInfo("reboot requested; development build ends the program instead");
+    quitEventLoop();
+}
+
+void SystemActions::powerOff()
+{
+    syncDisks();
+    if (isPanelBuild()) {
+        qInfo("系统关机 (power off)");
+        runProgram(QStringLiteral("poweroff"), {}, 10000);
+        return;
+    }
+    qInfo("power-off requested; development build ends the program instead");
+    quitEventLoop();
+}
+
+void SystemActions::restartApplication()
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty())
+        arguments.removeFirst();
+    if (!QProcess::startDetached(program, arguments, QDir::currentPath()))
+        qWarning("restart of %s failed", qPrintable(program));
+    quitEventLoop();
+}
+
+void SystemActions::syncDisks()
+{
+    ::sync();
+}
+
+QString SystemActions::blockDevices()
+{
+    QString output;
+    runProgram(QStringLiteral("blkid"), {}, 1000, &output);
+    return output;
+}
+
+QString SystemActions::mountTable()
+{
+    QFile file(QStringLiteral("/proc/mounts"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    return QString::fromLocal8Bit(file.readAll());
+}
+
+bool SystemActions::mount(const QString &device, const QString &mountPoint)
+{
+    if (!isPanelBuild()) {
+        qInfo("mount %s %s skipped in a development build", qPrintable(device),
+              qPrintable(mountPoint));
+        return false;
+    }
+    return runProgram(QStringLiteral("mount"), {device, mountPoint}, 1000) == 0;
+}
+
+bool SystemActions::unmount(const QString &mountPoint)
+{
+    if (!isPanelBuild()) {
+        qInfo("umount %s skipped in a development build", qPrintable(mountPoint));
+        return false;
+    }
+    return runProgram(QStringLiteral("umount"), {mountPoint}, 1000) == 0;
+}
+
+bool SystemActions::setClock(const QDateTime &localTime)
+{
+    const QString text = localTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    if (!isPanelBuild()) {
+        qInfo("clock change to %s skipped in a development build", qPrintable(text));
+        return false;
+    }
+    if (runProgram(QStringLiteral("date"), {QStringLiteral("-s"), text}, 3000) != 0)
+        return false;
+    return runProgram(QStringLiteral("hwclock"), {QStringLiteral("-w")}, 3000) == 0;
+}
+
+void SystemActions::setBacklightPower(bool on)
+{
+    if (!isPanelBuild()) {
+        qInfo("backlight %s skipped in a development build", on ? "on" : "off");
+        return;
+    }
+    QFile file(QString::fromLatin1(backlightFile));
+    if (!file.open(QIODevice::WriteOnly) || file.write(on ? "0\n" : "1\n") < 0)
+        qWarning("backlight switch failed: %s", qPrintable(file.errorString()));
+}
+
+QProcess *SystemActions::startProgram(const QString &program, const QStringList &arguments,
+                                      QObject *parent)
+{
+    auto *process = new QProcess(parent);
+    process->start(program, arguments);
+    if (!process->waitForStarted(3000)) {
+        qWarning("cannot start %s: %s", qPrintable(program), qPrintable(process->errorString()));
+        delete process;
+        return nullptr;
+    }
+    return process;
+}
+
+bool SystemActions::startDetached(const QString &program, const QStringList &arguments)
+{
+    if (!QProcess::startDetached(program, arguments)) {
+        qWarning("cannot start %s", qPrintable(program));
+        return false;
+    }
+    return true;
+}
+
+bool SystemActions::copyFile(const QString &source, const QString &destination)
+{
+    if (QFileInfo(destination).exists() && !QFile::remove(destination)) {
+        qWarning("copy %s -> %s: destination cannot be replaced", qPrintable(source),
+                 qPrintable(destination));
+        return false;
+    }
+    if (!QFile::copy(source, destination)) {
+        qWarning("copy %s -> %s failed", qPrintable(source), qPrintable(destination));
+        return false;
+    }
+    return true;
+}
+
+bool SystemActions::copyDirectory(const QString &source, const QString &destination)
+{
+    const QDir sourceDir(source);
+    if (!sourceDir.exists()) {
+        qWarning("copy of folder %s: it does not exist", qPrintable(source));
+        return false;
+    }
+    if (!QDir().mkpath(destination)) {
+        qWarning("copy of folder %s: cannot create %s", qPrintable(source),
+                 qPrintable(destination));
+        return false;
+    }
+    const QFileInfoList entries =
+        sourceDir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo &entry : entries) {
+        const QString target = QDir(destination).filePath(entry.fileName());
+        const bool ok = entry.isDir() ? copyDirectory(entry.filePath(), target)
+                                      : copyFile(entry.filePath(), target);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+bool SystemActions::removeFile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    if (!QFile::remove(path)) {
+        qWarning("cannot remove %s", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool SystemActions::removeDirectory(const QString &path)
+{
+    QDir dir(path);
+    if (!dir.exists())
+        return true;
+    if (!dir.removeRecursively()) {
+        qWarning("cannot remove folder %s", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+bool SystemActions::moveFile(const QString &source, const QString &destination)
+{
+    if (QFileInfo::exists(destination)) {
+        qWarning("move %s -> %s: destination exists", qPrintable(source), qPrintable(destination));
+        return false;
+    }
+    if (!QFile::rename(source, destination)) {
+        qWarning("move %s -> %s failed", qPrintable(source), qPrintable(destination));
+        return false;
+    }
+    return true;
+}
+
+int SystemActions::runProgram(const QString &program, const QStringList &arguments,
+                              int timeoutMs, QString *output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeoutMs)) {
+        qWarning("cannot start %s: %s", qPrintable(program), qPrintable(process.errorString()));
+        return -1;
+    }
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(timeoutMs);
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    if (!finished) {
+        qWarning("%s did not finish within %d ms", qPrintable(program), timeoutMs);
+        process.kill();
+        process.waitForFinished(1000);
+        return -1;
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}

@@ -1,0 +1,80 @@
+#ifndef PLATFORM_SYSTEM_SYSTEMACTIONS_H
+#define PLATFORM_SYSTEM_SYSTEMACTIONS_H
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QProcess;
+
+// The one place where the program starts other programs or touches the operating system.
+//
+// Programs are always started with an argument list, never through a shell string built from
+// data. Power, mount, clock and backlight actions are carried out only in a panel build
+// (-DPANEL_BUILD=ON); elsewhere they are logged, and where the panel would reboot or power
+// off, the program ends cleanly instead. File copies and deletions use Qt's file classes and
+// report whether they succeeded.
+//
+// Tests install a RecordingSystemActions with setSystemActions(), which records every action
+// and carries out only the harmless ones.
+class SystemActions
+{
+public:
+    virtual ~SystemActions() = default;
+
+    // Power. In a development build these log the request and quit the event loop.
+    virtual void reboot();
+    virtual void powerOff();
+    // Starts this program's own executable again (same arguments, same working directory)
+    // and quits the event loop of the current process.
+    virtual void restartApplication();
+    // Flushes file system buffers (sync(2)).
+    virtual void syncDisks();
+
+    // Storage.
+    // Runs "blkid" and returns its standard output and error, merged; empty when it cannot run.
+    virtual QString blockDevices();
+    // The text of /proc/mounts; a null string when it cannot be read.
+    virtual QString mountTable();
+    virtual bool mount(const QString &device, const QString &mountPoint);
+    virtual bool unmount(const QString &mountPoint);
+
+    // Sets the system clock and writes it to the hardware clock ("date", then "hwclock").
+    virtual bool setClock(const QDateTime &localTime);
+
+    // Screen backlight: writes 0 (on) or 1 (off) to the panel's bl_power file.
+    virtual void setBacklightPower(bool on);
+
+    // External programs. startProgram creates a QProcess owned by parent, starts it and
+    // returns it; the caller connects to finished()/errorOccurred(). Null when it cannot start.
+    virtual QProcess *startProgram(const QString &program, const QStringList &arguments,
+                                   QObject *parent);
+    // Starts a program detached from this process (touch calibration); false when it cannot start.
+    virtual bool startDetached(const QString &program, const QStringList &arguments);
+
+    // Files. Each returns false, and logs why, when the action failed.
+    virtual bool copyFile(const QString &source, const QString &destination);
+    // Copies a directory tree; existing files in the destination are replaced.
+    virtual bool copyDirectory(const QString &source, const QString &destination);
+    virtual bool removeFile(const QString &path);
+    virtual bool removeDirectory(const QString &path);
+    // Renames within one file system; replaces nothing (fails when the destination exists).
+    virtual bool moveFile(const QString &source, const QString &destination);
+
+    // Runs a program and waits up to timeoutMs; returns the exit code, or -1 when it could not
+    // start, crashed or timed out. Output (stdout and stderr merged) goes to *output when given.
+    virtual int runProgram(const QString &program, const QStringList &arguments, int timeoutMs,
+                           QString *output = nullptr);
+
+    // True when power, mount, clock and backlight actions reach the hardware.
+    static bool isPanelBuild();
+};
+
+// The process-wide instance. Never null: a host implementation is created on first use.
+SystemActions *systemActions();
+// Replaces the process-wide instance (tests). Returns the previous one; ownership stays with
+// the caller. Passing null restores the host implementation.
+SystemActions *setSystemActions(SystemActions *actions);
+
+#endif
