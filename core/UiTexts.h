@@ -1,0 +1,13 @@
+#ifndef CORE_UITEXTS_H
+#define CORE_UITEXTS_H
+
+#include <QString>
+
+// Empties uiTexts and fills it from a text table file: by default the embedded copy of
+// core/uitexts.tsv, the reviewable UTF-8 table of every operator text in four languages.
+// Lines that cannot be read are logged and skipped; returns false when the file cannot be
+// opened or any line was skipped. Called once at start-up, before the parameters are loaded,
+// which already read texts of the table.
+bool loadUiTexts(const QString &fileName = QStringLiteral(":/core/uitexts.tsv"));
+
+#endif
