@@ -1,0 +1,405 @@
+#include "core/SystemParameters.h"
+
+#include "core/Globals.h"
+#include "core/StationHost.h"
+#include "core/SysparamTable.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+QString ioInputNames[IoNameCount];
+QString ioOutputNames[IoNameCount];
+QString customNames[CustomNameCount];
+
+namespace {
+
+// Positions of a row that do not hold a record index.
+constexpr int LanguagePosition = -1;      // currentLanguage
+constexpr int MachineModePosition = -2;   // read into 205 (active mode), written from 206 (configured)
+
+// One row of table sysparam and the record index of each of its values, in position order.
+struct ParameterRow
+{
+    QString key;
+    QVector<int> indices;   // empty for the password row
+    bool insertWhenMissing;
+};
+
+QVector<int> indexRange(int first, int count)
+{
+    QVector<int> indices(count);
+    std::iota(indices.begin(), indices.end(), first);
+    return indices;
+}
+
+QVector<int> joined(std::initializer_list<QVector<int>> parts)
+{
+    QVector<int> indices;
+    for (const QVector<int> &part : parts)
+        indices += part;
+    return indices;
+}
+
+// The rows in the order they are read. 217 is a scratch index: the positions that carry no
+// setting all map to it, and the last one read wins.
+const QVector<ParameterRow> &parameterRows()
+{
+    static const QVector<ParameterRow> rows = {
+        {QStringLiteral("trigInDelay"), indexRange(72, 8), false},
+        {QStringLiteral("exposeTime"), indexRange(0, 4), false},
+        {QStringLiteral("adjustPlus"), indexRange(8, 4), false},
+        {QStringLiteral("numFailDetect"),
+         {MachineModePosition, 207, 209, 210, 217, 211, 212, 215}, false},
+        {QStringLiteral("numAllDetect"), indexRange(32, 8), false},
+        {QStringLiteral("isPswUsed"), {131}, false},
+        {QStringLiteral("password"), {}, false},
+        {QStringLiteral("system1"), {118, 133, 127, 129, 128, 208, 143, 137, 217}, false},
+        {QStringLiteral("system2"),
+         {130, 135, 201, 136, 144, 145, 152, 154, 151, 162, 163, 217, LanguagePosition, 174, 175,
+          138, 139, 146},
+         false},
+        {QStringLiteral("system3"), {153, 165, 140, 166, 167, 168, 169, 170, 141, 172, 171}, false},
+        {QStringLiteral("system4"), {132, 149, 150}, false},
+        {QStringLiteral("sharp"), indexRange(16, 4), false},
+        {QStringLiteral("contrast"), indexRange(24, 4), false},
+        {QStringLiteral("system5"), {4, 5, 12, 13, 20, 21, 28, 29, 156, 216, 157, 323, 158}, false},
+        {QStringLiteral("system6"), {6, 7, 14, 15, 22, 23, 30, 31, 147, 173, 179, 164}, false},
+        {QStringLiteral("system7"),
+         {182, 217, 191, 202, 108, 109, 110, 192, 111, 204, 176, 243, 177, 217, 112, 148, 161, 217,
+          217, 213},
+         true},
+        {QStringLiteral("system8"),
+         joined({{244}, indexRange(255, 8), indexRange(265, 8), {155, 178, 180}}), true},
+        {QStringLiteral("system9"),
+         joined({indexRange(245, 8), {217, 214}, indexRange(56, 8), {322, 203}}), true},
+        {QStringLiteral("system10"),
+         joined({indexRange(286, 8), indexRange(296, 8), indexRange(64, 4)}), true},
+        {QStringLiteral("system11"),
+         joined({indexRange(325, 8), indexRange(341, 8), indexRange(68, 4)}), true},
+        {QStringLiteral("system12"),
+         joined({{181}, indexRange(358, 8), {159, 160, 324}, indexRange(183, 8)}), true},
+        {QStringLiteral("mirror"), indexRange(40, 16), true},
+        {QStringLiteral("enable"), indexRange(193, 8), true},
+    };
+    return rows;
+}
+
+// The stored form of one row: the values in position order, separated by single blanks, or
+// the password text.
+QString rowValue(const SystemParameters &record, const ParameterRow &row, int language)
+{
+    if (row.indices.isEmpty())
+        return QString::fromLatin1(record.password());
+    QStringList numbers;
+    for (int index : row.indices) {
+        const qint32 value = index == LanguagePosition      ? language
+                             : index == MachineModePosition ? record[206]
+                                                            : record[index];
+        numbers << QString::number(value);
+    }
+    return numbers.join(QLatin1Char(' '));
+}
+
+// Range checks compare as unsigned numbers, so a negative value fails every check whose lower
+// bound is 0 or more.
+void checkRange(SystemParameters &record, int index, quint32 low, quint32 high, qint32 fallback)
+{
+    const quint32 value = quint32(record[index]);
+    if (value < low || value > high)
+        record[index] = fallback;
+}
+
+void readGroupIndex(SystemParameters &record)
+{
+    record[357] = 0;
+    QFile file(QStringLiteral("sysadd.txt"));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream stream(&file);
+        qint32 group = 0;
+        stream >> group;
+        record[357] = stream.status() == QTextStream::Ok ? group : 0;
+        return;
+    }
+    QSaveFile created(QStringLiteral("sysadd.txt"));
+    if (!created.open(QIODevice::WriteOnly) || created.write(QByteArray::number(record[357])) < 0
+        || !created.commit())
+        qWarning("sysadd.txt cannot be created: %s", qPrintable(created.errorString()));
+}
+
+// Machine-input and output display names of the first five signals, as uiTexts entries.
+struct IoNameEntries
+{
+    int inputs[5];
+    int outputs[5];
+};
+
+void loadIoNames(int machineMode)
+{
+    QFile file(QStringLiteral("name.txt"));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream stream(&file);
+        stream.setCodec("UTF-8");
+        for (QString &name : customNames)
+            name = stream.readLine();
+        return;
+    }
+    static const IoNameEntries entries[3] = {
+        {{301, 302, 303, 304, 304}, {305, 306, 307, 304, 304}},
+        {{301, 302, 376, 377, 304}, {305, 378, 307, 304, 304}},
+        {{379, 380, 381, 382, 304}, {378, 306, 307, 304, 304}},
+    };
+    const IoNameEntries &modeEntries = entries[qBound(0, machineMode, 2)];
+    const int language = qBound(0, currentLanguage, 3);
+    for (int i = 0; i < 5; ++i) {
+        ioInputNames[i] = uiTexts[4 * modeEntries.inputs[i] + language];
+        ioOutputNames[i] = uiTexts[4 * modeEntries.outputs[i] + language];
+    }
+}
+
+} // namespace
+
+bool SystemParameters::operator==(const SystemParameters &other) const
+{
+    return std::equal(std::begin(values), std::end(values), std::begin(other.values));
+}
+
+SystemParameters &SystemParameters::SetDefaults()
+{
+    // Every other index defaults to 0, which a new record already holds.
+    std::fill(values + 108, values + 118, 1);    // idle levels of the outputs
+    values[120] = 1;                              // the mould-cavity stage is enabled
+    values[81] = 0;
+    std::fill(values + 193, values + 201, 1);    // cameras enabled
+    values[244] = 2;                              // stages of the multi-stage I/O page
+    values[324] = 30;                             // timed-recording minutes
+    std::fill(passwordBytes(), passwordBytes() + PasswordBytes, '\0');
+    return *this;
+}
+
+QByteArray SystemParameters::password() const
+{
+    return QByteArray(passwordBytes(), int(qstrnlen(passwordBytes(), PasswordBytes)));
+}
+
+bool SystemParameters::setPassword(const QByteArray &text)
+{
+    if (text.size() > MaxPasswordLength)
+        return false;
+    // The bytes after the text are cleared too: records are compared byte by byte.
+    std::fill(passwordBytes(), passwordBytes() + PasswordBytes, '\0');
+    std::memcpy(passwordBytes(), text.constData(), size_t(text.size()));
+    return true;
+}
+
+QVector<QPair<QString, QString>> SystemParameters::StoredRows(int language) const
+{
+    SysparamRows rows;
+    for (const ParameterRow &row : parameterRows())
+        rows.append({row.key, rowValue(*this, row, language)});
+    return rows;
+}
+
+bool SystemParameters::Load(QSqlQuery query)
+{
+    readGroupIndex(*this);
+
+    bool ok = true;
+    QVector<const ParameterRow *> missing;
+    for (const ParameterRow &row : parameterRows()) {
+        QString value;
+        bool found = false;
+        if (!selectSysparamValue(query, row.key, &value, &found)) {
+            ok = false;   // the connection fails: the rest keeps its defaults
+            break;
+        }
+        if (!found) {
+            if (row.insertWhenMissing)
+                missing.append(&row);
+            continue;
+        }
+        if (row.indices.isEmpty()) {
+            const QByteArray text = value.toLatin1();
+            if (!setPassword(text))
+                qWarning("stored password of %d characters ignored", text.size());
+            continue;
+        }
+        // A list that ends early or a value that is not a number gives 0.
+        const QStringList numbers = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (int position = 0; position < row.indices.size(); ++position) {
+            bool isNumber = false;
+            int number = position < numbers.size() ? numbers.at(position).toInt(&isNumber) : 0;
+            if (!isNumber)
+                number = 0;
+            const int index = row.indices.at(position);
+            if (index == LanguagePosition)
+                currentLanguage = number;
+            else
+                values[index == MachineModePosition ? 205 : index] = number;
+        }
+    }
+    // A missing row gets the values the record holds for it (its defaults), written as a save
+    // would write them, so that the next load reads what this one kept.
+    if (ok && !missing.isEmpty()) {
+        SysparamRows inserted;
+        for (const ParameterRow *row : missing)
+            inserted.append({row->key, rowValue(*this, *row, currentLanguage)});
+        ok = insertSysparamRows(query, inserted) && ok;
+    }
+
+    std::fill(values + 113, values + 118, values[112]);
+    CheckRanges();
+    if (!values[166] && !values[167] && !values[211] && !values[212] && !values[215]
+        && !values[213])
+        values[166] = 1;   // defect detection is the fall-back tool
+    DeriveStageLayout();
+    loadIoNames(values[205]);
+    return ok;
+}
+
+void SystemParameters::CheckRanges()
+{
+    SystemParameters &r = *this;
+    for (int camera = 0; camera < CameraSlotCount; ++camera) {
+        checkRange(r, 0 + camera, 0, 10000, 30);
+        checkRange(r, 8 + camera, 0, 10000, 32);
+        checkRange(r, 16 + camera, 0, 10000, 0);
+        checkRange(r, 24 + camera, 0, 10000, 50);
+        checkRange(r, 32 + camera, 0, 10000, 70);
+        checkRange(r, 64 + camera, 0, 2, 1);
+    }
+    checkRange(r, 244, 2, 8, 2);
+    checkRange(r, 205, 0, 2, 0);
+    values[206] = values[205];
+    if (values[205] == 1 || values[205] == 2)
+        checkRange(r, 207, 0, 3, 0);
+    checkRange(r, 208, 0, 10000, 0);
+    checkRange(r, 143, 0, 10000, 0);
+    checkRange(r, 149, 1, 100, 3);
+    checkRange(r, 150, 1, 100000, 100);
+    checkRange(r, 135, 1, 100, 10);
+    checkRange(r, 136, 0, 10000, 0);
+    checkRange(r, 137, 0, 10000, 0);
+    checkRange(r, 144, 0, 10000, 0);
+    checkRange(r, 145, 0, 10000, 0);
+    if (values[129] != -1 && values[129] != 0)
+        values[129] = -1;   // motion correction: 0 on, -1 off
+    checkRange(r, 216, 0, 180, 0);
+    checkRange(r, 141, 0, 10000, 0);
+    checkRange(r, 140, 0, 4, 0);
+    checkRange(r, 175, 1, 8000, 8000);
+    if (values[138] != 0)
+        checkRange(r, 138, 30, 9999, 600);   // screen off: 0 is never
+    checkRange(r, 139, 0, 100, 12);
+    checkRange(r, 146, 0, 100000000, 60);
+    if (currentLanguage < 0 || currentLanguage > 3)
+        currentLanguage = 0;
+    checkRange(r, 182, 0, 100, 0);
+    checkRange(r, 201, 1, 100, 3);
+    checkRange(r, 217, 0, 100000000, 0);
+}
+
+void SystemParameters::DeriveStageLayout()
+{
+    // 119..122 enable the stages, 81 and 82 select the trigger of stages 0 and 1; the side
+    // (1: stages 0 and 1, 0: stages 2 and 3) belongs to the main window.
+    const int product = values[133] ? 1 : 0;
+    const bool semiAuto = values[118] != 0;
+    const int mode = values[205];
+    const int selection = values[207];
+    int side = -1;
+    values[306] = 4;
+    if (mode == 0) {
+        values[119] = values[133];
+        values[120] = 1;
+        values[81] = 0;
+        values[82] = semiAuto ? 2 : 0;
+        detectsPerCamera = 2;
+        return;
+    }
+    detectsPerCamera = 4;
+    if (selection == 0) {
+        values[119] = product;
+        values[120] = 1;
+        values[121] = 0;
+        values[122] = 0;
+        values[81] = 0;
+        values[82] = mode == 1 ? 2 : (semiAuto ? 2 : 0);
+        side = 1;
+    } else if (selection == 1) {
+        values[119] = 0;
+        values[120] = 0;
+        values[121] = product;
+        values[122] = 1;
+        values[81] = mode == 1 ? 0 : 3;
+        values[82] = mode == 1 ? 3 : (semiAuto ? 2 : 3);
+        side = 0;
+    } else {
+        values[119] = product;
+        values[120] = 1;
+        values[121] = product;
+        values[122] = 1;
+        values[81] = mode == 1 ? 0 : 255;
+        values[82] = mode == 1 ? 255 : (semiAuto ? 2 : 255);
+    }
+    // At start-up the main window does not exist yet and keeps its own side.
+    if (side >= 0 && stationHost)
+        stationHost->setCurrentSide(side);
+}
+
+bool SystemParameters::SaveAll(QSqlQuery query) const
+{
+    if (!updateSysparamRows(query, StoredRows(currentLanguage))) {
+        qCritical("system parameters not saved");
+        return false;
+    }
+    return true;
+}
+
+bool SystemParameters::LoadCameraSerials(QSqlQuery query)
+{
+    values[134] = 0;
+    bool ok = true;
+    SysparamRows missing;
+    for (int slot = 0; slot < CameraSlotCount; ++slot) {
+        QString value;
+        bool found = false;
+        if (!selectSysparamValue(query, serialRowName(slot), &value, &found)) {
+            ok = false;   // the connection fails: the slots keep their content
+            break;
+        }
+        if (!found) {
+            qstrcpy(cameraSlotSerials[slot], "0");
+            missing.append({serialRowName(slot), QStringLiteral("0")});
+            continue;
+        }
+        // Shorter texts are "0" or rubbish; a slot keeps its content unless a real serial is
+        // stored.
+        const QByteArray serial = value.toLatin1();
+        if (serial.size() > 8 && serial.size() < CameraSerialBytes) {
+            ++values[134];
+            std::memcpy(cameraSlotSerials[slot], serial.constData(), size_t(serial.size()) + 1);
+        }
+    }
+    if (ok && !missing.isEmpty())
+        ok = insertSysparamRows(query, missing);
+    return ok;
+}
+
+bool SystemParameters::SaveGroupIndex() const
+{
+    QSaveFile file(QStringLiteral("sysadd.txt"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(values[357]) + '\n') < 0
+        || !file.commit()) {
+        qWarning("sysadd.txt cannot be written: %s", qPrintable(file.errorString()));
+        return false;
+    }
+    return true;
+}
