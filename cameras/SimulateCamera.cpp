@@ -16,6 +16,9 @@ bool SimulateCamera::open()
 void SimulateCamera::setColorOutput(bool on)
 {
     colorOutput = on;
+    // The frame length follows at once; an open camera starts again from a black frame.
+    if (frames.frameLength() > 0)
+        frames.allocate(Width * Height * bytesPerPixel());
 }
 
 void SimulateCamera::getSize(int *width, int *height) const
