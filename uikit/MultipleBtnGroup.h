@@ -1,0 +1,17 @@
+#ifndef UIKIT_MULTIPLEBTNGROUP_H
+#define UIKIT_MULTIPLEBTNGROUP_H
+
+#include <QWidget>
+
+// The camera selector: one 80 x 40 button per camera ("button<index>", id = camera index) in
+// the exclusive button group "btnGroup", and for more than one camera an "all cameras"
+// button with the group's first automatic id (-2).
+class MultipleBtnGroup : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MultipleBtnGroup(int cameraCount, QWidget *parent = nullptr);
+};
+
+#endif
