@@ -4,12 +4,14 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDialog>
+#include <QMetaType>
 #include <QPair>
 
 class CalendarWidget;
 class _EditDateTime;
 
 using dayTime = QPair<QDateTime, QDateTime>;
+Q_DECLARE_METATYPE(dayTime)
 
 // The range picker: a start and an end calendar with their date and time fields. OK fills in
 // missing ends (end: now, start: one day before now) and asks again when the start is not

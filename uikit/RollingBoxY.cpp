@@ -89,10 +89,11 @@ void RollingBoxY::settle()
         animation->setStartValue(e2 - offset);
         animation->setEndValue(0);
         --value;
-    } else if (offset > -e) {
+    } else if (offset >= -e) {
+        // Also at exactly -e (not only within): springs back from where it stands.
         animation->setStartValue(offset);
         animation->setEndValue(0);
-    } else if (offset < -e) {
+    } else {
         animation->setStartValue(-e2 - offset);
         animation->setEndValue(0);
         ++value;

@@ -21,7 +21,7 @@ public:
     CalendarWidget *calendar() const { return calendarView; }
     _EditDateTime *dateField() const { return dateEdit; }
     _EditDateTime *timeField() const { return timeEdit; }
-    QDateTime result() const { return chosen; }
+    QDateTime chosenDateTime() const { return chosen; }
 
 signals:
     void sendModifyTime(QDateTime time);

@@ -2,8 +2,8 @@
 #define TESTS_UIKIT_KITTESTHELPERS_H
 
 #include "core/Globals.h"
+#include "tests/support/ModalAnswerer.h"
 
-#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTest>
@@ -28,15 +28,7 @@ inline void runDeferredDeletes()
 // Clicks the visible button with this text below widget; false when there is none.
 inline bool clickKey(QWidget *widget, const QString &text)
 {
-    if (!widget)
-        return false;
-    for (QAbstractButton *button : widget->findChildren<QAbstractButton *>()) {
-        if (button->isVisible() && button->text() == text) {
-            QTest::mouseClick(button, Qt::LeftButton);
-            return true;
-        }
-    }
-    return false;
+    return ModalAnswerer::clickButton(widget, text);
 }
 
 } // namespace kittest
