@@ -5,7 +5,8 @@
 
 // The camera selector: one 80 x 40 button per camera ("button<index>", id = camera index) in
 // the exclusive button group "btnGroup", and for more than one camera an "all cameras"
-// button with the group's first automatic id (-2).
+// button added with id -1. The group's automatic id then is one below the lowest id, that is
+// -1, which the camera panels take for "all cameras".
 class MultipleBtnGroup : public QWidget
 {
     Q_OBJECT
