@@ -99,7 +99,10 @@ int main(int argc, char **argv)
 
     // 18.
     mainWindow->showFullScreen();
-    qInfo("主窗口已显示 (main window shown), %d x %d", mainWindow->width(), mainWindow->height());
+    if (mainWindow->isVisible() && mainWindow->isFullScreen())
+        qInfo("主窗口已显示 (main window shown), %d x %d", mainWindow->width(), mainWindow->height());
+    else
+        qWarning("主窗口未能全屏显示 (main window not shown full screen)");
 
     // 19. The 100 ms repaint task.
     TaskManager::instance()->Start();
