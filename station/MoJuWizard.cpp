@@ -2,7 +2,9 @@
 
 #include "core/PlatformHelpers.h"
 
+#include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 
 MoJuWizard *mainWindow = nullptr;
@@ -19,6 +21,10 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     dark.setColor(QPalette::Window, QColor(0x26, 0x2E, 0x34));
     setPalette(dark);
     setAutoFillBackground(true);
+    // The panel runs without a window manager, which is what would otherwise carry out a
+    // full-screen request: take the whole screen ourselves.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
 
     logoutTimer->setSingleShot(true);
     backlightTimer->setSingleShot(true);
