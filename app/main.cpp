@@ -1,10 +1,119 @@
-#include <QApplication>
-#include <QWidget>
+// Process start-up: creates the process-wide services and globals in a fixed order, shows the
+// main window and runs the event loop. Every step runs on the GUI thread; no other thread
+// exists before the result store starts its reader.
+
+#include "core/FontFallback.h"
+#include "core/Globals.h"
+#include "core/LogManager.h"
+#include "core/PlatformHelpers.h"
+#include "core/SkinPixmaps.h"
+#include "core/TaskManager.h"
+#include "platform/system/TerminationSignals.h"
+#include "resources/Resources.h"
+#include "station/MApplication.h"
+#include "station/MoJuWizard.h"
+
+#include <QFile>
+#include <QList>
+#include <QLoggingCategory>
+#include <QMetaType>
+#include <QMutex>
+#include <QTextCodec>
+#include <QTranslator>
+
+namespace {
+
+// Installs the English translation of the texts passed through tr(); other languages use the
+// source texts and the UI text table. A missing file is not reported.
+void installTranslator()
+{
+    const QString file = QStringLiteral("./Translator/tr_en.qm");
+    if (currentLanguage != 1 || !QFile::exists(file))
+        return;
+    auto *translator = new QTranslator;   // lives for the run
+    // A file that does not load leaves the texts untranslated, like a missing one.
+    [[maybe_unused]] const bool loaded = translator->load(file);
+    QCoreApplication::installTranslator(translator);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.showFullScreen();
-    return app.exec();
+    // 1. Debug and info messages reach the log manager's handler, which drops debug.
+    QLoggingCategory *category = QLoggingCategory::defaultCategory();
+    category->setEnabled(QtDebugMsg, true);
+    category->setEnabled(QtInfoMsg, true);
+
+    // 2. The application object.
+    if (!application)
+        application = new MApplication(argc, argv);
+    initResources();
+    installFontFallbacks();
+
+    // 3. Texts from and to the operating system are UTF-8.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+
+    // 4. The Modbus server passes register index lists through queued signals.
+    qRegisterMetaType<QList<int>>("QList<int>");
+
+    // 5. From here on every Qt message goes to the log files.
+    if (!logManager)
+        logManager = new LogManager;
+    // After glog's crash handler, which also claims SIGTERM: a stop request ends the event loop.
+    quitOnTerminationSignals();
+
+    // 6. The repaint task, its timer stopped.
+    TaskManager::instance();
+
+    // 7. The version record, first in the log.
+    qInfo("%s %s %s", "application", applicationVersion, " release");
+
+    // 8. Status lamps; a failure only leaves them dark.
+    loadLampLibrary();
+
+    // 9. Both mutexes exist before the main window builds the I/O link and the image archiver.
+    ioMutex = new QMutex;
+    imageSaveMutex = new QMutex;
+
+    // 10. The UI text table is filled here (before the parameters, whose defaults read it).
+
+    // 11. ParameterManager::instance()->Init(); then currentParams and editParams are set to
+    //     the manager's current and edit records.
+
+    // 12. The English translator, when the loaded language is English.
+    installTranslator();
+
+    // 13. Shared pictures.
+    loadSkinPixmaps();
+
+    // 14. TemperatureChartData::instance()->Init() opens the result store and starts its reader.
+
+    // 15. The main window; lower layers reach it through stationHost from here on.
+    mainWindow = new MoJuWizard;
+    stationHost = mainWindow;
+
+    // 16. TemperatureChartData::instance()->SetRecordInterval((*currentParams)[324]).
+
+    // 17. controlPort->StartIOThread() starts the I/O polling thread.
+
+    // 18.
+    mainWindow->showFullScreen();
+    if (mainWindow->isVisible() && mainWindow->isFullScreen())
+        qInfo("主窗口已显示 (main window shown), %d x %d", mainWindow->width(), mainWindow->height());
+    else
+        qWarning("主窗口未能全屏显示 (main window not shown full screen)");
+
+    // 19. The 100 ms repaint task.
+    TaskManager::instance()->Start();
+
+    // 20.
+    const int exitCode = application->exec();
+    qInfo("程序退出 (event loop ended), code %d", exitCode);
+    // The window and what it owns end before static objects are destroyed.
+    stationHost = nullptr;
+    delete mainWindow;
+    mainWindow = nullptr;
+    LogManager::flush();
+    return exitCode;
 }

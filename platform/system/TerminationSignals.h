@@ -1,0 +1,13 @@
+#ifndef PLATFORM_SYSTEM_TERMINATIONSIGNALS_H
+#define PLATFORM_SYSTEM_TERMINATIONSIGNALS_H
+
+// Makes SIGTERM and SIGINT (the panel's shutdown, a service manager's stop, Ctrl+C at a
+// terminal) end the program through its event loop, so that main() returns normally instead of
+// the process being killed mid-write. The signal handler only writes one byte into a pipe; the
+// event loop reads it, logs the signal and quits the application.
+//
+// Call after the application object exists and after any crash handler that also claims
+// SIGTERM, so this one wins.
+void quitOnTerminationSignals();
+
+#endif

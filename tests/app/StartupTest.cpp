@@ -1,0 +1,69 @@
+// Starts the real program offscreen in a fresh working folder, as the panel would, and asks
+// it to stop the way the operating system does (SIGTERM).
+#include "tests/support/ChildProcess.h"
+#include "tests/support/LogFiles.h"
+#include "tests/support/TempWorkDir.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+// The log glog opened for one process ("log<time>.<pid>.log"); an earlier run's log may still
+// lie beside it until the new process has renamed it.
+QString logOfProcess(const QString &workingFolder, qint64 pid)
+{
+    const QString suffix = QStringLiteral(".%1.log").arg(pid);
+    for (const QString &name : logFileNames(workingFolder, QStringLiteral("log"))) {
+        if (name.endsWith(suffix))
+            return readLogFiles(workingFolder, name);
+    }
+    return QString();
+}
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsShowsTheWindowAndEndsWhenAsked();
+};
+
+void StartupTest::startsShowsTheWindowAndEndsWhenAsked()
+{
+    const QString program = QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime/mouldmonitor");
+    QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
+    TempWorkDir work;
+
+    // The second start renames the first run's log and keeps it.
+    for (int run = 1; run <= 2; ++run) {
+        QProcess process;
+        process.setWorkingDirectory(work.path());
+        process.setProcessEnvironment(childEnvironment(work.filePath(QStringLiteral(".xdg"))));
+        process.start(program, QStringList());
+        QVERIFY(process.waitForStarted(30000));
+        const qint64 pid = process.processId();
+        QTRY_VERIFY_WITH_TIMEOUT(logOfProcess(work.path(), pid).contains(QStringLiteral("主窗口已显示")), 60000);
+        process.terminate();
+        QVERIFY(process.waitForFinished(60000));
+        const QByteArray errors = process.readAllStandardError();
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit, errors.constData());
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(errors, QByteArray());
+
+        const QStringList records = logRecords(logOfProcess(work.path(), pid));
+        QVERIFY(records.size() >= 4);
+        QVERIFY2(records.first().endsWith(QStringLiteral("] application 17.4.0.30  release")),
+                 qPrintable(records.first()));
+        // The lamp library beside the executable was found and initialised.
+        QVERIFY(records.at(1).endsWith(QStringLiteral("] 初始化成功")));
+        QVERIFY(records.last().endsWith(QStringLiteral("code 0")));
+        QCOMPARE(logFileNames(work.path(), QStringLiteral("glog_")).size(), run - 1);
+    }
+    QVERIFY(logFileNames(work.path(), QStringLiteral("ERROR_")).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(StartupTest)
+#include "StartupTest.moc"
