@@ -1,0 +1,110 @@
+#include "machineio/ModbusServer.h"
+
+#include "machineio/ModbusRequest.h"
+
+#include <QEventLoop>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+ModbusServer::ModbusServer(QObject *parent) : ModbusServer(QHostAddress::Any, DefaultPort, parent)
+{
+}
+
+ModbusServer::ModbusServer(const QHostAddress &address, quint16 port, QObject *parent)
+    : QObject(parent), address(address), port(port), socketThreadPool_(new QThreadPool)
+{
+    qRegisterMetaType<QList<int>>("QList<int>");
+    socketThreadPool_->setMaxThreadCount(1);
+    // The loop signals this semaphore once it has tried to listen.
+    QSemaphore listenTried;
+    loopRunning.store(true);
+    QtConcurrent::run(socketThreadPool_.data(), [this, &listenTried] {
+        serverLoop(&listenTried);
+    });
+    listenTried.acquire();
+}
+
+ModbusServer::~ModbusServer()
+{
+    Stop();
+}
+
+void ModbusServer::Stop()
+{
+    if (loopRunning.load())
+        emit readyToClose();
+    if (!socketThreadPool_->waitForDone())
+        qWarning("socketThreadPool_->waitForDone error!");
+}
+
+void ModbusServer::serverLoop(QSemaphore *listenTried)
+{
+    QEventLoop loop;
+    connect(this, &ModbusServer::readyToClose, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    // Created and destroyed on this thread; the client sockets are its children.
+    QTcpServer server;
+    connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
+        while (QTcpSocket *socket = server.nextPendingConnection())
+            serveClient(socket);
+    });
+    if (!server.listen(address, port)) {
+        qWarning("ModbusServer: cannot listen on %s port %u: %s",
+                 qPrintable(address.toString()), unsigned(port), qPrintable(server.errorString()));
+        loopRunning.store(false);
+        listenTried->release();
+        return;
+    }
+    boundPort.store(server.serverPort());
+    listenTried->release();
+    loop.exec();
+    boundPort.store(0);
+    loopRunning.store(false);
+}
+
+void ModbusServer::serveClient(QTcpSocket *socket)
+{
+    ++clientSockets;
+    connect(socket, &QObject::destroyed, [this] { --clientSockets; });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    // The lambda keeps this client's receive buffer; it goes with the socket.
+    connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer = QByteArray()]() mutable {
+        buffer += socket->readAll();
+        QByteArray reply;
+        QList<int> written;
+        for (;;) {
+            const ModbusFraming framing = takeModbusRequest(&buffer, &registers, &reply, &written);
+            if (framing == ModbusFraming::Incomplete)
+                return;
+            if (framing == ModbusFraming::Unframeable) {
+                qWarning("ModbusServer: closing %s, its requests cannot be framed",
+                         qPrintable(socket->peerAddress().toString()));
+                socket->abort();
+                socket->deleteLater();
+                return;
+            }
+            if (!reply.isEmpty())
+                socket->write(reply);
+            if (!written.isEmpty())
+                emit sigWriteChange(written);
+        }
+    });
+}
+
+void ModbusServer::SetReadRegister(int index, short value)
+{
+    registers.setRead(index, quint16(value));
+}
+
+void ModbusServer::SetReadRegisters(int start, const QVector<short> &values)
+{
+    registers.setReads(start, values);
+}
+
+void ModbusServer::GetWriteRegister(int index, ushort *out) const
+{
+    if (out && index >= 0 && index < ModbusRegisters::Count)
+        *out = registers.written(index);
+}
