@@ -116,7 +116,11 @@ void BoardSimulator::handleRequest(const QByteArray &frame)
     }
     const int command = quint8(frame[1]);
     if (command == IOFrame::SetOutputs) {
-        outputs.store((quint8(frame[2]) | quint8(frame[3]) << 8) & 0x3FF);
+        const int value = (quint8(frame[2]) | quint8(frame[3]) << 8) & 0x3FF;
+        if (value != outputs.load()) {
+            outputsChanged.store(nowNs());
+            outputs.store(value);
+        }
         return;
     }
     if (!answering.load())

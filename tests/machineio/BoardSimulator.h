@@ -42,6 +42,10 @@ public:
     // Steady-clock time at which the last change of the input word went out in a status reply.
     qint64 inputSentNs() const { return inputSent.load(); }
 
+    // The outputs last set by command 1 (10 bits) and when they last changed.
+    int outputWord() const { return outputs.load(); }
+    qint64 outputsChangedNs() const { return outputsChanged.load(); }
+
     static qint64 nowNs();
 
 private:
@@ -57,6 +61,7 @@ private:
     std::atomic<bool> answering{true};
     std::atomic<qint64> inputSent{0};
     std::atomic<int> outputs{0};
+    std::atomic<qint64> outputsChanged{0};
     mutable std::mutex mutex;
     QList<Request> received;
     int lastSentInput = 0; // serving thread only
