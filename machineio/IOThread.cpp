@@ -76,7 +76,7 @@ bool IOThread::guiAlive() const
     return qint64(heartbeatNow()) - qint64(heartbeat()) <= HeartbeatTimeoutSeconds;
 }
 
-bool IOThread::openPort(QSerialPort &port)
+bool IOThread::openSerialPort(QSerialPort &port)
 {
     port.setPortName(serialDeviceName(portName));
     if (!port.open(QIODevice::ReadWrite)) {
@@ -104,7 +104,7 @@ void IOThread::run()
     lastAnswerMs.store(monotonicMs());
 
     QSerialPort port;
-    portOpen.store(openPort(port));
+    portOpen.store(openSerialPort(port));
     IOReplyParser parser;
     bool guiWasSilent = false;
 
@@ -131,8 +131,8 @@ void IOThread::run()
             wantedOutputs = ioOutputWord;
         }
         if (readReplies(port, parser, wantedOutputs))
-            sendRequest(port, IOFrame::SetOutputs, wantedOutputs);
-        sendRequest(port, nextCommand(), 0);
+            sendSerialFrame(port, IOFrame::SetOutputs, wantedOutputs);
+        sendSerialFrame(port, nextCommand(), 0);
         checkBoardSilence();
         pause(PassMs);
     }
@@ -192,7 +192,7 @@ void IOThread::handleInfo(qint32 value)
         ioBoardValues[ioBoardValueIndex++] = value;
 }
 
-void IOThread::sendRequest(QSerialPort &port, int command, qint32 value)
+void IOThread::sendSerialFrame(QSerialPort &port, int command, qint32 value)
 {
     const IORequestFrame frame = makeRequestFrame(command, value);
     port.write(reinterpret_cast<const char *>(frame.data()), qint64(frame.size()));

@@ -55,10 +55,10 @@ private:
     bool pause(int ms);
     bool stopRequested();
     bool guiAlive() const;
-    bool openPort(QSerialPort &port);
+    bool openSerialPort(QSerialPort &port);
     bool readReplies(QSerialPort &port, IOReplyParser &parser, qint32 wantedOutputs);
     void handleInfo(qint32 value);
-    void sendRequest(QSerialPort &port, int command, qint32 value);
+    void sendSerialFrame(QSerialPort &port, int command, qint32 value);
     int nextCommand();
     void noteAnswer();
     void checkBoardSilence();

@@ -69,51 +69,59 @@ void ModbusServer::serverLoop(QSemaphore *listenTried)
     connect(this, &ModbusServer::readyToClose, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     // Created and destroyed on this thread; the client sockets are its children.
     QTcpServer server;
-    connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
-        while (QTcpSocket *socket = server.nextPendingConnection())
-            serveClient(socket);
-    });
-    if (!server.listen(address, port)) {
-        qWarning("ModbusServer: cannot listen on %s port %u: %s",
-                 qPrintable(address.toString()), unsigned(port), qPrintable(server.errorString()));
-        loopRunning.store(false);
-        listenTried->release();
-        return;
-    }
-    boundPort.store(server.serverPort());
+    const bool listening = Listen(&server);
     listenTried->release();
-    loop.exec();
+    if (listening)
+        loop.exec();
     boundPort.store(0);
     loopRunning.store(false);
 }
 
-void ModbusServer::serveClient(QTcpSocket *socket)
+bool ModbusServer::Listen(QTcpServer *server)
 {
-    ++clientSockets;
-    connect(socket, &QObject::destroyed, [this] { --clientSockets; });
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    // The lambda keeps this client's receive buffer; it goes with the socket.
-    connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer = QByteArray()]() mutable {
-        buffer += socket->readAll();
-        QByteArray reply;
-        QList<int> written;
-        for (;;) {
-            const ModbusFraming framing = takeModbusRequest(&buffer, &registers, &reply, &written);
-            if (framing == ModbusFraming::Incomplete)
-                return;
-            if (framing == ModbusFraming::Unframeable) {
-                qWarning("ModbusServer: closing %s, its requests cannot be framed",
-                         qPrintable(socket->peerAddress().toString()));
-                socket->abort();
-                socket->deleteLater();
-                return;
-            }
-            if (!reply.isEmpty())
-                sendReply(socket, reply);
-            if (!written.isEmpty())
-                emit sigWriteChange(written);
+    connect(server, &QTcpServer::newConnection, server, [this, server] { OnNewConnection(server); });
+    if (!server->listen(address, port)) {
+        qWarning("ModbusServer: cannot listen on %s port %u: %s", qPrintable(address.toString()),
+                 unsigned(port), qPrintable(server->errorString()));
+        return false;
+    }
+    boundPort.store(server->serverPort());
+    return true;
+}
+
+void ModbusServer::OnNewConnection(QTcpServer *server)
+{
+    while (QTcpSocket *socket = server->nextPendingConnection()) {
+        ++clientSockets;
+        connect(socket, &QObject::destroyed, [this] { --clientSockets; });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        // The lambda keeps this client's receive buffer; it goes with the socket.
+        connect(socket, &QTcpSocket::readyRead, socket,
+                [this, socket, buffer = QByteArray()]() mutable { HandleRequest(socket, &buffer); });
+    }
+}
+
+void ModbusServer::HandleRequest(QTcpSocket *socket, QByteArray *buffer)
+{
+    *buffer += socket->readAll();
+    QByteArray reply;
+    QList<int> written;
+    for (;;) {
+        const ModbusFraming framing = takeModbusRequest(buffer, &registers, &reply, &written);
+        if (framing == ModbusFraming::Incomplete)
+            return;
+        if (framing == ModbusFraming::Unframeable) {
+            qWarning("ModbusServer: closing %s, its requests cannot be framed",
+                     qPrintable(socket->peerAddress().toString()));
+            socket->abort();
+            socket->deleteLater();
+            return;
         }
-    });
+        if (!reply.isEmpty())
+            sendReply(socket, reply);
+        if (!written.isEmpty())
+            emit sigWriteChange(written);
+    }
 }
 
 void ModbusServer::SetReadRegister(int index, short value)

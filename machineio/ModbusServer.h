@@ -13,6 +13,7 @@
 
 class QSemaphore;
 class QThreadPool;
+class QTcpServer;
 class QTcpSocket;
 
 // The Modbus TCP register server for the supervising host: ReadData is served to function 0x03,
@@ -59,8 +60,12 @@ signals:
     void readyToClose();
 
 private:
+    // The server thread's side.
     void serverLoop(QSemaphore *listenTried);
-    void serveClient(QTcpSocket *socket);
+    bool Listen(QTcpServer *server);
+    void OnNewConnection(QTcpServer *server);
+    // Takes every whole request from the client's buffer and answers it.
+    void HandleRequest(QTcpSocket *socket, QByteArray *buffer);
 
     const QHostAddress address;
     const quint16 port;
