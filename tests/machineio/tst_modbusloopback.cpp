@@ -70,6 +70,7 @@ private slots:
     void libmodbusWritesAndReads();
     void interleavedClients();
     void connectDisconnectCycles();
+    void unframeableClientIsClosed();
     void listenFailureIsLogged();
 
 private:
@@ -256,6 +257,19 @@ void TestModbusLoopback::connectDisconnectCycles()
     staying.connectToHost(QHostAddress::LocalHost, server->serverPort());
     QVERIFY(staying.waitForConnected(5000));
     QTRY_COMPARE(server->clientCount(), 1);
+}
+
+void TestModbusLoopback::unframeableClientIsClosed()
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("its requests cannot be framed")));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(client.waitForConnected(5000));
+    // A length no Modbus request can have: the stream cannot be followed any further.
+    QVERIFY(sendPart(&client, hex("0001 0000 FFFF 01 03 0000 0001")));
+    QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(5000));
+    QTRY_COMPARE(server->clientCount(), 0);
+    QVERIFY(writeSignals.isEmpty());
 }
 
 void TestModbusLoopback::listenFailureIsLogged()

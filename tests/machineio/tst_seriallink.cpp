@@ -203,7 +203,7 @@ void TestSerialLink::silentHeartbeatStopsTraffic()
     const QString silent = QStringLiteral("main_thread > 10s");
     QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 1, 5000);
     // Let the last frames of the pass before reach the board.
-    QTest::qWait(100);
+    QTest::qWait(200);
     const int stopped = board.requestCount();
     QTest::qWait(400);
     QCOMPARE(board.requestCount(), stopped);
