@@ -1,0 +1,182 @@
+#include "machineio/ControlPort.h"
+
+#include "core/Globals.h"
+#include "core/SystemParameters.h"
+#include "machineio/IOGlobals.h"
+#include "machineio/SerialPortName.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace {
+
+// System-parameter indices.
+constexpr int InputPolarityFirst = 99;  // 99..106: polarity of inputs 1..8
+constexpr int IdleLevelFirst = 108;     // 108..117: idle level of outputs 1..10
+constexpr int SpareInputMode = 153;     // 1..3: input 4 stands in for input 1..3
+constexpr int SpareOutputSource = 174;  // 1..10: output 4 follows output n
+constexpr int MachineMode = 205;        // 1 two-colour, 2 turntable: no door rule
+
+constexpr int SpareInputBit = 3;
+constexpr int SpareOutputBit = 3;
+constexpr int SafetyDoorInput = 1;
+constexpr int AlarmOutput = 2;
+
+bool bitOf(qint32 word, int bit)
+{
+    return (word >> bit) & 1;
+}
+
+} // namespace
+
+ControlPort::ControlPort(QObject *parent) : ControlPort(comPortName(ioComPortIndex), parent)
+{
+}
+
+ControlPort::ControlPort(const QString &portName, QObject *parent)
+    : QObject(parent), port(portName)
+{
+    if (!ioMutex) {
+        // main() creates it before the main window; without it the words would race.
+        qCritical("ControlPort: created before the I/O mutex, using one of its own");
+        static QMutex ownIoMutex;
+        ioMutex = &ownIoMutex;
+    }
+    ResetOutputs();
+    PublishOutputs();
+}
+
+ControlPort::~ControlPort() = default;
+
+qint32 ControlPort::parameter(int index)
+{
+    return currentParams ? (*currentParams)[index] : 0;
+}
+
+bool ControlPort::idleLevel(int output) const
+{
+    return parameter(IdleLevelFirst + output) != 0;
+}
+
+bool ControlPort::inputPolarity(int input) const
+{
+    // Only inputs 1..8 have a polarity setting; the indices after them belong to the outputs.
+    return input < InputCount && parameter(InputPolarityFirst + input) != 0;
+}
+
+void ControlPort::setOutputBit(int bit, bool level)
+{
+    if (level)
+        outputWord |= qint32(1) << bit;
+    else
+        outputWord &= ~(qint32(1) << bit);
+}
+
+void ControlPort::SetOutput(int output, bool on)
+{
+    if (output < 0 || output >= OutputCount) {
+        qWarning("ControlPort::SetOutput: no output %d", output);
+        return;
+    }
+    const bool level = on != idleLevel(output);
+    if (parameter(SpareOutputSource) == output + 1)
+        setOutputBit(SpareOutputBit, level);
+    setOutputBit(output, level);
+}
+
+void ControlPort::ResetOutputs()
+{
+    // In output order, so a spare output following output 1..3 ends at output 4's own idle
+    // level, and one following output 5..10 at that output's.
+    for (int output = 0; output < OutputCount; ++output) {
+        if (parameter(SpareOutputSource) == output + 1)
+            setOutputBit(SpareOutputBit, idleLevel(output));
+        setOutputBit(output, idleLevel(output));
+    }
+}
+
+void ControlPort::PublishOutputs()
+{
+    {
+        QMutexLocker locker(ioMutex);
+        ioOutputWord = outputWord;
+    }
+    if (outputWord != ioLastOutputWord) {
+        ioLastOutputWord = outputWord;
+        emit sigIOChange();
+    }
+}
+
+bool ControlPort::CheckInput(int input)
+{
+    if (input < 0 || input >= InputCount) {
+        qWarning("ControlPort::CheckInput: no input %d", input);
+        return false;
+    }
+    {
+        QMutexLocker locker(ioMutex);
+        inputWord = ioInputWord;
+    }
+    const int spareFor = parameter(SpareInputMode);
+    if (spareFor >= 1 && spareFor <= 3) {
+        const int bit = spareFor - 1;
+        inputWord = (inputWord & ~(qint32(1) << bit)) | (qint32(bitOf(inputWord, SpareInputBit)) << bit);
+    }
+
+    const bool raw = bitOf(inputWord, input);
+    const bool polarity = inputPolarity(input);
+    const bool wasActive = bool(prevInputRaw[input]) != polarity;
+    const bool rose = !wasActive && raw != polarity;
+
+    const int mode = parameter(MachineMode);
+    if (mode != 1 && mode != 2)
+        applyDoorRule();
+
+    prevInputRaw[input] = raw;
+    return rose;
+}
+
+void ControlPort::applyDoorRule()
+{
+    const bool polarity = inputPolarity(SafetyDoorInput);
+    const bool wasClosed = bool(prevInputRaw[SafetyDoorInput]) != polarity;
+    const bool closed = bitOf(inputWord, SafetyDoorInput) != polarity;
+    if (!wasClosed || closed)
+        return;
+    // The door opened: an active alarm goes off. Active is judged on the logical state (bit
+    // XOR idle level); the electrical bit alone would read an idle-high alarm as always on.
+    if (bitOf(outputWord, AlarmOutput) != idleLevel(AlarmOutput))
+        SetOutput(AlarmOutput, false);
+    PublishOutputs();
+    doorOpenedSinceAlarm = true;
+}
+
+bool ControlPort::GetIOState(bool isOutput, int index) const
+{
+    if (index < 0 || index >= OutputCount)
+        return false;
+    if (isOutput)
+        return bitOf(outputWord, index);
+    return bitOf(inputWord, index) != inputPolarity(index);
+}
+
+bool ControlPort::createIOThread()
+{
+    if (ioThread) {
+        qWarning("ControlPort: the I/O thread is already running");
+        return false;
+    }
+    ioThread = std::make_unique<IOThread>(port);
+    return true;
+}
+
+void ControlPort::TouchHeartbeat()
+{
+    if (ioThread)
+        ioThread->setHeartbeat(IOThread::heartbeatNow());
+}
+
+bool ControlPort::IsBoardAnswering() const
+{
+    return ioThread && ioThread->boardAnswering();
+}

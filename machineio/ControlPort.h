@@ -1,0 +1,85 @@
+#ifndef MACHINEIO_CONTROLPORT_H
+#define MACHINEIO_CONTROLPORT_H
+
+#include "machineio/IOThread.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// The GUI thread's side of the I/O board: the output word the machine shall see and the input
+// word the board last reported. Logical signals become electrical bits through the idle levels
+// and polarities of the system parameters; the spare input and output are applied here, and so
+// is the safety-door rule. Bit i of either word is signal i + 1.
+//
+// All operations run on the GUI thread; only the copies to and from ioInputWord and
+// ioOutputWord are shared with the polling thread, under ioMutex.
+class ControlPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The port named by ioComPortIndex ("COM%1").
+    explicit ControlPort(QObject *parent = nullptr);
+    // A given port: "COM%1" or a device path.
+    explicit ControlPort(const QString &portName, QObject *parent = nullptr);
+    ~ControlPort() override;
+
+    // output 0..9: bit := on XOR the output's idle level; a spare output following this one
+    // takes the same value. Does not publish.
+    void SetOutput(int output, bool on);
+    // Hands the output word to the polling thread; sigIOChange when it changed.
+    void PublishOutputs();
+    // Every output to its idle level. Does not publish.
+    void ResetOutputs();
+    // input 0..7: true on a logical rising edge since the previous call for this input.
+    // Also applies the safety-door rule.
+    bool CheckInput(int input);
+    // Output: the bit as stored (electrical level). Input: the logical level of the word last
+    // fetched by CheckInput. index 0..9.
+    bool GetIOState(bool isOutput, int index) const;
+
+    // Creates and starts the polling thread with sigIOChange connected to slot of receiver
+    // (a member function or a functor; queued, since the signal comes from the thread).
+    // Called once at start-up after the main window exists.
+    template <typename Receiver, typename Slot>
+    void StartIOThread(const Receiver *receiver, Slot slot)
+    {
+        if (!createIOThread())
+            return;
+        connect(ioThread.get(), &IOThread::sigIOChange, receiver, slot);
+        ioThread->start();
+    }
+    // Stamps the GUI heartbeat; the thread stops serving the board when it is over 10 s old.
+    void TouchHeartbeat();
+    // False while the inputs are stale: no thread, port not open, or no status reply from the
+    // board for more than about a second.
+    bool IsBoardAnswering() const;
+
+    IOThread *pollingThread() const { return ioThread.get(); }
+    QString portName() const { return port; }
+
+signals:
+    // The published output word changed.
+    void sigIOChange();
+
+private:
+    bool createIOThread();
+    void setOutputBit(int bit, bool level);
+    bool idleLevel(int output) const;
+    bool inputPolarity(int input) const;
+    void applyDoorRule();
+    static qint32 parameter(int index);
+
+    static constexpr int OutputCount = 10;
+    static constexpr int InputCount = 8;
+
+    const QString port;
+    quint8 prevInputRaw[16] = {};
+    qint32 outputWord = -1;
+    qint32 inputWord = 0;
+    std::unique_ptr<IOThread> ioThread;
+};
+
+#endif

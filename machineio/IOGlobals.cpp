@@ -1,0 +1,8 @@
+#include "machineio/IOGlobals.h"
+
+ControlPort *controlPort = nullptr;
+int ioComPortIndex = 0;
+qint32 ioInputWord = 0;
+qint32 ioOutputWord = -1;
+qint32 ioLastOutputWord = 0;
+bool doorOpenedSinceAlarm = false;

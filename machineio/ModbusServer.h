@@ -1,0 +1,79 @@
+#ifndef MACHINEIO_MODBUSSERVER_H
+#define MACHINEIO_MODBUSSERVER_H
+
+#include "machineio/ModbusRegisters.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QSharedPointer>
+#include <QVector>
+
+#include <atomic>
+
+class QSemaphore;
+class QThreadPool;
+class QTcpServer;
+class QTcpSocket;
+
+// The Modbus TCP register server for the supervising host: ReadData is served to function 0x03,
+// WriteData is written by function 0x10 (500 registers each, unit 1).
+//
+// The server runs an event loop on a pool of one thread; that loop owns the TCP server and the
+// client sockets, and keeps one receive buffer per client. The GUI thread fills ReadData and
+// reads WriteData through the setters and the getter; the indices of each write reach it
+// through sigWriteChange, queued, after the values are stored.
+class ModbusServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 DefaultPort = 502;
+
+    // Listens on every address, port 502.
+    explicit ModbusServer(QObject *parent = nullptr);
+    // Listens on address and port (0: any free port, see serverPort()). Returns once listening
+    // has been tried; a failure is logged and the station runs on without the server.
+    ModbusServer(const QHostAddress &address, quint16 port, QObject *parent = nullptr);
+    ~ModbusServer() override;
+
+    // Ends the server loop and waits for it; its sockets are closed.
+    void Stop();
+
+    bool isListening() const { return boundPort.load() != 0; }
+    // The port bound, 0 when not listening.
+    quint16 serverPort() const { return boundPort.load(); }
+    // Client sockets the server holds; a client's socket is deleted once it has disconnected.
+    int clientCount() const { return clientSockets.load(); }
+
+    // Indices outside 0..499 are ignored.
+    void SetReadRegister(int index, short value);
+    // Values past register 499 are dropped.
+    void SetReadRegisters(int start, const QVector<short> &values);
+    // *out is left untouched for an index outside 0..499.
+    void GetWriteRegister(int index, ushort *out) const;
+
+signals:
+    // The indices one write request stored, ascending; emitted from the server thread.
+    void sigWriteChange(QList<int> chg_WriteData_index);
+    // Asks the server loop to end.
+    void readyToClose();
+
+private:
+    // The server thread's side.
+    void serverLoop(QSemaphore *listenTried);
+    bool Listen(QTcpServer *server);
+    void OnNewConnection(QTcpServer *server);
+    // Takes every whole request from the client's buffer and answers it.
+    void HandleRequest(QTcpSocket *socket, QByteArray *buffer);
+
+    const QHostAddress address;
+    const quint16 port;
+    QSharedPointer<QThreadPool> socketThreadPool_;
+    ModbusRegisters registers;
+    std::atomic<quint16> boundPort{0};
+    std::atomic<bool> loopRunning{false};
+    std::atomic<int> clientSockets{0};
+};
+
+#endif

@@ -1,0 +1,71 @@
+#ifndef TESTS_MACHINEIO_BOARDSIMULATOR_H
+#define TESTS_MACHINEIO_BOARDSIMULATOR_H
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+// A reply frame as the I/O board sends it: 0x5F, type, d0..d3, checksum, 0xF5.
+QByteArray boardReply(int type, quint8 d0, quint8 d1, quint8 d2, quint8 d3);
+// A status reply carrying a 10-bit input word and the outputs in force.
+QByteArray boardStatus(int inputWord, int outputsInForce);
+
+// An I/O board on the master side of a pseudo-terminal. The link opens slaveName(). Every
+// 6-byte request is recorded with its arrival time; polls are answered with a status reply
+// (the simulated inputs and the outputs last set by command 1), information requests with an
+// information reply; command 1 frames set the outputs and get no answer.
+class BoardSimulator
+{
+public:
+    struct Request
+    {
+        QByteArray bytes;
+        qint64 arrivalNs; // steady clock
+    };
+
+    BoardSimulator();
+    ~BoardSimulator();
+
+    bool isValid() const { return master >= 0; }
+    QString slaveName() const { return slave; }
+
+    void setInputWord(int word);
+    // A silent board reads requests but answers nothing.
+    void setAnswering(bool answering);
+
+    QList<Request> requests() const;
+    int requestCount() const;
+    // Steady-clock time at which the last change of the input word went out in a status reply.
+    qint64 inputSentNs() const { return inputSent.load(); }
+
+    // The outputs last set by command 1 (10 bits) and when they last changed.
+    int outputWord() const { return outputs.load(); }
+    qint64 outputsChangedNs() const { return outputsChanged.load(); }
+
+    static qint64 nowNs();
+
+private:
+    void serve();
+    void handleRequest(const QByteArray &frame);
+    void send(const QByteArray &bytes);
+
+    int master = -1;
+    int slaveFd = -1;
+    QString slave;
+    std::atomic<bool> stop{false};
+    std::atomic<int> inputWord{0};
+    std::atomic<bool> answering{true};
+    std::atomic<qint64> inputSent{0};
+    std::atomic<int> outputs{0};
+    std::atomic<qint64> outputsChanged{0};
+    mutable std::mutex mutex;
+    QList<Request> received;
+    int lastSentInput = 0; // serving thread only
+    std::thread thread;
+};
+
+#endif

@@ -1,0 +1,286 @@
+#include "machineio/ModbusServer.h"
+#include "platform/system/SystemActions.h"
+
+#include <QRandomGenerator>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <modbus.h>
+
+#include <memory>
+
+namespace {
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+struct ModbusContextDeleter
+{
+    void operator()(modbus_t *context) const
+    {
+        modbus_close(context);
+        modbus_free(context);
+    }
+};
+using ModbusContext = std::unique_ptr<modbus_t, ModbusContextDeleter>;
+
+ModbusContext connectLibmodbus(quint16 port)
+{
+    ModbusContext context(modbus_new_tcp("127.0.0.1", port));
+    if (!context)
+        return context;
+    modbus_set_slave(context.get(), 1);
+    modbus_set_response_timeout(context.get(), 5, 0);
+    if (modbus_connect(context.get()) != 0)
+        context.reset();
+    return context;
+}
+
+// A plain socket client for requests that a master library would not send in pieces.
+bool sendPart(QTcpSocket *socket, const QByteArray &bytes)
+{
+    socket->write(bytes);
+    return socket->waitForBytesWritten(5000);
+}
+
+QByteArray receive(QTcpSocket *socket, int size)
+{
+    QByteArray bytes;
+    while (bytes.size() < size && (socket->bytesAvailable() > 0 || socket->waitForReadyRead(5000)))
+        bytes += socket->read(size - bytes.size());
+    return bytes;
+}
+
+} // namespace
+
+// The server on 127.0.0.1 with a free port, against real Modbus masters.
+class TestModbusLoopback : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void mbpollReads();
+    void mbpollWrites();
+    void mbpollRefusals_data();
+    void mbpollRefusals();
+    void libmodbusWritesAndReads();
+    void interleavedClients();
+    void connectDisconnectCycles();
+    void unframeableClientIsClosed();
+    void listenFailureIsLogged();
+
+private:
+    QString mbpoll(const QStringList &arguments, int *exitCode);
+
+    std::unique_ptr<ModbusServer> server;
+    QList<QList<int>> writeSignals;
+};
+
+void TestModbusLoopback::init()
+{
+    server = std::make_unique<ModbusServer>(QHostAddress::LocalHost, 0);
+    QVERIFY(server->isListening());
+    QVERIFY(server->serverPort() != 0);
+    writeSignals.clear();
+    connect(server.get(), &ModbusServer::sigWriteChange, this,
+            [this](const QList<int> &indices) { writeSignals << indices; });
+}
+
+void TestModbusLoopback::cleanup()
+{
+    server.reset();
+}
+
+QString TestModbusLoopback::mbpoll(const QStringList &arguments, int *exitCode)
+{
+    QString output;
+    const QStringList common = {QStringLiteral("-m"), QStringLiteral("tcp"), QStringLiteral("-a"),
+                                QStringLiteral("1"), QStringLiteral("-0"), QStringLiteral("-1"),
+                                QStringLiteral("-o"), QStringLiteral("5"), QStringLiteral("-p"),
+                                QString::number(server->serverPort())};
+    *exitCode = systemActions()->runProgram(QStringLiteral("mbpoll"),
+                                            common + arguments, 20000, &output);
+    return output;
+}
+
+void TestModbusLoopback::mbpollReads()
+{
+    server->SetReadRegisters(10, {1, -2, 300, 0x7FFF});
+    int exitCode = -1;
+    const QString output = mbpoll({"-r", "10", "-c", "4", "127.0.0.1"}, &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(output));
+    QVERIFY2(output.contains(QRegularExpression(QStringLiteral("\\[10\\]:\\s+1\\b"))), qPrintable(output));
+    QVERIFY2(output.contains(QRegularExpression(QStringLiteral("\\[11\\]:\\s+65534 \\(-2\\)"))), qPrintable(output));
+    QVERIFY2(output.contains(QRegularExpression(QStringLiteral("\\[12\\]:\\s+300\\b"))), qPrintable(output));
+    QVERIFY2(output.contains(QRegularExpression(QStringLiteral("\\[13\\]:\\s+32767\\b"))), qPrintable(output));
+}
+
+void TestModbusLoopback::mbpollWrites()
+{
+    int exitCode = -1;
+    const QString output = mbpoll({"-r", "20", "127.0.0.1", "--", "7", "65528", "9"}, &exitCode);
+    QVERIFY2(exitCode == 0, qPrintable(output));
+    const QVector<ushort> expected = {7, 0xFFF8, 9};
+    for (int i = 0; i < expected.size(); ++i) {
+        ushort value = 0;
+        server->GetWriteRegister(20 + i, &value);
+        QCOMPARE(value, expected[i]);
+    }
+    QTRY_COMPARE(writeSignals, (QList<QList<int>>{{20, 21, 22}}));
+}
+
+void TestModbusLoopback::mbpollRefusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+
+    // A single value goes out as "write single register", which the server does not serve.
+    QTest::newRow("write single register") << QStringList{"-r", "5", "127.0.0.1", "--", "3"}
+                                           << "Illegal function";
+    QTest::newRow("read past register 499") << QStringList{"-r", "495", "-c", "10", "127.0.0.1"}
+                                            << "Illegal data address";
+}
+
+void TestModbusLoopback::mbpollRefusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    int exitCode = -1;
+    const QString output = mbpoll(arguments, &exitCode);
+    // Answered at once with the exception, not left to time out.
+    QVERIFY2(output.contains(error, Qt::CaseInsensitive), qPrintable(output));
+    QVERIFY2(!output.contains(QStringLiteral("timed out"), Qt::CaseInsensitive), qPrintable(output));
+    QVERIFY(writeSignals.isEmpty());
+}
+
+void TestModbusLoopback::libmodbusWritesAndReads()
+{
+    ModbusContext context = connectLibmodbus(server->serverPort());
+    QVERIFY(context);
+
+    QRandomGenerator random(8);
+    QVector<int> expected(ModbusRegisters::Count, 0);
+    QList<QList<int>> expectedSignals;
+    for (int round = 0; round < 300; ++round) {
+        const int count = random.bounded(1, 124);
+        const int start = random.bounded(0, ModbusRegisters::Count - count + 1);
+        QVector<uint16_t> values(count);
+        QList<int> indices;
+        for (int i = 0; i < count; ++i) {
+            values[i] = uint16_t(random.bounded(0x10000));
+            expected[start + i] = values[i];
+            indices << start + i;
+        }
+        expectedSignals << indices;
+        QCOMPARE(modbus_write_registers(context.get(), start, count, values.constData()), count);
+        for (int i = 0; i < count; ++i) {
+            ushort value = 0;
+            server->GetWriteRegister(start + i, &value);
+            QCOMPARE(int(value), expected[start + i]);
+        }
+    }
+    for (int i = 0; i < ModbusRegisters::Count; ++i) {
+        ushort value = 0;
+        server->GetWriteRegister(i, &value);
+        QCOMPARE(int(value), expected[i]);
+    }
+    QTRY_COMPARE(writeSignals.size(), expectedSignals.size());
+    QCOMPARE(writeSignals, expectedSignals);
+
+    // Read-back of blocks the station publishes, across the whole map.
+    QVector<short> published(ModbusRegisters::Count);
+    for (int i = 0; i < published.size(); ++i)
+        published[i] = short(random.bounded(0x10000));
+    server->SetReadRegisters(0, published);
+    for (int start = 0; start < ModbusRegisters::Count; start += 125) {
+        QVector<uint16_t> values(125);
+        QCOMPARE(modbus_read_registers(context.get(), start, 125, values.data()), 125);
+        for (int i = 0; i < 125; ++i)
+            QCOMPARE(values[i], uint16_t(published[start + i]));
+    }
+}
+
+void TestModbusLoopback::interleavedClients()
+{
+    server->SetReadRegister(3, 0x1234);
+    QTcpSocket first;
+    QTcpSocket second;
+    first.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    second.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(first.waitForConnected(5000));
+    QVERIFY(second.waitForConnected(5000));
+
+    const QByteArray write = hex("0101 0000 000B 01 10 0040 0002 04 0A0B 0C0D");
+    const QByteArray read = hex("0202 0000 0006 01 03 0003 0001");
+    QVERIFY(sendPart(&first, write.left(9)));
+    QVERIFY(sendPart(&second, read.left(5)));
+    QVERIFY(sendPart(&first, write.mid(9)));
+    QCOMPARE(receive(&first, 12), hex("0101 0000 0006 01 10 0040 0002"));
+    QVERIFY(sendPart(&second, read.mid(5)));
+    QCOMPARE(receive(&second, 11), hex("0202 0000 0005 01 03 02 1234"));
+
+    ushort value = 0;
+    server->GetWriteRegister(0x41, &value);
+    QCOMPARE(value, ushort(0x0C0D));
+    QTRY_COMPARE(writeSignals, (QList<QList<int>>{{0x40, 0x41}}));
+}
+
+void TestModbusLoopback::connectDisconnectCycles()
+{
+    const QByteArray read = hex("0001 0000 0006 01 03 0000 0001");
+    auto cycle = [&](int index) {
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server->serverPort());
+        if (!client.waitForConnected(5000))
+            return false;
+        // Every other client leaves half a request behind in its buffer.
+        if (index % 2)
+            client.write(read.left(5));
+        else
+            client.write(read);
+        client.waitForBytesWritten(5000);
+        if (index % 2 == 0 && receive(&client, 11).size() != 11)
+            return false;
+        client.disconnectFromHost();
+        return true;
+    };
+    for (int i = 0; i < 1000; ++i)
+        QVERIFY2(cycle(i), qPrintable(QStringLiteral("cycle %1").arg(i)));
+    // The server deletes each client's socket once it has gone.
+    QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), 0, 10000);
+
+    QTcpSocket staying;
+    staying.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(staying.waitForConnected(5000));
+    QTRY_COMPARE(server->clientCount(), 1);
+}
+
+void TestModbusLoopback::unframeableClientIsClosed()
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("its requests cannot be framed")));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(client.waitForConnected(5000));
+    // A length no Modbus request can have: the stream cannot be followed any further.
+    QVERIFY(sendPart(&client, hex("0001 0000 FFFF 01 03 0000 0001")));
+    QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(5000));
+    QTRY_COMPARE(server->clientCount(), 0);
+    QVERIFY(writeSignals.isEmpty());
+}
+
+void TestModbusLoopback::listenFailureIsLogged()
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ModbusServer: cannot listen on")));
+    ModbusServer second(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(!second.isListening());
+    QCOMPARE(second.serverPort(), quint16(0));
+    second.SetReadRegister(0, 1);
+    second.Stop();
+}
+
+QTEST_GUILESS_MAIN(TestModbusLoopback)
+#include "tst_modbusloopback.moc"

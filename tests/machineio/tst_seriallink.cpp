@@ -1,0 +1,256 @@
+#include "machineio/ControlPort.h"
+#include "machineio/IOFrames.h"
+#include "tests/machineio/BoardSimulator.h"
+#include "tests/machineio/IOTestGlobals.h"
+
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Keeps the warnings logged while it lives, from any thread.
+class WarningLog
+{
+public:
+    WarningLog()
+    {
+        active = this;
+        previous = qInstallMessageHandler(handler);
+    }
+    ~WarningLog()
+    {
+        qInstallMessageHandler(previous);
+        active = nullptr;
+    }
+    int count(const QString &part) const
+    {
+        QMutexLocker locker(&mutex);
+        int n = 0;
+        for (const QString &message : messages)
+            n += message.contains(part);
+        return n;
+    }
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type == QtWarningMsg) {
+            QMutexLocker locker(&active->mutex);
+            active->messages << text;
+        }
+        active->previous(type, context, text);
+    }
+
+    static WarningLog *active;
+    QtMessageHandler previous = nullptr;
+    mutable QMutex mutex;
+    QStringList messages;
+};
+
+WarningLog *WarningLog::active = nullptr;
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// The requests other than command 1, in order.
+QByteArrayList scheduledRequests(const BoardSimulator &board)
+{
+    QByteArrayList frames;
+    for (const BoardSimulator::Request &request : board.requests()) {
+        if (request.bytes[1] != char(IOFrame::SetOutputs))
+            frames << request.bytes;
+    }
+    return frames;
+}
+
+QByteArrayList outputFrames(const BoardSimulator &board)
+{
+    QByteArrayList frames;
+    for (const BoardSimulator::Request &request : board.requests()) {
+        if (request.bytes[1] == char(IOFrame::SetOutputs))
+            frames << request.bytes;
+    }
+    return frames;
+}
+
+// The link on the slave side of a pseudo-terminal, the simulated board on the master side.
+struct Link
+{
+    BoardSimulator board;
+    ControlPort port{board.slaveName()};
+    QObject receiver;
+
+    // Starts the polling thread with its change signal going to slot; true once the board
+    // is being polled.
+    bool start(const std::function<void()> &slot = [] {})
+    {
+        if (!board.isValid())
+            return false;
+        port.StartIOThread(&receiver, slot);
+        return QTest::qWaitFor([this] { return board.requestCount() > 3; }, 5000);
+    }
+};
+
+} // namespace
+
+// End to end: ControlPort and its polling thread on the slave side of a pseudo-terminal, a
+// simulated I/O board on the master side.
+class TestSerialLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void requestSchedule();
+    void outputChangeReachesBoard();
+    void inputChangeReachesReceiver();
+    void silentHeartbeatStopsTraffic();
+    void silentBoardIsReported();
+    void portThatCannotOpen();
+
+private:
+    std::unique_ptr<IOTestGlobals> globals;
+};
+
+void TestSerialLink::init()
+{
+    globals = std::make_unique<IOTestGlobals>();
+}
+
+void TestSerialLink::cleanup()
+{
+    globals.reset();
+}
+
+void TestSerialLink::requestSchedule()
+{
+    Link link;
+    QVERIFY(link.start());
+    const BoardSimulator &board = link.board;
+    QTRY_VERIFY_WITH_TIMEOUT(scheduledRequests(board).size() >= 211, 20000);
+    QCOMPARE(board.requests().first().bytes, hex("5F02000061F5"));
+    const QByteArrayList frames = scheduledRequests(board);
+    for (int i = 0; i < 211; ++i) {
+        const QByteArray expected = i == 199 ? hex("5F03000062F5")
+                                  : i == 209 ? hex("5F04000063F5")
+                                             : hex("5F02000061F5");
+        QCOMPARE(frames[i], expected);
+    }
+}
+
+void TestSerialLink::outputChangeReachesBoard()
+{
+    Link link;
+    QVERIFY(link.start());
+    const BoardSimulator &board = link.board;
+    ControlPort &port = link.port;
+
+    // Idle levels all low: the board is sent 0xFFFFFC00 after each status reply.
+    const QByteArray idle = hex("5F0100FC5CF5");
+    QTRY_VERIFY_WITH_TIMEOUT(!outputFrames(board).isEmpty(), 5000);
+    QCOMPARE(outputFrames(board).first(), idle);
+
+    port.SetOutput(2, true);
+    port.PublishOutputs();
+    const QByteArray alarm = hex("5F0104FC60F5");
+    QTRY_VERIFY_WITH_TIMEOUT(outputFrames(board).contains(alarm), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(outputFrames(board).count(alarm) >= 3, 5000);
+    const QByteArrayList frames = outputFrames(board);
+    const int first = frames.indexOf(alarm);
+    for (int i = 0; i < frames.size(); ++i)
+        QCOMPARE(frames[i], i < first ? idle : alarm);
+}
+
+void TestSerialLink::inputChangeReachesReceiver()
+{
+    Link link;
+    BoardSimulator &board = link.board;
+    ControlPort &port = link.port;
+    QString edges;
+    QVERIFY(link.start([&] {
+        for (int input = 0; input < 8; ++input) {
+            if (port.CheckInput(input))
+                edges += QString::number(input);
+        }
+    }));
+
+    board.setInputWord(0x005);
+    QTRY_COMPARE_WITH_TIMEOUT(edges, QStringLiteral("02"), 5000);
+    QVERIFY(port.GetIOState(false, 0));
+    QVERIFY(!port.GetIOState(false, 1));
+    QVERIFY(port.GetIOState(false, 2));
+
+    board.setInputWord(0x204);
+    QTRY_VERIFY_WITH_TIMEOUT(port.GetIOState(false, 9), 5000);
+    QCOMPARE(edges, QStringLiteral("02"));
+    QVERIFY(!port.GetIOState(false, 0));
+}
+
+void TestSerialLink::silentHeartbeatStopsTraffic()
+{
+    WarningLog log;
+    Link link;
+    QVERIFY(link.start());
+    const BoardSimulator &board = link.board;
+    ControlPort &port = link.port;
+
+    port.pollingThread()->setHeartbeat(IOThread::heartbeatNow() - 11);
+    const QString silent = QStringLiteral("main_thread > 10s");
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 1, 5000);
+    // Let the last frames of the pass before reach the board.
+    QTest::qWait(200);
+    const int stopped = board.requestCount();
+    QTest::qWait(400);
+    QCOMPARE(board.requestCount(), stopped);
+
+    port.TouchHeartbeat();
+    QTRY_VERIFY_WITH_TIMEOUT(board.requestCount() > stopped, 5000);
+    QVERIFY(port.IsBoardAnswering());
+}
+
+void TestSerialLink::silentBoardIsReported()
+{
+    WarningLog log;
+    Link link;
+    BoardSimulator &board = link.board;
+    ControlPort &port = link.port;
+    QVERIFY(!port.IsBoardAnswering());
+    QVERIFY(link.start());
+    QVERIFY(port.IsBoardAnswering());
+
+    board.setAnswering(false);
+    const QString notAnswering = QStringLiteral("is not answering");
+    QTRY_VERIFY_WITH_TIMEOUT(!port.IsBoardAnswering(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(notAnswering), 1, 5000);
+    // Still polling, but reported once only.
+    const int polled = board.requestCount();
+    QTRY_VERIFY_WITH_TIMEOUT(board.requestCount() > polled + 50, 5000);
+    QCOMPARE(log.count(notAnswering), 1);
+
+    board.setAnswering(true);
+    QTRY_VERIFY_WITH_TIMEOUT(port.IsBoardAnswering(), 5000);
+}
+
+void TestSerialLink::portThatCannotOpen()
+{
+    WarningLog log;
+    QTemporaryDir dir;
+    ControlPort port(dir.filePath(QStringLiteral("missing-tty")));
+    QObject receiver;
+    port.StartIOThread(&receiver, [] {});
+    const QString cannotOpen = QStringLiteral("cannot open the I/O board port");
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(cannotOpen), 1, 5000);
+    QVERIFY(!port.IsBoardAnswering());
+    // The thread keeps waiting in short steps without logging again.
+    QTest::qWait(300);
+    QCOMPARE(log.count(cannotOpen), 1);
+    QVERIFY(!port.IsBoardAnswering());
+}
+
+QTEST_GUILESS_MAIN(TestSerialLink)
+#include "tst_seriallink.moc"
