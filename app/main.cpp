@@ -5,9 +5,11 @@
 #include "core/FontFallback.h"
 #include "core/Globals.h"
 #include "core/LogManager.h"
+#include "core/ParameterManager.h"
 #include "core/PlatformHelpers.h"
 #include "core/SkinPixmaps.h"
 #include "core/TaskManager.h"
+#include "core/UiTexts.h"
 #include "platform/system/TerminationSignals.h"
 #include "resources/Resources.h"
 #include "station/MApplication.h"
@@ -76,10 +78,14 @@ int main(int argc, char **argv)
     ioMutex = new QMutex;
     imageSaveMutex = new QMutex;
 
-    // 10. The UI text table is filled here (before the parameters, whose defaults read it).
+    // 10. The UI text table (before the parameters, whose defaults read it).
+    loadUiTexts();
 
-    // 11. ParameterManager::instance()->Init(); then currentParams and editParams are set to
-    //     the manager's current and edit records.
+    // 11. Parameter databases, the live record and the edit record.
+    ParameterManager *parameters = ParameterManager::instance();
+    parameters->Init();
+    currentParams = parameters->currentRecord();
+    editParams = parameters->editRecord();
 
     // 12. The English translator, when the loaded language is English.
     installTranslator();

@@ -36,6 +36,15 @@ void StartupTest::startsShowsTheWindowAndEndsWhenAsked()
     const QString program = QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime/mouldmonitor");
     QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
     TempWorkDir work;
+    // A working folder as the build assembles it: the default parameter group and its copies.
+    const QString runtime = QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime");
+    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("paraGroup/default"))));
+    for (const QString &name : {QStringLiteral("PARAM.db"), QStringLiteral("SN.db")}) {
+        const QString source = runtime + QStringLiteral("/paraGroup/default/") + name;
+        QVERIFY2(QFile::copy(source, work.filePath(QStringLiteral("paraGroup/default/") + name)),
+                 qPrintable(source));
+        QVERIFY(QFile::copy(source, work.filePath(name)));
+    }
 
     // The second start renames the first run's log and keeps it.
     for (int run = 1; run <= 2; ++run) {
