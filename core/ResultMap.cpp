@@ -1,0 +1,122 @@
+#include "core/ResultMap.h"
+
+#include <algorithm>
+
+namespace {
+
+// A region number ordered like its decimal text: digits become 1..10 and the text is padded
+// with 0 to five places, so "1" < "10" < "11" < "2". Region numbers stay below 100000.
+quint32 regionTextOrder(int region)
+{
+    int digits[5];
+    int count = 0;
+    int value = qBound(0, region, 99999);
+    do {
+        digits[count++] = value % 10;
+        value /= 10;
+    } while (value > 0);
+    quint32 order = 0;
+    for (int place = 0; place < 5; ++place) {
+        const int index = count - 1 - place;
+        order = order * 11 + (index >= 0 ? quint32(digits[index] + 1) : 0);
+    }
+    return order;
+}
+
+} // namespace
+
+bool ResultMap::keyLess(const ResultEntry &a, const ResultEntry &b) const
+{
+    const qint64 timeA = keyTime == RoundStartKey ? a.roundStart : a.detectStart;
+    const qint64 timeB = keyTime == RoundStartKey ? b.roundStart : b.detectStart;
+    if (timeA != timeB)
+        return timeA < timeB;
+    if (a.camera != b.camera)
+        return a.camera < b.camera;
+    if (a.detect != b.detect)
+        return a.detect < b.detect;
+    if (a.region == b.region)
+        return false;
+    return regionTextOrder(a.region) < regionTextOrder(b.region);
+}
+
+bool ResultMap::sameKey(const ResultEntry &a, const ResultEntry &b) const
+{
+    const qint64 timeA = keyTime == RoundStartKey ? a.roundStart : a.detectStart;
+    const qint64 timeB = keyTime == RoundStartKey ? b.roundStart : b.detectStart;
+    return timeA == timeB && a.camera == b.camera && a.detect == b.detect
+           && a.region == b.region;
+}
+
+std::vector<ResultEntry>::iterator ResultMap::lowerBound(const ResultEntry &entry)
+{
+    return std::lower_bound(entries.begin(), entries.end(), entry,
+                            [this](const ResultEntry &a, const ResultEntry &b) {
+                                return keyLess(a, b);
+                            });
+}
+
+bool ResultMap::insertIfMissing(const ResultEntry &entry)
+{
+    if (entries.empty() || keyLess(entries.back(), entry)) {
+        entries.push_back(entry);
+        return true;
+    }
+    const auto position = lowerBound(entry);
+    if (position != entries.end() && sameKey(*position, entry))
+        return false;
+    entries.insert(position, entry);
+    return true;
+}
+
+void ResultMap::insertOrReplace(const ResultEntry &entry)
+{
+    if (entries.empty() || keyLess(entries.back(), entry)) {
+        entries.push_back(entry);
+        return;
+    }
+    const auto position = lowerBound(entry);
+    if (position != entries.end() && sameKey(*position, entry))
+        *position = entry;
+    else
+        entries.insert(position, entry);
+}
+
+void ResultMap::mergeReplacing(ResultMap &&other)
+{
+    Q_ASSERT(other.keyTime == keyTime);
+    if (entries.empty()) {
+        entries.swap(other.entries);
+        return;
+    }
+    // Both are sorted: one linear merge, the entry of other winning on equal keys.
+    std::vector<ResultEntry> merged;
+    merged.reserve(entries.size() + other.entries.size());
+    auto mine = entries.cbegin();
+    auto theirs = other.entries.cbegin();
+    while (mine != entries.cend() || theirs != other.entries.cend()) {
+        if (theirs == other.entries.cend()) {
+            merged.push_back(*mine++);
+        } else if (mine == entries.cend() || keyLess(*theirs, *mine)) {
+            merged.push_back(*theirs++);
+        } else if (keyLess(*mine, *theirs)) {
+            merged.push_back(*mine++);
+        } else {
+            merged.push_back(*theirs++);
+            ++mine;
+        }
+    }
+    entries.swap(merged);
+    other.clear();
+}
+
+const ResultEntry *ResultMap::find(const ResultEntry &key) const
+{
+    const auto position = std::lower_bound(entries.begin(), entries.end(), key,
+                                           [this](const ResultEntry &a, const ResultEntry &b) {
+                                               return keyLess(a, b);
+                                           });
+    if (position != entries.end() && sameKey(*position, key))
+        return &*position;
+    return nullptr;
+}
