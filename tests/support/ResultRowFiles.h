@@ -30,7 +30,7 @@ CycleResult makeCycle(int camera, int detect, const QDateTime &roundStart,
 // Creates the file with both tables when needed and appends the rows in one transaction.
 bool writeResultRows(const QString &file, const QList<CycleResult> &cycles);
 QList<StoredRow> readResultRows(const QString &file);
-// Rows of table resstatistics: name to (value1, value2); empty when the table is missing.
+// Rows of table resstatistics as {name, value1, value2}, by name; empty without the table.
 QList<QStringList> readCountRows(const QString &file);
 
 #endif
