@@ -48,7 +48,7 @@ bool ResultMap::sameKey(const ResultEntry &a, const ResultEntry &b) const
            && a.region == b.region;
 }
 
-std::vector<ResultEntry>::iterator ResultMap::lowerBound(const ResultEntry &entry)
+std::deque<ResultEntry>::iterator ResultMap::lowerBound(const ResultEntry &entry)
 {
     return std::lower_bound(entries.begin(), entries.end(), entry,
                             [this](const ResultEntry &a, const ResultEntry &b) {
@@ -90,8 +90,7 @@ void ResultMap::mergeReplacing(ResultMap &&other)
         return;
     }
     // Both are sorted: one linear merge, the entry of other winning on equal keys.
-    std::vector<ResultEntry> merged;
-    merged.reserve(entries.size() + other.entries.size());
+    std::deque<ResultEntry> merged;
     auto mine = entries.cbegin();
     auto theirs = other.entries.cbegin();
     while (mine != entries.cend() || theirs != other.entries.cend()) {

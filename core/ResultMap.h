@@ -3,7 +3,7 @@
 
 #include <QtGlobal>
 
-#include <vector>
+#include <deque>
 
 // One region's verdict of one stored detect stage. Times are packed local stamps
 // (core/TimeStamp.h); 24 bytes an entry, since a busy day holds more than a million.
@@ -20,8 +20,9 @@ struct ResultEntry
 // The result store's map from result key to entry, ordered exactly like the text keys
 // "T:<time>_C:<camera>_D:<detect>_F:<region>" (the region number compares as text, so 10 comes
 // before 2). The key's time is the round start or the capture time, chosen per map. Entries
-// arrive almost in key order, so they live in one sorted array: inserting near the end is
-// cheap, and walking the map in key order is a plain scan.
+// arrive almost in key order, so they live in one sorted sequence of fixed-size blocks:
+// inserting near the end is cheap, growing never copies what is there (a 30-day read holds
+// tens of millions of entries), and walking the map in key order is a plain scan.
 class ResultMap
 {
 public:
@@ -42,19 +43,19 @@ public:
     bool isEmpty() const { return entries.empty(); }
     KeyTime keyKind() const { return keyTime; }
 
-    std::vector<ResultEntry>::const_iterator begin() const { return entries.begin(); }
-    std::vector<ResultEntry>::const_iterator end() const { return entries.end(); }
+    std::deque<ResultEntry>::const_iterator begin() const { return entries.begin(); }
+    std::deque<ResultEntry>::const_iterator end() const { return entries.end(); }
 
     // Strict ordering of two entries by the key of this map.
     bool keyLess(const ResultEntry &a, const ResultEntry &b) const;
 
 private:
     // Position of the first entry whose key is not less than that of entry.
-    std::vector<ResultEntry>::iterator lowerBound(const ResultEntry &entry);
+    std::deque<ResultEntry>::iterator lowerBound(const ResultEntry &entry);
     bool sameKey(const ResultEntry &a, const ResultEntry &b) const;
 
     KeyTime keyTime;
-    std::vector<ResultEntry> entries;
+    std::deque<ResultEntry> entries;
 };
 
 #endif

@@ -1,4 +1,5 @@
 #include "core/ResultDatabase.h"
+#include "core/SqlConnection.h"
 #include "core/TemperatureChartData.h"
 #include "core/TimeStamp.h"
 #include "core/dataThread.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QThreadPool>
 #include <QtConcurrent>
 #include <QtTest>
@@ -80,6 +82,7 @@ private slots:
     void liveAndRebuiltResultsAgree();
     void rangeReads_data();
     void rangeReads();
+    void queryWhileReadingIsRefused();
     void dayAxis();
     void rangeAxis_data();
     void rangeAxis();
@@ -251,6 +254,37 @@ void ResultStoreTest::rangeReads()
     QCOMPARE(store.totalCycles(), rounds);
     QCOMPARE(store.ngCycles(), ngRounds);
     QCOMPARE(pointCount(store.GetSeries()), points);
+}
+
+void ResultStoreTest::queryWhileReadingIsRefused()
+{
+    const QString archive = QStringLiteral("ResStatistics/2024-03-03.db");
+    QVERIFY(QDir().mkpath(QString::fromLatin1(resultArchiveFolder)));
+    QVERIFY(writeResultRows(archive, {makeCycle(0, 0, at(3, 8), at(3, 8), {1, 0})}));
+    TemperatureChartData store;
+    QVERIFY(store.Init());
+    QTRY_VERIFY(store.isReadFinished());
+
+    // Another connection holds the day file, so the read waits until it lets go.
+    SqlConnection holder(QStringLiteral("holder"));
+    QVERIFY(holder.open(archive));
+    QSqlQuery lock(holder.database());
+    QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+    ResultQuery query;
+    query.from = at(3, 0);
+    query.to = at(3, 23, 59, 59, 999);
+    store.SetQuery(query);
+    store.setResultMode(1);
+    QSignalSpy results(store.reader(), &dataThread::readResFinished);
+    QVERIFY(store.StartQuery());
+    QVERIFY(!store.StartQuery());
+    QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+
+    QVERIFY(results.wait(20000));
+    QCOMPARE(results.count(), 1);
+    QCOMPARE(store.loadedResults().size(), 2);
+    QCOMPARE(store.ngCycles(), 1);
 }
 
 void ResultStoreTest::dayAxis()
