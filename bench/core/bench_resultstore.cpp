@@ -229,7 +229,9 @@ void setMemoryCounters(benchmark::State &state, qint64 peak, qint64 held, qint64
     }
 }
 
-void BM_StartupRead(benchmark::State &state)
+// Runs read on a fresh store per iteration; entries counts what the store then holds.
+template <typename Read, typename Entries>
+void measureStoreRead(benchmark::State &state, Read read, Entries entries)
 {
     if (!fixture().ready) {
         state.SkipWithError("no data");
@@ -238,17 +240,26 @@ void BM_StartupRead(benchmark::State &state)
     for (auto _ : state) {
         HeapPeak heap;
         auto store = std::make_unique<TemperatureChartData>();
-        store->Init();
-        while (!store->isReadFinished())
-            QThread::usleep(200);
+        read(*store);
         state.PauseTiming();
         const qint64 peak = heap.stop();
         const qint64 held = heapInUse() - heap.baseline;
-        const int entries = store->todayResults().size();
-        setMemoryCounters(state, peak, held, entries);
+        setMemoryCounters(state, peak, held, entries(*store));
         store.reset();
         state.ResumeTiming();
     }
+}
+
+void BM_StartupRead(benchmark::State &state)
+{
+    measureStoreRead(
+        state,
+        [](TemperatureChartData &store) {
+            store.Init();
+            while (!store.isReadFinished())
+                QThread::usleep(200);
+        },
+        [](const TemperatureChartData &store) { return store.todayResults().size(); });
 }
 
 void BM_BareSelectDay(benchmark::State &state)
@@ -269,50 +280,37 @@ void BM_BareSelectDay(benchmark::State &state)
 
 void BM_RangeRead30Days(benchmark::State &state)
 {
-    if (!fixture().ready) {
-        state.SkipWithError("no data");
-        return;
-    }
-    for (auto _ : state) {
-        HeapPeak heap;
-        auto store = std::make_unique<TemperatureChartData>();
-        store->SetQuery(rangeQuery());
-        store->setResultMode(1);
-        // What the reader thread runs for the statistics window.
-        store->LoadResults();
-        store->BuildRangeAxis();
-        store->ComputeHourlyCounts();
-        state.PauseTiming();
-        const qint64 peak = heap.stop();
-        const qint64 held = heapInUse() - heap.baseline;
-        setMemoryCounters(state, peak, held, store->loadedResults().size());
-        state.counters["rounds"] = store->totalCycles();
-        store.reset();
-        state.ResumeTiming();
-    }
+    measureStoreRead(
+        state,
+        [](TemperatureChartData &store) {
+            store.SetQuery(rangeQuery());
+            store.setResultMode(1);
+            // What the reader thread runs for the statistics window.
+            store.LoadResults();
+            store.BuildRangeAxis();
+            store.ComputeHourlyCounts();
+        },
+        [&state](const TemperatureChartData &store) {
+            state.counters["rounds"] = store.totalCycles();
+            return store.loadedResults().size();
+        });
 }
 
 void BM_RangeTemperatures30Days(benchmark::State &state)
 {
-    if (!fixture().ready) {
-        state.SkipWithError("no data");
-        return;
-    }
-    for (auto _ : state) {
-        HeapPeak heap;
-        auto store = std::make_unique<TemperatureChartData>();
-        store->SetQuery(rangeQuery());
-        store->setChartMode(2);
-        store->LoadTemperatures();
-        state.PauseTiming();
-        const qint64 peak = heap.stop();
-        qint64 points = 0;
-        for (const auto &series : store->GetSeries())
-            points += series.size();
-        setMemoryCounters(state, peak, heapInUse() - heap.baseline, points);
-        store.reset();
-        state.ResumeTiming();
-    }
+    measureStoreRead(
+        state,
+        [](TemperatureChartData &store) {
+            store.SetQuery(rangeQuery());
+            store.setChartMode(2);
+            store.LoadTemperatures();
+        },
+        [](const TemperatureChartData &store) {
+            qint64 points = 0;
+            for (const auto &series : store.GetSeries())
+                points += series.size();
+            return points;
+        });
 }
 
 void BM_BareSelect30Days(benchmark::State &state)
