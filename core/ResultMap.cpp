@@ -56,30 +56,53 @@ std::deque<ResultEntry>::iterator ResultMap::lowerBound(const ResultEntry &entry
                             });
 }
 
+int ResultMap::lowerBoundIndex(const ResultEntry &entry, int hint)
+{
+    const int size = int(entries.size());
+    if (size == 0 || keyLess(entries.back(), entry))
+        return size;
+    if (hint >= 0 && hint <= size && (hint == 0 || keyLess(entries[size_t(hint - 1)], entry))
+        && (hint == size || !keyLess(entries[size_t(hint)], entry)))
+        return hint;
+    return int(lowerBound(entry) - entries.begin());
+}
+
+bool ResultMap::place(const ResultEntry &entry, bool replace, int &position)
+{
+    const int index = lowerBoundIndex(entry, position);
+    position = index + 1;
+    if (index < int(entries.size()) && sameKey(entries[size_t(index)], entry)) {
+        if (replace)
+            entries[size_t(index)] = entry;
+        return false;
+    }
+    if (index == int(entries.size()))
+        entries.push_back(entry);
+    else
+        entries.insert(entries.begin() + index, entry);
+    return true;
+}
+
+bool ResultMap::insertIfMissing(const ResultEntry &entry, int &position)
+{
+    return place(entry, false, position);
+}
+
+void ResultMap::insertOrReplace(const ResultEntry &entry, int &position)
+{
+    place(entry, true, position);
+}
+
 bool ResultMap::insertIfMissing(const ResultEntry &entry)
 {
-    if (entries.empty() || keyLess(entries.back(), entry)) {
-        entries.push_back(entry);
-        return true;
-    }
-    const auto position = lowerBound(entry);
-    if (position != entries.end() && sameKey(*position, entry))
-        return false;
-    entries.insert(position, entry);
-    return true;
+    int position = -1;
+    return place(entry, false, position);
 }
 
 void ResultMap::insertOrReplace(const ResultEntry &entry)
 {
-    if (entries.empty() || keyLess(entries.back(), entry)) {
-        entries.push_back(entry);
-        return;
-    }
-    const auto position = lowerBound(entry);
-    if (position != entries.end() && sameKey(*position, entry))
-        *position = entry;
-    else
-        entries.insert(position, entry);
+    int position = -1;
+    place(entry, true, position);
 }
 
 void ResultMap::mergeReplacing(ResultMap &&other)

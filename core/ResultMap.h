@@ -34,6 +34,12 @@ public:
     bool insertIfMissing(const ResultEntry &entry);
     // Adds the entry, replacing one of the same key.
     void insertOrReplace(const ResultEntry &entry);
+
+    // The same for the regions of one row, which follow each other in key order: position is
+    // where the previous region went (-1 for the first of a row) and is moved past this one,
+    // so a row costs one search instead of one per region.
+    bool insertIfMissing(const ResultEntry &entry, int &position);
+    void insertOrReplace(const ResultEntry &entry, int &position);
     // Takes every entry of other, which wins over an entry of the same key here.
     void mergeReplacing(ResultMap &&other);
 
@@ -52,6 +58,10 @@ public:
 private:
     // Position of the first entry whose key is not less than that of entry.
     std::deque<ResultEntry>::iterator lowerBound(const ResultEntry &entry);
+    // Index of the first entry not less than entry, trying the hint first.
+    int lowerBoundIndex(const ResultEntry &entry, int hint);
+    // Inserts or, on an equal key, replaces when replace is set; returns whether it added.
+    bool place(const ResultEntry &entry, bool replace, int &position);
     bool sameKey(const ResultEntry &a, const ResultEntry &b) const;
 
     KeyTime keyTime;

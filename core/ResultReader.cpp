@@ -171,12 +171,13 @@ bool ResultReader::readToday(const QDate &today, ResultMap &results, SeriesMap &
             const int regions = qMin(qMin(offsets.size() - 1, verdicts.size()),
                                      ResultRegionCount);
             const double seconds = double(clock.toMSecsSinceEpoch(row.detectStart) / 1000);
+            int position = -1;
             for (int r = 0; r < regions; ++r) {
                 const int begin = offsets.at(r);
                 if (offsets.at(r + 1) - begin >= 2 && detail.at(begin) == TemperatureToolType)
                     gathered[seriesSlot(row.camera, row.detect, r)].append(
                         QPointF(seconds, detail.at(begin + 1)));
-                results.insertIfMissing(entryOf(row, r, verdicts.at(r)));
+                results.insertIfMissing(entryOf(row, r, verdicts.at(r)), position);
             }
         });
     series = namedSeries(std::move(gathered));
@@ -190,9 +191,9 @@ bool ResultReader::readResults(const ResultQuery &query, const QDate &today, Res
         if (!parseRoiResult(row.query->value(4).toString(), verdicts))
             return;
         const int regions = qMin(verdicts.size(), ResultRegionCount);
-        for (int r = 0; r < regions; ++r) {
-            results.insertOrReplace(entryOf(row, r, verdicts.at(r)));
-        }
+        int position = -1;
+        for (int r = 0; r < regions; ++r)
+            results.insertOrReplace(entryOf(row, r, verdicts.at(r)), position);
     });
 }
 

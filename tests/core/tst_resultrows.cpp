@@ -96,11 +96,12 @@ void ResultRowsTest::columnsAsWritten()
 void ResultRowsTest::mapOrderFollowsTextKeys()
 {
     // Entries in random order must come out in the order of their text keys, region numbers
-    // compared as text ("F:10" before "F:2").
+    // compared as text ("F:10" before "F:2"), whether placed one by one or row by row.
     const QDateTime base(QDate(2024, 3, 5), QTime(10, 0));
-    QVector<ResultEntry> entries;
+    QVector<QVector<ResultEntry>> rows;
     for (int round = 0; round < 3; ++round) {
         for (int camera = 0; camera < 2; ++camera) {
+            QVector<ResultEntry> row;
             for (int region : {0, 1, 2, 9, 10, 12, 21, 49}) {
                 ResultEntry entry;
                 entry.roundStart = TimeStamp::fromDateTime(base.addMSecs(round * 1500));
@@ -108,26 +109,40 @@ void ResultRowsTest::mapOrderFollowsTextKeys()
                 entry.camera = qint8(camera);
                 entry.detect = qint8(round % 2);
                 entry.region = qint16(region);
-                entries.append(entry);
+                row.append(entry);
             }
+            rows.append(row);
         }
     }
-    std::shuffle(entries.begin(), entries.end(), std::mt19937(7));
+    std::mt19937 random(7);
+    std::shuffle(rows.begin(), rows.end(), random);
+    QVector<ResultEntry> entries;
+    for (const QVector<ResultEntry> &row : qAsConst(rows))
+        entries += row;
+    std::shuffle(entries.begin(), entries.end(), random);
 
-    ResultMap map(ResultMap::RoundStartKey);
+    ResultMap single(ResultMap::RoundStartKey);
     QMap<QString, int> textOrder;
     for (const ResultEntry &entry : qAsConst(entries)) {
-        QVERIFY(map.insertIfMissing(entry));
-        QVERIFY(!map.insertIfMissing(entry));
+        QVERIFY(single.insertIfMissing(entry));
+        QVERIFY(!single.insertIfMissing(entry));
         textOrder.insert(resultKey(TimeStamp::toDateTime(entry.roundStart), entry.camera,
                                    entry.detect, entry.region),
                          0);
     }
-    QStringList mapKeys;
-    for (const ResultEntry &entry : map)
-        mapKeys << resultKey(TimeStamp::toDateTime(entry.roundStart), entry.camera, entry.detect,
-                             entry.region);
-    QCOMPARE(mapKeys, textOrder.keys());
+    ResultMap byRow(ResultMap::RoundStartKey);
+    for (const QVector<ResultEntry> &row : qAsConst(rows)) {
+        int position = -1;
+        for (const ResultEntry &entry : row)
+            QVERIFY(byRow.insertIfMissing(entry, position));
+    }
+    for (const ResultMap *map : {&single, &byRow}) {
+        QStringList keys;
+        for (const ResultEntry &entry : *map)
+            keys << resultKey(TimeStamp::toDateTime(entry.roundStart), entry.camera,
+                              entry.detect, entry.region);
+        QCOMPARE(keys, textOrder.keys());
+    }
 }
 
 void ResultRowsTest::mergeKeepsStoredEntry()
