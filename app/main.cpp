@@ -9,6 +9,7 @@
 #include "core/PlatformHelpers.h"
 #include "core/SkinPixmaps.h"
 #include "core/TaskManager.h"
+#include "core/TemperatureChartData.h"
 #include "core/UiTexts.h"
 #include "platform/system/TerminationSignals.h"
 #include "resources/Resources.h"
@@ -93,13 +94,15 @@ int main(int argc, char **argv)
     // 13. Shared pictures.
     loadSkinPixmaps();
 
-    // 14. TemperatureChartData::instance()->Init() opens the result store and starts its reader.
+    // 14. The result store opens its database, starts its reader and reads today back.
+    TemperatureChartData::instance()->Init();
 
     // 15. The main window; lower layers reach it through stationHost from here on.
     mainWindow = new MoJuWizard;
     stationHost = mainWindow;
 
-    // 16. TemperatureChartData::instance()->SetRecordInterval((*currentParams)[324]).
+    // 16. Timed recording of results, in minutes.
+    TemperatureChartData::instance()->SetRecordInterval((*currentParams)[324]);
 
     // 17. controlPort->StartIOThread() starts the I/O polling thread.
 
