@@ -1,0 +1,20 @@
+#include "station/StationGlobals.h"
+
+#include "uikit/Warnbox.h"
+#include "uikit/inputbox.h"
+#include "uikit/tipbox.h"
+
+bool statisticsEnabled = false;
+int maxTemplateCount = 10;
+int ngImagesToKeep = 0;
+int okImagesToKeep = 0;
+int colorToGray = 1;
+
+bool regionEditActive = false;
+int editorSource = -1;
+
+StatisticsData *statisticsData = nullptr;
+
+QPointer<Warnbox> sharedWarnbox;
+QPointer<tipbox> sharedTipbox;
+QPointer<inputbox> sharedInputbox;
