@@ -1,0 +1,394 @@
+#include "station/CammerWidget.h"
+
+#include "cameras/CameraDiscovery.h"
+#include "cameras/CameraInterface.h"
+#include "core/Globals.h"
+#include "core/StationHost.h"
+#include "core/SystemParameters.h"
+#include "station/MoJuWizard.h"
+#include "station/StationGlobals.h"
+#include "station/TemplateFiles.h"
+#include "uikit/UiKitGlobals.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Settings of the live and edit records, per camera c at index + c.
+constexpr int ExposureIndex = 0;
+constexpr int GainIndex = 8;
+constexpr int SharpnessIndex = 16;
+constexpr int ContrastIndex = 24;
+constexpr int GammaIndex = 32;
+constexpr int MirrorHorizontalIndex = 40;
+constexpr int MirrorVerticalIndex = 48;
+// Single settings.
+constexpr int FrameRateIndex = 139;
+constexpr int AutoExposureIndex = 209;
+constexpr int WideDynamicRangeIndex = 210;
+constexpr int CameraTriggeredDisplayIndex = 323;
+
+constexpr int LostCameraTextEntry = 332;
+constexpr int WatchdogIntervalMs = 1000;
+// Larger frames than this are refused; no camera of the station comes near it.
+constexpr qint64 MaxFrameBytes = qint64(1) << 30;
+
+void writeRecord(const QString &text)
+{
+    if (stationHost)
+        stationHost->InsertRecord(text);
+}
+
+} // namespace
+
+CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
+    : QWidget(parent)
+    , cameraIndex(index)
+    , cameraDriver(camera)
+    , watchdogTimer(new QTimer(this))
+{
+    if (cameraDriver) {
+        driverIid = cameraDriver->iid();
+        identity = cameraDriver->serial().toLatin1().left(IdentityBytes);
+    }
+    setMouseTracking(true);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    opened = cameraDriver != nullptr;
+
+    if (cameraDriver) {
+        int width = 0;
+        int height = 0;
+        cameraDriver->getSize(&width, &height);
+        isColor = cameraDriver->isColorOutput();
+        const qint64 bytes = qint64(width) * height * (isColor ? 4 : 1);
+        if (width > 0 && height > 0 && bytes <= MaxFrameBytes) {
+            imageWidth = width;
+            imageHeight = height;
+        } else {
+            qWarning("camera %d reports a frame size of %d x %d; it shows nothing", cameraIndex + 1,
+                     width, height);
+        }
+        const int type = cameraDriver->cameraType();
+        thermal = (type & ThermalCameraType) != 0;
+        simulated = type == SimulatedCameraType;
+        cameraDriver->setDisplayWidget(this);
+    }
+    pixelCount = imageWidth * imageHeight;
+    frameBytes = pixelCount * (isColor ? 4 : 1);
+
+    ApplyCameraSettings();
+    allocateBuffers();
+    LoadTemplates();
+    LoadIgnoreMasks();
+    // The detection configurations and the engine join here, once the inspection engine is
+    // part of the build.
+
+    if (cameraUsable()) {
+        grabbing = true;
+        cameraDriver->startGrab();
+    }
+    watchdogTimer->setInterval(WatchdogIntervalMs);
+    connect(watchdogTimer, &QTimer::timeout, this, &CammerWidget::TimerFPS);
+    watchdogTimer->start();
+    show();
+}
+
+CammerWidget::~CammerWidget() = default;
+
+void CammerWidget::allocateBuffers()
+{
+    const size_t frame = size_t(frameBytes);
+    const size_t pixels = size_t(pixelCount);
+    if (isColor)
+        colourPlane.assign(pixels, 0);
+    cameraImage.assign(frame, 0);
+    displayBuffer.assign(pixels * 4, 0);
+    if (pixelCount > 0)
+        displayImage = QImage(displayBuffer.data(), imageWidth, imageHeight, imageWidth * 4,
+                              QImage::Format_RGB32);
+    frameImage.assign(frame, 0);
+    positionedImage.assign(frame, 0);
+    registeredImage.assign(frame, 0);
+    resultMask.assign(pixels, 0);
+    roiBoxes = std::make_unique<RegionBoxes[]>(RegionSlotCount);
+
+    const int stages = stagesInUse();
+    recentNgImages.assign(size_t(stages),
+                          std::vector<std::vector<uchar>>(RecentNgSlots, std::vector<uchar>(frame, 0)));
+    ignoreMasks.assign(size_t(stages), std::vector<uchar>(pixels, 0));
+}
+
+int CammerWidget::stagesInUse() const
+{
+    return qBound(0, detectsPerCamera, int(StageCount));
+}
+
+const SystemParameters *CammerWidget::record(bool edited) const
+{
+    return edited ? editParams : currentParams;
+}
+
+void CammerWidget::applyCameraValue(bool edited, int baseIndex, void (CameraInterface::*set)(int))
+{
+    if (const SystemParameters *p = record(edited); p && cameraUsable())
+        (cameraDriver->*set)((*p)[baseIndex + cameraIndex]);
+}
+
+void CammerWidget::ApplyExposure(bool edited)
+{
+    applyCameraValue(edited, ExposureIndex, &CameraInterface::setExposure);
+}
+
+void CammerWidget::ApplyGain(bool edited)
+{
+    applyCameraValue(edited, GainIndex, &CameraInterface::setGain);
+}
+
+void CammerWidget::ApplySharpness(bool edited)
+{
+    applyCameraValue(edited, SharpnessIndex, &CameraInterface::setSharpness);
+}
+
+void CammerWidget::ApplyContrast(bool edited)
+{
+    applyCameraValue(edited, ContrastIndex, &CameraInterface::setContrast);
+}
+
+void CammerWidget::ApplyGamma(bool edited)
+{
+    applyCameraValue(edited, GammaIndex, &CameraInterface::setGamma);
+}
+
+void CammerWidget::ApplyMirror(bool edited)
+{
+    if (const SystemParameters *p = record(edited); p && cameraUsable())
+        cameraDriver->setMirror((*p)[MirrorHorizontalIndex + cameraIndex] != 0,
+                                (*p)[MirrorVerticalIndex + cameraIndex] != 0);
+}
+
+void CammerWidget::ApplyWideDynamicRange(bool edited)
+{
+    if (const SystemParameters *p = record(edited); p && cameraUsable())
+        cameraDriver->setWideDynamicRange((*p)[WideDynamicRangeIndex] != 0);
+}
+
+void CammerWidget::ApplyTriggerMode(bool on)
+{
+    if (cameraUsable())
+        cameraDriver->setTriggerMode(on);
+}
+
+void CammerWidget::OneShotWhiteBalance()
+{
+    if (cameraUsable() && isColor)
+        cameraDriver->oneShotWhiteBalance();
+}
+
+void CammerWidget::ApplyFrameRate()
+{
+    if (!cameraUsable())
+        return;
+    grabbing = false;
+    cameraDriver->stopGrab();
+    if (currentParams)
+        cameraDriver->setFrameRate((*currentParams)[FrameRateIndex]);
+    if (cameraUsable()) {
+        grabbing = true;
+        cameraDriver->startGrab();
+    }
+}
+
+void CammerWidget::StopGrab()
+{
+    if (!cameraUsable())
+        return;
+    grabbing = false;
+    cameraDriver->stopGrab();
+}
+
+void CammerWidget::CloseCamera()
+{
+    if (!cameraUsable())
+        return;
+    cameraDriver->close();
+    opened = false;
+}
+
+void CammerWidget::RestoreCameraDefaults()
+{
+    if (cameraDriver && editParams)
+        cameraDriver->restoreDefaults(editParams, cameraIndex);
+}
+
+void CammerWidget::ApplyCameraSettings()
+{
+    if (!currentParams || !cameraUsable())
+        return;
+    const SystemParameters &p = *currentParams;
+    ApplyTriggerMode(false);
+    ApplyExposure(false);
+    ApplyGain(false);
+    ApplyContrast(false);
+    ApplySharpness(false);
+    ApplyGamma(false);
+    ApplyWideDynamicRange(false);
+    cameraDriver->setAutoExposure(p[AutoExposureIndex] != 0);
+    ApplyFrameRate();
+    ApplyMirror(false);
+}
+
+bool CammerWidget::GrabFrame()
+{
+    if (!cameraUsable() || frameBytes <= 0)
+        return false;
+    const bool newFrame = cameraDriver->getImage(frameImage.data(), frameBytes);
+    const bool triggeredDisplay = currentParams && (*currentParams)[CameraTriggeredDisplayIndex] != 0;
+    if (!triggeredDisplay && (editorSource == -1 || editorSource == 1)) {
+        cameraImage = frameImage;
+        update();
+    }
+    return newFrame;
+}
+
+QJsonObject CammerWidget::QueryCamera(int detect, int funcNO)
+{
+    if (!cameraDriver)
+        return QJsonObject();
+    QJsonObject request;
+    request.insert(QStringLiteral("detect"), detect);
+    request.insert(QStringLiteral("funcNO"), funcNO);
+    QVariant reply;
+    cameraDriver->query(QVariant(request), &reply, 0);
+    return reply.toJsonObject();
+}
+
+void CammerWidget::TimerFPS()
+{
+    if (!cameraDriver)
+        return;
+    const bool arrived = cameraDriver->frameCountDelta(&fps);
+    if (!arrived && grabbing && connected) {
+        connected = cameraDriver->isConnected();
+        if (!connected) {
+            cameraDriver->release();
+            update();
+            const int loss = lossCounter++;
+            qWarning("camera %d (%s) lost, loss %d", cameraIndex + 1, identity.constData(), loss);
+            writeRecord(uiText(LostCameraTextEntry)
+                       .arg(QString::number(cameraIndex + 1), QString::number(loss),
+                            QString::fromLatin1(identity)));
+        }
+    }
+    if (!connected) {
+        connected = cameraDriver->reconnect();
+        if (connected) {
+            qInfo("camera %d (%s) reconnected", cameraIndex + 1, identity.constData());
+            writeRecord(tr("%1号相机%2，重连成功")
+                       .arg(QString::number(cameraIndex + 1), QString::fromLatin1(identity)));
+            ApplyCameraSettings();
+        }
+    }
+}
+
+void CammerWidget::LoadTemplates()
+{
+    const int stages = stagesInUse();
+    const int slotCount = qBound(1, maxTemplateCount, 100);
+    templates.assign(size_t(stages), {});
+    templateValid.assign(size_t(stages), std::vector<int>(size_t(slotCount), 0));
+    for (int stage = 0; stage < stages; ++stage) {
+        std::vector<std::vector<uchar>> &stageSlots = templates[size_t(stage)];
+        stageSlots.assign(size_t(slotCount), std::vector<uchar>(size_t(frameBytes), 0));
+        validTemplateCount[stage] = 0;
+        for (int slot = 0; slot < slotCount; ++slot) {
+            std::vector<uchar> &buffer = stageSlots[size_t(slot)];
+            if (frameBytes > 0
+                && loadTemplateImage(templateFilePath(cameraIndex, stage, slot), imageWidth,
+                                     imageHeight, isColor, buffer.data())) {
+                templateValid[size_t(stage)][size_t(slot)] = 1;
+                ++validTemplateCount[stage];
+            }
+        }
+        // Every stage has a template to start from.
+        if (!templateValid[size_t(stage)][0]) {
+            templateValid[size_t(stage)][0] = 1;
+            ++validTemplateCount[stage];
+            fillDefaultTemplate(stageSlots[0].data(), imageWidth, imageHeight, isColor);
+        }
+    }
+}
+
+void CammerWidget::LoadIgnoreMasks()
+{
+    for (int stage = 0; stage < int(ignoreMasks.size()); ++stage) {
+        std::vector<uchar> &mask = ignoreMasks[size_t(stage)];
+        if (mask.empty()
+            || !loadIgnoreMask(ignoreMaskFilePath(cameraIndex, stage), imageWidth, imageHeight,
+                               mask.data()))
+            std::fill(mask.begin(), mask.end(), 0);
+    }
+}
+
+bool CammerWidget::SaveIgnoreMask(int stage)
+{
+    if (stage < 0 || stage >= int(ignoreMasks.size()) || ignoreMasks[size_t(stage)].empty())
+        return false;
+    return saveIgnoreMask(ignoreMaskFilePath(cameraIndex, stage), imageWidth, imageHeight,
+                          ignoreMasks[size_t(stage)].data());
+}
+
+void CammerWidget::SaveReTrainImage(int stage)
+{
+    if (stage < 0 || stage >= int(templates.size()) || frameBytes <= 0)
+        return;
+    positionedImage = frameImage;
+    cameraImage = positionedImage;
+    std::vector<uchar> &slot0 = templates[size_t(stage)][0];
+    slot0 = cameraImage;
+    saveTemplateImage(templateFilePath(cameraIndex, stage, 0), imageWidth, imageHeight, isColor,
+                      slot0.data());
+}
+
+void CammerWidget::copyIntoDisplay()
+{
+    if (isColor) {
+        std::memcpy(displayBuffer.data(), cameraImage.data(), size_t(frameBytes));
+        return;
+    }
+    auto *out = reinterpret_cast<quint32 *>(displayBuffer.data());
+    for (int i = 0; i < pixelCount; ++i)
+        out[i] = quint32(cameraImage[size_t(i)]) * 0x010101u;
+}
+
+void CammerWidget::paintEvent(QPaintEvent *)
+{
+    if (displayImage.isNull())
+        return;
+    copyIntoDisplay();
+    QPainter painter(this);
+    painter.drawImage(rect(), displayImage);
+}
+
+void CammerWidget::resizeEvent(QResizeEvent *event)
+{
+    if (imageWidth > 0 && imageHeight > 0) {
+        scaleX = float(width()) / float(imageWidth);
+        scaleY = float(height()) / float(imageHeight);
+    }
+    QWidget::resizeEvent(event);
+}
+
+void CammerWidget::mousePressEvent(QMouseEvent *event)
+{
+    // A tap on a view while all cameras are shown picks that camera; editing and panning of
+    // a single shown camera belong to the region editor.
+    if (cameraIndex < cameraCount && mainWindow && mainWindow->currentCamera == cameraCount)
+        emit click(cameraIndex);
+    // Passed on, so the main window sees every press (it hides open keyboards).
+    QWidget::mousePressEvent(event);
+}

@@ -1,0 +1,169 @@
+#ifndef STATION_CAMMERWIDGET_H
+#define STATION_CAMMERWIDGET_H
+
+#include <QByteArray>
+#include <QImage>
+#include <QJsonObject>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class CameraInterface;
+class QTimer;
+class SystemParameters;
+
+// One camera's view inside its panel. It keeps everything the station holds per camera: the
+// camera driver's settings (forwarded from the parameter records), the frame pull for the run
+// controller, the once-a-second link watchdog that reconnects a lost camera, the image
+// buffers, the templates and ignore masks of every detect stage, the three most recent NG
+// images per stage and the per-region results that detection writes.
+//
+// Every buffer is allocated once by the constructor and never moved, so the detection engine
+// and the archiver may keep pointers into them. Pictures are tightly packed: frameBytes is
+// width x height for a grey camera and width x height x 4 (B, G, R, 0) for a colour one.
+// GUI thread only; the driver copies its newest frame out under its own lock.
+class CammerWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int StageCount = 8;
+    static constexpr int MaxRegions = 50;
+    static constexpr int RegionSlotCount = StageCount * MaxRegions;
+    static constexpr int MaxBoxes = 100;
+    static constexpr int RecentNgSlots = 3;
+    static constexpr int IdentityBytes = 63;
+
+    // camera belongs to the main window's camera list and outlives the view.
+    CammerWidget(QWidget *parent, int cameraIndex, CameraInterface *camera);
+    ~CammerWidget() override;
+
+    // Camera settings. edited chooses the record: true editParams, false currentParams.
+    // Each acts only while the camera is open.
+    void ApplyExposure(bool edited);
+    void ApplyGain(bool edited);
+    void ApplySharpness(bool edited);
+    void ApplyContrast(bool edited);
+    void ApplyGamma(bool edited);
+    void ApplyMirror(bool edited);
+    void ApplyWideDynamicRange(bool edited);
+    void ApplyTriggerMode(bool on);
+    void OneShotWhiteBalance();
+    // Restarts grabbing with the frame-rate setting of the live record.
+    void ApplyFrameRate();
+    void StopGrab();
+    void CloseCamera();
+    // Lets the driver write the camera's defaults into the edit record, also when closed.
+    void RestoreCameraDefaults();
+    // Every setting of the live record, in the order the drivers expect: trigger mode off,
+    // exposure, gain, contrast, sharpness, gamma, wide dynamic range, automatic exposure,
+    // frame rate (grabbing restarted), mirror.
+    void ApplyCameraSettings();
+
+    // Pulls the newest frame into frameImage; shows it unless camera-triggered display is set
+    // or the region page shows something other than the live picture. True for a new frame.
+    bool GrabFrame();
+    // The camera's answer for a temperature region: {"detect", "funcNO"} in, the reply as an
+    // object out (empty when the driver gave none).
+    QJsonObject QueryCamera(int detect, int funcNO);
+
+    // Template slots and ignore masks of every stage below detectsPerCamera, from their files.
+    void LoadTemplates();
+    void LoadIgnoreMasks();
+    // Writes the stage's ignore mask file; false when the stage has no mask or the write failed.
+    bool SaveIgnoreMask(int stage);
+
+    CameraInterface *camera() const { return cameraDriver; }
+
+    const int cameraIndex;
+    QByteArray identity;     // the camera's serial, at most IdentityBytes bytes
+    QString driverIid;
+    bool opened = true;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    int pixelCount = 0;
+    bool isColor = false;
+    int frameBytes = 0;
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    bool thermal = false;
+    bool simulated = false;
+    bool grabbing = false;
+    bool connected = true;
+    int fps = 0;
+    int lossCounter = 1;
+
+    // Pictures of frameBytes bytes, except where said.
+    std::vector<uchar> cameraImage;      // what the view shows
+    std::vector<uchar> frameImage;       // the driver's newest frame
+    std::vector<uchar> registeredImage;  // written by the detection engine
+    std::vector<uchar> positionedImage;  // written by the detection engine, judged
+    std::vector<uchar> colourPlane;      // width x height, colour cameras only
+    std::vector<uchar> resultMask;       // width x height, non-zero at pixels found NG
+    std::vector<uchar> displayBuffer;    // width x height x 4, drawn on screen
+
+    // Per stage below detectsPerCamera: maxTemplateCount slots of frameBytes, their used
+    // flags and count, and the ignore mask (width x height, non-zero = ignored).
+    std::vector<std::vector<std::vector<uchar>>> templates;
+    std::vector<std::vector<int>> templateValid;
+    int validTemplateCount[StageCount] = {};
+    int currentTemplate = 0;
+    std::vector<std::vector<uchar>> ignoreMasks;
+
+    // Per stage below detectsPerCamera: the positioned images of the latest NG captures,
+    // written in rotation (slot = count mod 3).
+    std::vector<std::vector<std::vector<uchar>>> recentNgImages;
+    int recentNgCount[StageCount] = {};
+    int recentNgShown = 0;
+
+    // Results of the last evaluation, written by the detection engine.
+    bool roiOk[StageCount][MaxRegions] = {};
+    bool resultOk = true;
+    bool regionResultOk = true;
+    bool temperatureResultOk = true;
+    int roiValue[RegionSlotCount] = {};
+    // Per region: [0] the box count (a temperature region: the point x, y), [1..99] the NG
+    // boxes x1, y1, x2, y2 in image pixels.
+    using RegionBoxes = int[MaxBoxes][4];
+    std::unique_ptr<RegionBoxes[]> roiBoxes;
+    bool previewShown = false;
+
+    bool samplePending[StageCount] = {};
+    bool ngHandled[StageCount] = {};
+    int selectedRegion = -1;
+    int lastSelected = -1;
+
+signals:
+    // Pressed while all cameras are shown.
+    void click(int cameraIndex);
+
+public slots:
+    // Stores the newest frame as template slot 0 of the stage (re-sampling) and writes its file.
+    void SaveReTrainImage(int stage);
+    // Once a second: a camera that delivered nothing and reports its link down is released and
+    // the loss recorded; a lost camera is asked to reconnect, and on success every setting is
+    // sent again.
+    void TimerFPS();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    const SystemParameters *record(bool edited) const;
+    // Sends setting baseIndex + cameraIndex of the chosen record through set.
+    void applyCameraValue(bool edited, int baseIndex, void (CameraInterface::*set)(int));
+    bool cameraUsable() const { return cameraDriver && opened; }
+    void allocateBuffers();
+    void copyIntoDisplay();
+    int stagesInUse() const;
+
+    CameraInterface *const cameraDriver;
+    QImage displayImage;
+    QTimer *watchdogTimer;
+};
+
+#endif
