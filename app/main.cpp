@@ -11,6 +11,8 @@
 #include "core/TaskManager.h"
 #include "core/TemperatureChartData.h"
 #include "core/UiTexts.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOGlobals.h"
 #include "platform/system/TerminationSignals.h"
 #include "resources/Resources.h"
 #include "station/MApplication.h"
@@ -97,14 +99,15 @@ int main(int argc, char **argv)
     // 14. The result store opens its database, starts its reader and reads today back.
     TemperatureChartData::instance()->Init();
 
-    // 15. The main window; lower layers reach it through stationHost from here on.
+    // 15. The main window builds the station; it is mainWindow and the lower layers'
+    //     stationHost from the start of its constructor on.
     mainWindow = new MoJuWizard;
-    stationHost = mainWindow;
 
     // 16. Timed recording of results, in minutes.
     TemperatureChartData::instance()->SetRecordInterval((*currentParams)[324]);
 
-    // 17. controlPort->StartIOThread() starts the I/O polling thread.
+    // 17. The I/O polling thread; an input change runs a pass of the run controller.
+    controlPort->StartIOThread(mainWindow, &MoJuWizard::Run);
 
     // 18.
     mainWindow->showFullScreen();
@@ -117,12 +120,12 @@ int main(int argc, char **argv)
     TaskManager::instance()->Start();
 
     // 20.
-    const int exitCode = application->exec();
+    // A stop requested while start-up waited for an answer ends the program now.
+    const int exitCode = terminationRequested() ? 0 : application->exec();
     qInfo("程序退出 (event loop ended), code %d", exitCode);
-    // The window and what it owns end before static objects are destroyed.
-    stationHost = nullptr;
+    // The window and what it owns end before static objects are destroyed; it takes itself
+    // out of mainWindow and stationHost.
     delete mainWindow;
-    mainWindow = nullptr;
     LogManager::flush();
     return exitCode;
 }

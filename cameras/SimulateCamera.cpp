@@ -8,8 +8,10 @@ SimulateCamera::SimulateCamera() = default;
 
 bool SimulateCamera::open()
 {
-    // Zeroed, so the cameras show black until the first stored image is loaded.
+    // Zeroed, then the image the first trigger loads, so the views show the mould from the
+    // start; black when it is missing.
     frames.allocate(Width * Height * bytesPerPixel());
+    loadStoredImage(nextFramePath());
     return true;
 }
 
@@ -64,7 +66,11 @@ void SimulateCamera::nextSimulatedFrame()
 {
     const QString path = nextFramePath();
     imageCounter = 1 - imageCounter;
+    loadStoredImage(path);
+}
 
+void SimulateCamera::loadStoredImage(const QString &path)
+{
     // A missing, unreadable or wrongly sized image leaves the previous frame in place.
     const QImage image(path);
     if (image.isNull()) {

@@ -6,9 +6,9 @@
 
 class QImage;
 
-// Stands in for real cameras when discovery finds none: each manual trigger loads the next of
-// two stored images, "cammer<N>/template0.bmp" and "cammer<N>/template1.bmp" in the working
-// directory with N = device index × 10 + 15 (the folder of detect stage 5 of the camera with
+// Stands in for real cameras when discovery finds none: opening shows the first and each manual
+// trigger loads the next of two stored images, "cammer<N>/template0.bmp" and
+// "cammer<N>/template1.bmp" in the working directory with N = device index × 10 + 15 (the folder of detect stage 5 of the camera with
 // that number). It never talks to hardware and runs no thread of its own.
 class SimulateCamera : public CameraInterface
 {
@@ -68,6 +68,7 @@ public:
 
 private:
     int bytesPerPixel() const { return colorOutput ? 4 : 1; }
+    void loadStoredImage(const QString &path);
     void copyImage(const QImage &image);
 
     FrameHandoff frames;

@@ -1,18 +1,83 @@
 #include "station/MoJuWizard.h"
 
+#include "cameras/CameraDiscovery.h"
+#include "cameras/CameraInterface.h"
+#include "cameras/CameraSerials.h"
+#include "core/Globals.h"
+#include "core/ParameterManager.h"
 #include "core/PlatformHelpers.h"
+#include "core/SystemParameters.h"
+#include "core/TemperatureChartData.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOGlobals.h"
+#include "machineio/ModbusServer.h"
+#include "station/CameraWgtBox.h"
+#include "station/CameraWgt_DataWidget.h"
+#include "station/CameraWgt_DataWidget_Title.h"
+#include "station/CammerWidget.h"
+#include "station/ResultImageBuffers.h"
+#include "station/StationGlobals.h"
+#include "station/TemplateFiles.h"
+#include "statistics/StatisticsData.h"
+#include "uikit/FloatSlider.h"
+#include "uikit/NumCharInput.h"
+#include "uikit/NumberInput.h"
+#include "uikit/UiKitGlobals.h"
+#include "uikit/Warnbox.h"
+#include "uikit/inputbox.h"
+#include "uikit/tipbox.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QScreen>
+#include <QSlider>
+#include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 
 MoJuWizard *mainWindow = nullptr;
+quint16 MoJuWizard::modbusPort = ModbusServer::DefaultPort;
+
+namespace {
+
+constexpr int MainViewWidth = 1753;
+constexpr int MainViewHeight = 1017;
+constexpr quint32 AllCameraFamilies = 0x31C;
+
+// Settings copied at start-up.
+constexpr int ColourOutputIndex = 183;
+constexpr int CameraEnabledIndex = 193;
+constexpr int ProductStageIndex = 133;
+constexpr int TemplateCountIndex = 135;
+constexpr int NgKeepIndex = 136;
+constexpr int OkKeepIndex = 137;
+constexpr int BacklightSecondsIndex = 138;
+constexpr int StatisticsIndex = 173;
+constexpr int IoPortIndex = 182;
+constexpr int ColourToGreyIndex = 191;
+constexpr int ParameterGroupIndex = 357;
+
+constexpr int StatisticsFileErrorEntry = 544;
+constexpr int StartupRecordEntry = 150;
+
+constexpr int RunPassMs = 100;
+constexpr int FirstRunMs = 5;
+constexpr int IoChangeRunMs = 1;
+constexpr int DateCheckMs = 60000;
+
+int setting(int index)
+{
+    return currentParams ? (*currentParams)[index] : 0;
+}
+
+} // namespace
 
 MoJuWizard::MoJuWizard(QWidget *parent)
     : QWidget(parent)
-    , logoutTimer(new QTimer(this))
-    , backlightTimer(new QTimer(this))
+    , statisticsDir(QStringLiteral("./ResStatistics"))
 {
     setObjectName(QStringLiteral("MoJuWizard"));
     setWindowTitle(QStringLiteral("MouldMonitor"));
@@ -21,21 +86,328 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     dark.setColor(QPalette::Window, QColor(0x26, 0x2E, 0x34));
     setPalette(dark);
     setAutoFillBackground(true);
-    // The panel runs without a window manager, which is what would otherwise carry out a
-    // full-screen request: take the whole screen ourselves.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
 
-    logoutTimer->setSingleShot(true);
-    backlightTimer->setSingleShot(true);
-    connect(logoutTimer, &QTimer::timeout, this, &MoJuWizard::TimerLogout);
-    connect(backlightTimer, &QTimer::timeout, this, &MoJuWizard::TimerLCD);
+    // 1. The lower layers reach the window from here on (records written while it is built
+    //    land in the operation record); the panel runs without a window manager, so the
+    //    window takes the whole screen itself.
+    mainWindow = this;
+    stationHost = this;
+    mainViewWidth = MainViewWidth;
+    mainViewHeight = MainViewHeight;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        screenWidth = screen->geometry().width();
+        screenHeight = screen->geometry().height();
+        setGeometry(screen->geometry());
+    }
+    setFixedSize(screenWidth, screenHeight);
+
+    // 2. A count store for the time of the start-up: it creates the count file when missing.
+    auto startupCounts = std::make_unique<StatisticsData>(0, detectsPerCamera,
+                                                          TemperatureChartData::instance());
+    // 3.
+    showStartupNotice();
+    // 4.
+    cameraFamilyMask = AllCameraFamilies;
+    createLoginAndScreenTimers();
+    // 5.
+    openOperationRecord();
+    // 6.
+    copySettings();
+    // 7.
+    discoverCameras();
+    cameraBindingHost = this;
+    createKeyboardsAndIoLink();
+    // 8.
+    createCamerasAndGrid();
+    // 9. and 10. The image browser, the side menu and the bottom bar join the layout here.
+    // 11.
+    confirmCameraBinding();
+    // 12.
+    createModbusServer();
+    // 13.
+    createZoomSliderAndLogin();
+    // 14.
+    layOutPanels();
+    // 15.
+    makeFolders();
+    // 16.
+    createRunTimers();
+    // 17. The result image archiver starts here once the buffers exist.
+    allocateResultImages();
+    // 18. The result display and output pulse timers join the run controller here.
+    // 19.
+    startOperationRecordDate();
+    // 20.
+    createProductionCounts();
+    // 21.
+    startRunning();
+    // 22.
+    startCameras();
+    // 23.
+    finishDialogs();
+    // 24.
+    publishRunState();
 }
 
-void MoJuWizard::InsertRecord(const QString &text)
+MoJuWizard::~MoJuWizard()
 {
-    // The operation record database comes with the station; until then the row goes to the log.
-    qInfo("operation record: %s", qUtf8Printable(text));
+    // The keyboards are children: their end must not build new ones.
+    if (gpNumberInput)
+        disconnect(gpNumberInput, nullptr, this, nullptr);
+    if (gpNumCharInput)
+        disconnect(gpNumCharInput, nullptr, this, nullptr);
+    // The views use the cameras until they are gone.
+    delete cameraBox;
+    cameraBox = nullptr;
+    std::fill(std::begin(cameraViews), std::end(cameraViews), nullptr);
+    if (imageSaveBuffers == resultImages.get())
+        imageSaveBuffers = nullptr;
+    if (statisticsData == counts.get())
+        statisticsData = nullptr;
+    if (controlPort && controlPort->parent() == this)
+        controlPort = nullptr;
+    if (cameraBindingHost == this)
+        cameraBindingHost = nullptr;
+    if (stationHost == this)
+        stationHost = nullptr;
+    if (mainWindow == this)
+        mainWindow = nullptr;
+}
+
+// 3. The start-up notice, on screen while the station is built.
+void MoJuWizard::showStartupNotice()
+{
+    warnbox = std::make_unique<Warnbox>();
+    sharedWarnbox = warnbox.get();
+    warnbox->setText(tr("系统正在初始化，请稍后......"));
+    warnbox->setStayOnTop(false);
+    warnbox->show();
+    QCoreApplication::processEvents();
+}
+
+// 4.
+void MoJuWizard::createLoginAndScreenTimers()
+{
+    logoutTimer = new QTimer(this);
+    backlightTimer = new QTimer(this);
+    connect(logoutTimer, &QTimer::timeout, this, &MoJuWizard::TimerLogout);
+    connect(backlightTimer, &QTimer::timeout, this, &MoJuWizard::TimerLCD);
+    // The input debounce timers of the run controller are created here.
+}
+
+// 5.
+void MoJuWizard::openOperationRecord()
+{
+    operationRecord.Open();
+}
+
+// 6. A change of these settings applies after the next start.
+void MoJuWizard::copySettings()
+{
+    statisticsEnabled = setting(StatisticsIndex) != 0;
+    maxTemplateCount = qBound(1, setting(TemplateCountIndex), 100);
+    ngImagesToKeep = setting(NgKeepIndex);
+    okImagesToKeep = setting(OkKeepIndex);
+    ioComPortIndex = setting(IoPortIndex);
+    colorToGray = setting(ColourToGreyIndex);
+    detect = setting(ProductStageIndex) != 1 ? 1 : 0;
+}
+
+// 7. The shared question box, the keyboards and the I/O board link.
+void MoJuWizard::createKeyboardsAndIoLink()
+{
+    noticeBox = std::make_unique<tipbox>(2, nullptr, 600, 420);
+    sharedTipbox = noticeBox.get();
+    noticeBox->hide();
+
+    gpNumberInput = new NumberInput(this);
+    gpNumberInput->hide();
+    connect(gpNumberInput, &QObject::destroyed, this, &MoJuWizard::recreateNumberInput);
+    gpNumCharInput = new NumCharInput(this);
+    gpNumCharInput->hide();
+    connect(gpNumCharInput, &QObject::destroyed, this, &MoJuWizard::recreateNumCharInput);
+
+    controlPort = new ControlPort(this);
+    // Output 1 holds the mould closed until detection has started.
+    controlPort->SetOutput(0, true);
+    controlPort->PublishOutputs();
+}
+
+// 8. One view per camera created; simulated cameras stand in when none opened.
+void MoJuWizard::createCamerasAndGrid()
+{
+    cameras = createCameras();
+    QList<CameraInterface *> list;
+    for (const std::unique_ptr<CameraInterface> &camera : cameras)
+        list.append(camera.get());
+
+    auto *mainLayout = new QVBoxLayout(this);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->setSpacing(0);
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    cameraBox = new CameraWgtBox(list, this);
+    row->addWidget(cameraBox);
+    mainLayout->addLayout(row);
+    for (int i = 0; i < cameraCount && i < MaxCameras; ++i)
+        cameraViews[i] = cameraBox->cammerWidget(i);
+}
+
+// 12.
+void MoJuWizard::createModbusServer()
+{
+    modbusServer = new ModbusServer(QHostAddress::Any, modbusPort, this);
+    // The written registers (counter clear, parameter group) are handled by the production
+    // counters, connected here.
+}
+
+// 13.
+void MoJuWizard::createZoomSliderAndLogin()
+{
+    zoomSlider = new FloatSlider(this);
+    zoomSlider->setFixedSize(1000, 35);
+    zoomSlider->move((MainViewWidth - 1000) / 2, MainViewHeight - 75);
+    zoomSlider->scale = 100;
+    zoomSlider->slider->setRange(100, 500);
+    connect(zoomSlider, &FloatSlider::updateValue, this, &MoJuWizard::SlotZoom);
+    sharedInputbox = new inputbox(0);
+    sharedInputbox->hide();
+}
+
+// 14.
+void MoJuWizard::layOutPanels()
+{
+    for (int i = 0; i < MaxCameras; ++i)
+        cameraSlotOfCamera[i] = i;
+    for (CameraWgt_DataWidget *panel : qAsConst(cameraBox->panels)) {
+        panel->enabled = setting(CameraEnabledIndex + panel->cameraIndex) != 0;
+        panel->setVisible(panel->enabled);
+    }
+    cameraBox->rebuildGrid();
+    cameraBox->equalizeSizes();
+    currentCamera = cameraCount;
+    cameraBox->slotChangeCameraLayout(-1);
+    // Only a single camera shown on the region page's templates or records zooms.
+    zoomSlider->setVisible(currentCamera != cameraCount && editorSource != -1 && editorSource != 1);
+    zoomSlider->resetToMinimum();
+}
+
+// 15. Result image, template and raw-frame folders of every camera and stage.
+void MoJuWizard::makeFolders()
+{
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (int d = 0; d < MaxStages; ++d) {
+            const QString base = QStringLiteral("./alarmimage/camera%1/detect%2/").arg(c + 1).arg(d + 1);
+            alarmImageDirs[c][d][0] = QDir(base + QStringLiteral("NG"));
+            alarmImageDirs[c][d][1] = QDir(base + QStringLiteral("OK"));
+            const QStringList folders = {
+                alarmImageDirs[c][d][0].path(), alarmImageDirs[c][d][1].path(), stageFolder(c, d),
+                QStringLiteral("./originalimage/cammer%1%2").arg(c + 1).arg(d + 1)};
+            for (const QString &folder : folders) {
+                if (!QDir().mkpath(folder))
+                    qWarning("folder %s cannot be made", qPrintable(folder));
+            }
+        }
+    }
+}
+
+// 16.
+void MoJuWizard::createRunTimers()
+{
+    runTimer = new QTimer(this);
+    runTimer->setSingleShot(true);
+    connect(runTimer, &QTimer::timeout, this, &MoJuWizard::Run);
+    // The no-signal, draw-hint and stage timers of the run controller are created here.
+}
+
+// 17. Two result pictures per camera and stage in use, for the archiver.
+void MoJuWizard::allocateResultImages()
+{
+    QVector<QSize> sizes;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        sizes.append(cameraViews[c] ? QSize(cameraViews[c]->imageWidth, cameraViews[c]->imageHeight)
+                                    : QSize());
+    resultImages = std::make_unique<ResultImageBuffers>();
+    if (imageSaveMutex) {
+        QMutexLocker locker(imageSaveMutex);
+        resultImages->allocate(sizes, detectsPerCamera);
+    } else {
+        resultImages->allocate(sizes, detectsPerCamera);
+    }
+    imageSaveBuffers = resultImages.get();
+}
+
+// 19.
+void MoJuWizard::startOperationRecordDate()
+{
+    for (const QString &folder : {operationRecord.recordDir().path(), statisticsDir.path()}) {
+        if (!QDir().mkpath(folder))
+            qWarning("folder %s cannot be made", qPrintable(folder));
+    }
+    dateTimer = new QTimer(this);
+    connect(dateTimer, &QTimer::timeout, this, &MoJuWizard::SlotCheckDate);
+    operationRecord.LoadDate();
+    SlotCheckDate();
+}
+
+// 20.
+void MoJuWizard::createProductionCounts()
+{
+    counts = std::make_unique<StatisticsData>(cameraCount, detectsPerCamera,
+                                              TemperatureChartData::instance(), [] {
+                                                  Warnbox box;
+                                                  box.setText(uiText(StatisticsFileErrorEntry));
+                                                  box.exec();
+                                              });
+    statisticsData = counts.get();
+    counts->CheckDay();
+    for (int led = 3; led >= 0; --led)
+        setStatusLed(led, 1);
+    // Detection starts here (StartDetect) with the run controller.
+    installEventFilter(this);
+    warnbox->hide();
+}
+
+// 21.
+void MoJuWizard::startRunning()
+{
+    runTimer->start(FirstRunMs);
+    connect(controlPort, &ControlPort::sigIOChange, this, [this] { runTimer->start(IoChangeRunMs); },
+            Qt::QueuedConnection);
+    dateTimer->start(DateCheckMs);
+    InsertRecord(uiText(StartupRecordEntry).arg(cameraCount));
+}
+
+// 22.
+void MoJuWizard::startCameras()
+{
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        if (cameraViews[c])
+            cameraViews[c]->ApplyFrameRate();
+    }
+    if (setting(BacklightSecondsIndex) > 0)
+        backlightTimer->start(setting(BacklightSecondsIndex) * 1000);
+}
+
+// 23. The question box stays above everything; keyboards and the login pad belong to the window.
+void MoJuWizard::finishDialogs()
+{
+    noticeBox->setWindowFlags(noticeBox->windowFlags() | Qt::CustomizeWindowHint
+                              | Qt::WindowStaysOnTopHint);
+    if (gpNumberInput)
+        gpNumberInput->setParent(this);
+    if (gpNumCharInput)
+        gpNumCharInput->setParent(this);
+    if (sharedInputbox)
+        sharedInputbox->setParent(this, sharedInputbox->windowFlags());
+}
+
+// 24.
+void MoJuWizard::publishRunState()
+{
+    modbusServer->SetReadRegister(0, 1);
+    modbusServer->SetReadRegister(2, short(setting(ParameterGroupIndex)));
 }
 
 int MoJuWizard::userLevel() const
@@ -90,12 +462,73 @@ void MoJuWizard::appendMeasurementValue(int value)
 
 void MoJuWizard::updateVisiblePanelTitles()
 {
-    // No camera panels yet.
+    if (!cameraBox)
+        return;
+    for (CameraWgt_DataWidget *panel : qAsConst(cameraBox->panels)) {
+        if (!panel->isVisible())
+            continue;
+        if (CameraWgt_DataWidget_Title *title = panel->currentTitle())
+            title->updateStatus();
+    }
 }
 
 QWidget *MoJuWizard::hostWidget()
 {
     return this;
+}
+
+bool MoJuWizard::confirmNotice(const QString &text)
+{
+    tipbox box(2, nullptr, screenWidth, screenHeight);
+    box.setText(text);
+    return box.exec() == 1;
+}
+
+QByteArray MoJuWizard::cameraIdentity(int camera) const
+{
+    const CammerWidget *view = camera >= 0 && camera < MaxCameras ? cameraViews[camera] : nullptr;
+    return view ? view->identity : QByteArray();
+}
+
+void MoJuWizard::closeDatabasesForReboot()
+{
+    ParameterManager::instance()->CloseDatabase();
+    operationRecord.Close();
+}
+
+void MoJuWizard::InsertRecord(const QString &text)
+{
+    operationRecord.InsertRecord(text, level);
+}
+
+void MoJuWizard::ClearRecord()
+{
+    operationRecord.ClearRecord();
+}
+
+void MoJuWizard::SlotCheckDate()
+{
+    operationRecord.CheckDate();
+}
+
+void MoJuWizard::FLushAll()
+{
+    closeDatabasesForReboot();
+    // The file system gets a moment before the restart or shutdown that follows.
+    QThread::msleep(500);
+}
+
+void MoJuWizard::Run()
+{
+    // Frame pull of every camera.
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        if (cameraViews[c])
+            cameraViews[c]->GrabFrame();
+    }
+    // End of the pass: outputs out, next pass armed, heartbeat for the I/O thread.
+    controlPort->PublishOutputs();
+    runTimer->start(RunPassMs);
+    controlPort->TouchHeartbeat();
 }
 
 void MoJuWizard::TimerLogout()
@@ -108,4 +541,48 @@ void MoJuWizard::TimerLCD()
 {
     backlightTimer->stop();
     setBacklight(false);
+}
+
+void MoJuWizard::recreateNumberInput()
+{
+    auto *keyboard = new NumberInput(this);
+    keyboard->hide();
+    gpNumberInput = keyboard;
+}
+
+void MoJuWizard::recreateNumCharInput()
+{
+    auto *keyboard = new NumCharInput(this);
+    keyboard->hide();
+    gpNumCharInput = keyboard;
+}
+
+void MoJuWizard::SlotZoom(float value)
+{
+    if (value != 1.0f) {
+        panX = zoomCentreX - float((zoomCentreX - panX) / zoomScale) * value;
+        panY = zoomCentreY - float((zoomCentreY - panY) / zoomScale) * value;
+    } else {
+        panX = 0;
+        panY = 0;
+    }
+    zoomScale = value;
+    update();
+}
+
+bool MoJuWizard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (gpNumberInput && gpNumberInput->isVisible() && watched != gpNumberInput)
+            gpNumberInput->hide();
+        if (gpNumCharInput && gpNumCharInput->isVisible() && watched != gpNumCharInput)
+            gpNumCharInput->hide();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MoJuWizard::mouseReleaseEvent(QMouseEvent *event)
+{
+    setFocus(Qt::OtherFocusReason);
+    QWidget::mouseReleaseEvent(event);
 }

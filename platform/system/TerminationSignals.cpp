@@ -14,6 +14,8 @@ namespace {
 // [0] written by the signal handler, [1] read by the event loop. Set once, before the
 // handlers are installed.
 int signalSockets[2] = {-1, -1};
+// Set on the GUI thread when a signal's byte was read.
+bool quitRequested = false;
 
 void onTerminationSignal(int signalNumber)
 {
@@ -42,6 +44,7 @@ void quitOnTerminationSignals()
         char byte = 0;
         while (::read(signalSockets[1], &byte, 1) == 1)
             qInfo("收到终止信号 %d, 程序退出 (termination signal, quitting)", int(byte));
+        quitRequested = true;
         QCoreApplication::quit();
     });
 
@@ -51,4 +54,9 @@ void quitOnTerminationSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+bool terminationRequested()
+{
+    return quitRequested;
 }

@@ -10,4 +10,9 @@
 // SIGTERM, so this one wins.
 void quitOnTerminationSignals();
 
+// True once a termination signal was handled. A signal that arrives while start-up waits in a
+// modal box ends that box's loop, not the program's: main() checks this before it enters its
+// own event loop.
+bool terminationRequested();
+
 #endif
