@@ -1,0 +1,253 @@
+#include "cameras/CameraDiscovery.h"
+#include "core/Globals.h"
+#include "core/SystemParameters.h"
+#include "core/UiTexts.h"
+#include "station/CammerWidget.h"
+#include "station/StationGlobals.h"
+#include "station/TemplateFiles.h"
+#include "tests/station/TestCamera.h"
+#include "tests/support/FakeStationHost.h"
+#include "tests/support/TempWorkDir.h"
+
+#include <QDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int W = 66;   // rows of a bitmap of this width are padded
+constexpr int H = 40;
+
+// The settings sent when the view is built or a lost camera comes back, for camera index 1
+// with the record filled by init().
+const QStringList settingsInOrder = {
+    QStringLiteral("trigger 0"), QStringLiteral("exposure 11"), QStringLiteral("gain 12"),
+    QStringLiteral("contrast 14"), QStringLiteral("sharpness 13"), QStringLiteral("gamma 15"),
+    QStringLiteral("wdr 1"), QStringLiteral("autoExposure 0"), QStringLiteral("stopGrab"),
+    QStringLiteral("frameRate 3"), QStringLiteral("startGrab"), QStringLiteral("mirror 1 0")};
+
+std::vector<uchar> pattern(int bytes, int seed)
+{
+    std::vector<uchar> data(static_cast<size_t>(bytes));
+    for (int i = 0; i < bytes; ++i)
+        data[size_t(i)] = uchar((i * 7 + seed * 31) % 251);
+    return data;
+}
+
+} // namespace
+
+class CammerWidgetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void settingsReachTheCameraInOrder();
+    void lostCameraIsRecordedAndComesBackWithItsSettings();
+    void deliveringCameraIsNeverAsked();
+    void buffersFollowColourAndStages_data();
+    void buffersFollowColourAndStages();
+    void templatesAndMasksLoadFromTheirFiles();
+    void resamplingWritesTemplateSlotZero();
+
+private:
+    std::unique_ptr<CammerWidget> makeView(int cameraIndex, bool colour = false);
+
+    std::unique_ptr<TempWorkDir> work;
+    std::unique_ptr<FakeStationHost> host;
+    std::unique_ptr<TestCamera> camera;
+    SystemParameters params;
+    SystemParameters edited;
+};
+
+void CammerWidgetTest::initTestCase()
+{
+    QVERIFY(loadUiTexts());
+}
+
+void CammerWidgetTest::init()
+{
+    work = std::make_unique<TempWorkDir>();
+    QVERIFY(work->isValid());
+    host = std::make_unique<FakeStationHost>();
+    params = SystemParameters();
+    params.SetDefaults();
+    params[0 + 1] = 11;
+    params[8 + 1] = 12;
+    params[16 + 1] = 13;
+    params[24 + 1] = 14;
+    params[32 + 1] = 15;
+    params[40 + 1] = 1;
+    params[48 + 1] = 0;
+    params[139] = 3;
+    params[209] = 0;
+    params[210] = 1;
+    params[323] = 0;
+    currentParams = &params;
+    editParams = &edited;
+    currentLanguage = 1;
+    detectsPerCamera = 2;
+    maxTemplateCount = 3;
+    editorSource = -1;
+}
+
+void CammerWidgetTest::cleanup()
+{
+    camera.reset();
+    host.reset();
+    currentParams = editParams = nullptr;
+    work.reset();
+}
+
+std::unique_ptr<CammerWidget> CammerWidgetTest::makeView(int cameraIndex, bool colour)
+{
+    camera = std::make_unique<TestCamera>(W, H, colour);
+    return std::make_unique<CammerWidget>(nullptr, cameraIndex, camera.get());
+}
+
+void CammerWidgetTest::settingsReachTheCameraInOrder()
+{
+    const std::unique_ptr<CammerWidget> view = makeView(1);
+    // All settings, then grabbing starts.
+    QCOMPARE(camera->calls, settingsInOrder + QStringList{QStringLiteral("startGrab")});
+    QCOMPARE(view->identity, QByteArray("TC-0001"));
+}
+
+void CammerWidgetTest::lostCameraIsRecordedAndComesBackWithItsSettings()
+{
+    const std::unique_ptr<CammerWidget> view = makeView(1);
+    camera->calls.clear();
+
+    // Unplugged: released and recorded with its loss count, and asked back in the same tick.
+    camera->linkUp = false;
+    view->TimerFPS();
+    QCOMPARE(camera->calls, (QStringList{QStringLiteral("release"), QStringLiteral("reconnect")}));
+    QCOMPARE(host->records, QStringList{QStringLiteral("Camera 2 lost for the 1th time, TC-0001")});
+    QVERIFY(!view->connected);
+
+    // Still away: asked again every second, recorded once.
+    camera->calls.clear();
+    view->TimerFPS();
+    view->TimerFPS();
+    QCOMPARE(camera->calls, (QStringList{QStringLiteral("reconnect"), QStringLiteral("reconnect")}));
+    QCOMPARE(host->records.size(), 1);
+
+    // Back: recorded, and every setting is sent again in order.
+    camera->canReconnect = true;
+    camera->calls.clear();
+    view->TimerFPS();
+    QVERIFY(view->connected);
+    QCOMPARE(camera->calls, QStringList{QStringLiteral("reconnect")} + settingsInOrder);
+    QCOMPARE(host->records.last(), QStringLiteral("2号相机TC-0001，重连成功"));
+
+    // The next loss carries the next count.
+    camera->canReconnect = false;
+    camera->linkUp = false;
+    view->TimerFPS();
+    QCOMPARE(host->records.last(), QStringLiteral("Camera 2 lost for the 2th time, TC-0001"));
+}
+
+void CammerWidgetTest::deliveringCameraIsNeverAsked()
+{
+    const std::unique_ptr<CammerWidget> view = makeView(0);
+    camera->calls.clear();
+    camera->framesPerSecond = 25;
+    camera->linkUp = false;
+    view->TimerFPS();
+    QVERIFY(camera->calls.isEmpty());
+    QVERIFY(view->connected);
+    QCOMPARE(view->fps, 25);
+    QVERIFY(host->records.isEmpty());
+}
+
+void CammerWidgetTest::buffersFollowColourAndStages_data()
+{
+    QTest::addColumn<bool>("colour");
+    QTest::addColumn<int>("stages");
+    QTest::newRow("grey, two stages") << false << 2;
+    QTest::newRow("colour, two stages") << true << 2;
+    QTest::newRow("grey, four stages") << false << 4;
+}
+
+void CammerWidgetTest::buffersFollowColourAndStages()
+{
+    QFETCH(bool, colour);
+    QFETCH(int, stages);
+    detectsPerCamera = stages;
+    const std::unique_ptr<CammerWidget> view = makeView(0, colour);
+
+    const size_t frame = size_t(W * H * (colour ? 4 : 1));
+    QCOMPARE(size_t(view->frameBytes), frame);
+    for (const std::vector<uchar> *buffer : {&view->cameraImage, &view->frameImage,
+                                              &view->registeredImage, &view->positionedImage})
+        QCOMPARE(buffer->size(), frame);
+    QCOMPARE(view->colourPlane.size(), colour ? size_t(W * H) : size_t(0));
+    QCOMPARE(view->resultMask.size(), size_t(W * H));
+    QCOMPARE(view->templates.size(), size_t(stages));
+    QCOMPARE(view->templates.front().size(), size_t(maxTemplateCount));
+    QCOMPARE(view->templates.front().front().size(), frame);
+    QCOMPARE(view->recentNgImages.size(), size_t(stages));
+    QCOMPARE(view->recentNgImages.back().size(), size_t(CammerWidget::RecentNgSlots));
+    QCOMPARE(view->ignoreMasks.size(), size_t(stages));
+
+    // The frame pull reaches the shown picture.
+    QVERIFY(view->GrabFrame());
+    QCOMPARE(view->cameraImage.front(), uchar(0x40));
+}
+
+void CammerWidgetTest::templatesAndMasksLoadFromTheirFiles()
+{
+    // Camera 1, stage 2 holds the templates of slots 0 and 2 and a mask; stage 1 holds nothing.
+    QVERIFY(QDir().mkpath(stageFolder(0, 1)));
+    const std::vector<uchar> first = pattern(W * H, 1);
+    const std::vector<uchar> third = pattern(W * H, 3);
+    std::vector<uchar> mask(size_t(W * H), 0);
+    mask[size_t(5 * W + 7)] = 255;
+    QVERIFY(saveTemplateImage(templateFilePath(0, 1, 0), W, H, false, first.data()));
+    QVERIFY(saveTemplateImage(templateFilePath(0, 1, 2), W, H, false, third.data()));
+    QVERIFY(saveIgnoreMask(ignoreMaskFilePath(0, 1), W, H, mask.data()));
+
+    const std::unique_ptr<CammerWidget> view = makeView(0);
+    QCOMPARE(view->templateValid[1], (std::vector<int>{1, 0, 1}));
+    QCOMPARE(view->validTemplateCount[1], 2);
+    QVERIFY(view->templates[1][0] == first);
+    QVERIFY(view->templates[1][2] == third);
+    QVERIFY(std::all_of(view->templates[1][1].begin(), view->templates[1][1].end(),
+                        [](uchar b) { return b == 0; }));
+    QVERIFY(view->ignoreMasks[1] == mask);
+
+    // An empty stage starts from the default picture: white over the middle half.
+    QCOMPARE(view->templateValid[0], (std::vector<int>{1, 0, 0}));
+    QCOMPARE(view->validTemplateCount[0], 1);
+    QCOMPARE(view->templates[0][0][size_t((H / 2) * W + W / 2)], uchar(255));
+    QCOMPARE(view->templates[0][0][0], uchar(0));
+    QVERIFY(std::all_of(view->ignoreMasks[0].begin(), view->ignoreMasks[0].end(),
+                        [](uchar b) { return b == 0; }));
+
+    // A mask written by the view reads back the same.
+    QVERIFY(QDir().mkpath(stageFolder(0, 0)));
+    view->ignoreMasks[0][size_t(W * H - 1)] = 1;
+    QVERIFY(view->SaveIgnoreMask(0));
+    const std::unique_ptr<CammerWidget> again = makeView(0);
+    QVERIFY(again->ignoreMasks[0] == view->ignoreMasks[0]);
+}
+
+void CammerWidgetTest::resamplingWritesTemplateSlotZero()
+{
+    QVERIFY(QDir().mkpath(stageFolder(1, 1)));
+    const std::unique_ptr<CammerWidget> view = makeView(1);
+    const std::vector<uchar> picture = pattern(W * H, 9);
+    camera->frame = QByteArray(reinterpret_cast<const char *>(picture.data()), int(picture.size()));
+    QVERIFY(view->GrabFrame());
+    view->SaveReTrainImage(1);
+    QVERIFY(view->templates[1][0] == picture);
+    QVERIFY(view->cameraImage == picture);
+
+    std::vector<uchar> stored(picture.size(), 0);
+    QVERIFY(loadTemplateImage(templateFilePath(1, 1, 0), W, H, false, stored.data()));
+    QVERIFY(stored == picture);
+}
+
+QTEST_MAIN(CammerWidgetTest)
+#include "tst_CammerWidget.moc"
