@@ -1,0 +1,76 @@
+#include "inspection/ROIInterface.h"
+
+#include "core/Globals.h"
+#include "inspection/Circle.h"
+#include "inspection/ClustomRect.h"
+#include "inspection/RePolygon.h"
+
+#include <QDebug>
+#include <QPainter>
+#include <QPen>
+
+namespace {
+
+// Picking reaches this far beyond a shape's bounding rectangle.
+constexpr int PickMargin = 20;
+constexpr int OutlineWidth = 3;
+constexpr int LanguageCount = 4;
+
+} // namespace
+
+ROIInterface::ROIInterface()
+    : QRect(0, 0, 0, 0)
+{
+}
+
+ROIInterface::~ROIInterface() = default;
+
+QPen ROIInterface::outlinePen(QPainter *painter, bool selected)
+{
+    QPen pen = painter->pen();
+    pen.setWidth(OutlineWidth);
+    if (selected)
+        pen.setColor(Qt::magenta);
+    painter->setPen(pen);
+    return pen;
+}
+
+bool ROIInterface::sameShape(const ROIInterface *a, const ROIInterface *b)
+{
+    if (!a || !b || a->typeId() != b->typeId())
+        return false;
+    QJsonObject left;
+    QJsonObject right;
+    a->toJson(left);
+    b->toJson(right);
+    return left == right;
+}
+
+bool ROIInterface::nearBounds(const QPoint &p) const
+{
+    return adjusted(-PickMargin, -PickMargin, PickMargin, PickMargin).contains(p);
+}
+
+QString ROIInterface::shapeName(int entry)
+{
+    const int language = (currentLanguage >= 0 && currentLanguage < LanguageCount) ? currentLanguage : 0;
+    const int index = 4 * entry + language;
+    return (index >= 0 && index < UiTextCount) ? uiTexts[index] : QString();
+}
+
+void ROIInterface::reportMaskFailure(const char *shape, const cv::Exception &e)
+{
+    qWarning("Region mask of a %s could not be drawn: %s", shape, e.what());
+}
+
+ROIInterface *createRoiShape(int shapeType)
+{
+    switch (shapeType) {
+    case PolygonShape:
+        return new RePolygon;
+    case CircleShape:
+        return new Circle;
+    default:
+        return new ClustomRect;
+    }
+}
