@@ -1,5 +1,6 @@
 #include "inspection/Circle.h"
 
+#include "inspection/InspectionText.h"
 #include "inspection/RegionGeometry.h"
 #include "inspection/StoredNumbers.h"
 
@@ -237,5 +238,5 @@ QList<QPoint> Circle::handlePoints() const
 
 QString Circle::typeName() const
 {
-    return shapeName(CircleNameEntry);
+    return inspectionText(CircleNameEntry);
 }

@@ -1,5 +1,6 @@
 #include "inspection/ClustomRect.h"
 
+#include "inspection/InspectionText.h"
 #include "inspection/RegionGeometry.h"
 #include "inspection/StoredNumbers.h"
 
@@ -201,5 +202,5 @@ QList<QPoint> ClustomRect::handlePoints() const
 
 QString ClustomRect::typeName() const
 {
-    return shapeName(RectangleNameEntry);
+    return inspectionText(RectangleNameEntry);
 }

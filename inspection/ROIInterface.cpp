@@ -1,6 +1,5 @@
 #include "inspection/ROIInterface.h"
 
-#include "core/Globals.h"
 #include "inspection/Circle.h"
 #include "inspection/ClustomRect.h"
 #include "inspection/RePolygon.h"
@@ -14,7 +13,6 @@ namespace {
 // Picking reaches this far beyond a shape's bounding rectangle.
 constexpr int PickMargin = 20;
 constexpr int OutlineWidth = 3;
-constexpr int LanguageCount = 4;
 
 } // namespace
 
@@ -51,13 +49,6 @@ bool ROIInterface::nearBounds(const QPoint &p) const
     return adjusted(-PickMargin, -PickMargin, PickMargin, PickMargin).contains(p);
 }
 
-QString ROIInterface::shapeName(int entry)
-{
-    const int language = (currentLanguage >= 0 && currentLanguage < LanguageCount) ? currentLanguage : 0;
-    const int index = 4 * entry + language;
-    return (index >= 0 && index < UiTextCount) ? uiTexts[index] : QString();
-}
-
 void ROIInterface::reportMaskFailure(const char *shape, const cv::Exception &e)
 {
     qWarning("Region mask of a %s could not be drawn: %s", shape, e.what());
@@ -73,4 +64,16 @@ ROIInterface *createRoiShape(int shapeType)
     default:
         return new ClustomRect;
     }
+}
+
+ROIInterface *cloneRoiShape(const ROIInterface *source)
+{
+    if (!source)
+        return nullptr;
+    QJsonObject json;
+    source->toJson(json);
+    ROIInterface *copy = createRoiShape(source->typeId());
+    copy->fromJson(json);
+    copy->updateBounds();
+    return copy;
 }

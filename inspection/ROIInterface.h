@@ -84,8 +84,6 @@ protected:
     static bool sameShape(const ROIInterface *a, const ROIInterface *b);
     // The bounding rectangle grown by the picking margin.
     bool nearBounds(const QPoint &p) const;
-    // The translated name of a shape: UI text entry e in the current language.
-    static QString shapeName(int entry);
     static void reportMaskFailure(const char *shape, const cv::Exception &e);
     // A coordinate or size at display scale, truncated toward zero.
     static int scaled(int v, float s) { return static_cast<int>(static_cast<float>(v) * s); }
@@ -109,5 +107,8 @@ cv::Mat ROIInterface::guardedMask(const char *shape, Fill fill)
 // A new empty shape for a stored shape type: 2 polygon, 4 circle, anything else a rectangle.
 // The caller owns it.
 ROIInterface *createRoiShape(int shapeType);
+// A new shape of source's type holding its geometry (through the JSON form), not selected;
+// null for a null source. The caller owns it.
+ROIInterface *cloneRoiShape(const ROIInterface *source);
 
 #endif

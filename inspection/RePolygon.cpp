@@ -1,5 +1,6 @@
 #include "inspection/RePolygon.h"
 
+#include "inspection/InspectionText.h"
 #include "inspection/RegionGeometry.h"
 #include "inspection/StoredNumbers.h"
 
@@ -245,5 +246,5 @@ QList<QPoint> RePolygon::handlePoints() const
 
 QString RePolygon::typeName() const
 {
-    return shapeName(PolygonNameEntry);
+    return inspectionText(PolygonNameEntry);
 }
