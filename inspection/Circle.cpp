@@ -1,6 +1,7 @@
 #include "inspection/Circle.h"
 
 #include "inspection/InspectionText.h"
+#include "inspection/OpenCvGuard.h"
 #include "inspection/RegionGeometry.h"
 #include "inspection/StoredNumbers.h"
 
@@ -174,13 +175,14 @@ cv::Mat Circle::mask() const
 {
     if (r <= 0)
         return cv::Mat();
-    return guardedMask("circle", [this] {
-        cv::Mat m = cv::Mat::zeros(2 * r, 2 * r, CV_8UC1);
+    cv::Mat m;
+    const bool drawn = runGuarded("Circle mask", [&] {
+        m = cv::Mat::zeros(2 * r, 2 * r, CV_8UC1);
         const cv::Point centre(r, r);
         cv::circle(m, centre, r, cv::Scalar(255), cv::FILLED, cv::LINE_8);
         cv::circle(m, centre, rn, cv::Scalar(0), cv::FILLED, cv::LINE_8);
-        return m;
     });
+    return drawn ? m : cv::Mat();
 }
 
 void Circle::dragHandle(int handle, const QPoint &from, const QPoint &to)

@@ -1,6 +1,7 @@
 #include "inspection/ClustomRect.h"
 
 #include "inspection/InspectionText.h"
+#include "inspection/OpenCvGuard.h"
 #include "inspection/RegionGeometry.h"
 #include "inspection/StoredNumbers.h"
 
@@ -122,7 +123,9 @@ cv::Mat ClustomRect::mask() const
 {
     if (width() <= 0 || height() <= 0)
         return cv::Mat();
-    return guardedMask("rectangle", [this] { return cv::Mat(height(), width(), CV_8UC1, cv::Scalar(255)); });
+    cv::Mat m;
+    runGuarded("Rectangle mask", [&] { m = cv::Mat(height(), width(), CV_8UC1, cv::Scalar(255)); });
+    return m;
 }
 
 void ClustomRect::dragHandle(int handle, const QPoint &from, const QPoint &to)

@@ -1,5 +1,7 @@
 #include "inspection/FrameConversions.h"
 
+#include "inspection/OpenCvGuard.h"
+
 #include <QtDebug>
 
 #include <opencv2/imgproc.hpp>
@@ -201,7 +203,7 @@ bool shiftImage(const cv::Mat &src, cv::Mat &dst, int dx, int dy)
 {
     if (!usableSource(src, "shiftImage"))
         return false;
-    try {
+    return runGuarded("shiftImage", [&] {
         // Moving within one buffer would read rows already written.
         const cv::Mat from = overlaps(src, dst) ? src.clone() : src;
         dst.create(from.size(), CV_8UC1);
@@ -222,18 +224,14 @@ bool shiftImage(const cv::Mat &src, cv::Mat &dst, int dx, int dy)
             std::memcpy(out + x0, in + (x0 - dx), static_cast<size_t>(x1 - x0));
             std::memset(out + x1, 0, static_cast<size_t>(width - x1));
         }
-        return true;
-    } catch (const cv::Exception &e) {
-        qWarning("shiftImage failed: %s", e.what());
-        return false;
-    }
+    });
 }
 
 bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QPoint &centre, double angle)
 {
     if (!usableSource(src, "rotateImage"))
         return false;
-    try {
+    return runGuarded("rotateImage", [&] {
         const cv::Mat from = overlaps(src, dst) ? src.clone() : src;
         // One warp: move by shift, then rotate about centre. The rotation about the centre
         // is A(u) = R u + (c - R c); moving first adds R * shift to its offset.
@@ -243,9 +241,5 @@ bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QP
         m.at<double>(1, 2) += m.at<double>(1, 0) * shift.x() + m.at<double>(1, 1) * shift.y();
         dst.create(from.size(), CV_8UC1);
         cv::warpAffine(from, dst, m, from.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
-        return true;
-    } catch (const cv::Exception &e) {
-        qWarning("rotateImage failed: %s", e.what());
-        return false;
-    }
+    });
 }

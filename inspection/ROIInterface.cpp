@@ -4,7 +4,6 @@
 #include "inspection/ClustomRect.h"
 #include "inspection/RePolygon.h"
 
-#include <QDebug>
 #include <QPainter>
 #include <QPen>
 
@@ -47,11 +46,6 @@ bool ROIInterface::sameShape(const ROIInterface *a, const ROIInterface *b)
 bool ROIInterface::nearBounds(const QPoint &p) const
 {
     return adjusted(-PickMargin, -PickMargin, PickMargin, PickMargin).contains(p);
-}
-
-void ROIInterface::reportMaskFailure(const char *shape, const cv::Exception &e)
-{
-    qWarning("Region mask of a %s could not be drawn: %s", shape, e.what());
 }
 
 ROIInterface *createRoiShape(int shapeType)

@@ -84,25 +84,10 @@ protected:
     static bool sameShape(const ROIInterface *a, const ROIInterface *b);
     // The bounding rectangle grown by the picking margin.
     bool nearBounds(const QPoint &p) const;
-    static void reportMaskFailure(const char *shape, const cv::Exception &e);
     // A coordinate or size at display scale, truncated toward zero.
     static int scaled(int v, float s) { return static_cast<int>(static_cast<float>(v) * s); }
-    // Runs an OpenCV drawing that fills a mask; a failure gives an empty mask, never an
-    // exception in the caller.
-    template <typename Fill>
-    static cv::Mat guardedMask(const char *shape, Fill fill);
-};
 
-template <typename Fill>
-cv::Mat ROIInterface::guardedMask(const char *shape, Fill fill)
-{
-    try {
-        return fill();
-    } catch (const cv::Exception &e) {
-        reportMaskFailure(shape, e);
-        return cv::Mat();
-    }
-}
+};
 
 // A new empty shape for a stored shape type: 2 polygon, 4 circle, anything else a rectangle.
 // The caller owns it.

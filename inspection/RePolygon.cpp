@@ -1,6 +1,7 @@
 #include "inspection/RePolygon.h"
 
 #include "inspection/InspectionText.h"
+#include "inspection/OpenCvGuard.h"
 #include "inspection/RegionGeometry.h"
 #include "inspection/StoredNumbers.h"
 
@@ -163,25 +164,25 @@ bool RePolygon::contains(const QPoint &p) const
     const QRect box(left() - PickMargin, top() - PickMargin, width() + PickMargin, height() + PickMargin);
     if (box.width() < SmallPickBox || box.height() < SmallPickBox)
         return box.contains(p);
-    try {
+    bool inside = false;
+    runGuarded("Polygon picking", [&] {
         std::vector<cv::Point> outline;
         outline.reserve(static_cast<size_t>(points.size()));
         for (const QPoint &v : points)
             outline.emplace_back(v.x(), v.y());
         const cv::Point2f probe(static_cast<float>(p.x()), static_cast<float>(p.y()));
-        return cv::pointPolygonTest(outline, probe, false) > 0;
-    } catch (const cv::Exception &e) {
-        qWarning("Polygon picking failed: %s", e.what());
-        return false;
-    }
+        inside = cv::pointPolygonTest(outline, probe, false) > 0;
+    });
+    return inside;
 }
 
 cv::Mat RePolygon::mask() const
 {
     if (points.isEmpty() || width() <= 0 || height() <= 0)
         return cv::Mat();
-    return guardedMask("polygon", [this] {
-        cv::Mat m = cv::Mat::zeros(height(), width(), CV_8UC1);
+    cv::Mat m;
+    const bool drawn = runGuarded("Polygon mask", [&] {
+        m = cv::Mat::zeros(height(), width(), CV_8UC1);
         std::vector<cv::Point> outline;
         outline.reserve(static_cast<size_t>(points.size()));
         for (const QPoint &v : points)
@@ -189,8 +190,8 @@ cv::Mat RePolygon::mask() const
         const cv::Point *contours[] = {outline.data()};
         const int counts[] = {static_cast<int>(outline.size())};
         cv::fillPoly(m, contours, counts, 1, cv::Scalar(255), cv::LINE_8, 0, cv::Point());
-        return m;
     });
+    return drawn ? m : cv::Mat();
 }
 
 void RePolygon::dragHandle(int handle, const QPoint &from, const QPoint &to)

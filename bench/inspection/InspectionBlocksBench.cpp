@@ -2,6 +2,7 @@
 // memcpy of the same bytes (and the matching OpenCV call) in the same run. Prints the ratios
 // at the end; the goals are 2x memcpy for a conversion and 4x for a comparison.
 
+#include "inspection/ContourModel.h"
 #include "inspection/FrameConversions.h"
 
 #include <benchmark/benchmark.h>
@@ -135,6 +136,24 @@ void rotateImageOpenCv(benchmark::State &state)
     });
 }
 
+// The band comparison reads the frame crop, both limits and the region mask.
+void contourCompareOurs(benchmark::State &state)
+{
+    Frames &f = frames();
+    cv::Mat mask(Height, Width, CV_8UC1, cv::Scalar(255));
+    cv::circle(mask, cv::Point(Width / 2, Height / 2), Height / 3, cv::Scalar(0), cv::FILLED);
+    ContourModel model;
+    model.init(Width, Height, mask, 0);
+    cv::Mat sample;
+    cv::GaussianBlur(f.grey, sample, cv::Size(0, 0), 3.0);
+    model.addSample(sample);
+    model.addSample(sample + 12);
+    model.learn(25, 1, 100, 150);
+    cv::Mat diff = cv::Mat::zeros(Height, Width, CV_8UC1);
+    timeCalls(state, [&] { model.compare(f.grey, diff); });
+}
+void contourCompareMemcpy(benchmark::State &state) { copyBytes(state, frames().rgb32.data, Pixels * 4); }
+
 BENCHMARK(gray8ToRgb32Ours)->Name("gray8ToRgb32");
 BENCHMARK(frameMemcpy)->Name("gray8ToRgb32/memcpy");
 BENCHMARK(gray8ToRgb32OpenCv)->Name("gray8ToRgb32/cvtColor");
@@ -152,6 +171,8 @@ BENCHMARK(planeMemcpy)->Name("shiftImage/memcpy");
 BENCHMARK(rotateImageOurs)->Name("rotateImage");
 BENCHMARK(planeMemcpy)->Name("rotateImage/memcpy");
 BENCHMARK(rotateImageOpenCv)->Name("rotateImage/warpAffine");
+BENCHMARK(contourCompareOurs)->Name("ContourModel::compare");
+BENCHMARK(contourCompareMemcpy)->Name("ContourModel::compare/memcpy");
 
 // Collects the time per iteration of every run so the ratios can be printed after the table.
 class RatioReporter : public benchmark::ConsoleReporter
