@@ -97,14 +97,17 @@ void CammerSingleton::loadStage(CammerTable &table, int stage, const QJsonObject
 {
     QString text;
     std::fill(std::begin(stageValues[stage]), std::end(stageValues[stage]), 0);
-    if (table.read(stageRowName(stage), &text)) {
+    const CammerTable::Lookup row = table.read(stageRowName(stage), &text);
+    if (row == CammerTable::Found) {
         QTextStream in(&text, QIODevice::ReadOnly);
         roiCount[stage] = readStoredNumber(in);
         for (int &value : stageValues[stage])
             value = readStoredNumber(in);
     } else {
         roiCount[stage] = 0;
-        table.insert(stageRowName(stage), QStringLiteral("0"));
+        // Only a row that is really missing is created; a failed read may hide one.
+        if (row == CammerTable::Missing)
+            table.insert(stageRowName(stage), QStringLiteral("0"));
     }
 
     QList<ROIInterface *> list;
@@ -127,7 +130,7 @@ ROIInterface *CammerSingleton::loadRegion(CammerTable &table, int stage, int reg
 {
     const int k = slot(stage, region);
     QString text;
-    if (!table.read(regionRowName(stage, region), &text)) {
+    if (table.read(regionRowName(stage, region), &text) != CammerTable::Found) {
         param1[k] = DefaultParam1;
         param2[k] = DefaultParam2;
         param3[k] = DefaultParam3;

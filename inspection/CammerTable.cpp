@@ -35,19 +35,19 @@ bool CammerTable::ensureExists()
     return run(create);
 }
 
-bool CammerTable::read(const QString &name, QString *value)
+CammerTable::Lookup CammerTable::read(const QString &name, QString *value)
 {
     QSqlQuery select(base);
     select.setForwardOnly(true);
     select.prepare(QStringLiteral("SELECT value FROM ") + table + QStringLiteral(" WHERE name = :name"));
     select.bindValue(QStringLiteral(":name"), name);
     if (!run(select))
-        return false;
+        return Failed;
     const bool found = select.next();
     if (found && value)
         *value = select.value(0).toString();
     select.finish();
-    return found;
+    return found ? Found : Missing;
 }
 
 bool CammerTable::insert(const QString &name, const QString &value)

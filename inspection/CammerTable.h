@@ -17,8 +17,9 @@ public:
 
     // Creates the table when the database does not have it yet.
     bool ensureExists();
-    // The value of row name; false when there is no such row or the read failed.
-    bool read(const QString &name, QString *value);
+    enum Lookup { Found, Missing, Failed };
+    // The value of row name.
+    Lookup read(const QString &name, QString *value);
     bool insert(const QString &name, const QString &value);
     // Updates row name, or inserts it when there is none.
     bool write(const QString &name, const QString &value);
