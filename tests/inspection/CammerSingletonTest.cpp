@@ -47,19 +47,22 @@ public:
     void setRow(const QString &row, const QString &value) const
     {
         QSqlQuery q = query();
-        q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS cammer%1 (name TEXT, value TEXT)").arg(Camera));
-        q.prepare(QStringLiteral("INSERT INTO cammer%1 (name, value) VALUES (?, ?)").arg(Camera));
+        const QString table = tableName();
+        q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ") + table + QStringLiteral(" (name TEXT, value TEXT)"));
+        q.prepare(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (name, value) VALUES (?, ?)"));
         q.addBindValue(row);
         q.addBindValue(value);
         QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
     }
+
+    static QString tableName() { return QStringLiteral("cammer%1").arg(Camera); }
 
     // name -> value of every row of the camera's table.
     QMap<QString, QString> rows() const
     {
         QMap<QString, QString> result;
         QSqlQuery q = query();
-        q.exec(QStringLiteral("SELECT name, value FROM cammer%1").arg(Camera));
+        q.exec(QStringLiteral("SELECT name, value FROM ") + tableName());
         while (q.next())
             result.insert(q.value(0).toString(), q.value(1).toString());
         return result;
