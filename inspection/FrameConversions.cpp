@@ -1,0 +1,245 @@
+#include "inspection/FrameConversions.h"
+
+#include "inspection/OpenCvGuard.h"
+
+#include <QtDebug>
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Pixel count of a raw buffer, 0 when the call has nothing to do.
+size_t pixelCount(const void *src, const void *dst, int width, int height)
+{
+    if (!src || !dst || width <= 0 || height <= 0)
+        return 0;
+    return static_cast<size_t>(width) * static_cast<size_t>(height);
+}
+
+// The hot loops are plain per-pixel code that the compiler vectorises; on x86-64 it also
+// builds AVX2 and AVX-512 versions, chosen once at load time for the machine at hand.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define MM_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#else
+#define MM_VECTOR_CLONES
+#endif
+
+// Grey weights: Tk[i] = floor(i * wk * 1024). Each table is also i * whole + ((i * fraction)
+// >> 16) exactly, which vectorises where table look-ups do not; checked below at compile time.
+constexpr double GreyWeights[3] = {0.299, 0.587, 0.114};
+
+constexpr int greyTable(int k, int i)
+{
+    return static_cast<int>(i * GreyWeights[k] * 1024); // truncation is floor: all positive
+}
+
+constexpr int greyWhole(int k)
+{
+    return static_cast<int>(GreyWeights[k] * 1024);
+}
+
+constexpr int greyFraction(int k)
+{
+    const double scaled = (GreyWeights[k] * 1024 - greyWhole(k)) * 65536;
+    const int down = static_cast<int>(scaled);
+    return down == scaled ? down : down + 1; // ceiling
+}
+
+constexpr bool greySplitIsExact()
+{
+    for (int k = 0; k < 3; ++k) {
+        for (int i = 0; i < 256; ++i) {
+            if (i * greyWhole(k) + ((i * greyFraction(k)) >> 16) != greyTable(k, i))
+                return false;
+        }
+    }
+    return true;
+}
+
+static_assert(greyTable(0, 1) == 306 && greyTable(1, 1) == 601 && greyTable(2, 1) == 116, "grey tables");
+static_assert(greyTable(0, 255) == 78074 && greyTable(1, 255) == 153277 && greyTable(2, 255) == 29767, "grey tables");
+static_assert(greySplitIsExact(), "the split form must equal the grey tables for every byte");
+
+constexpr uint32_t W0 = greyWhole(0), W1 = greyWhole(1), W2 = greyWhole(2);
+constexpr uint32_t F0 = greyFraction(0), F1 = greyFraction(1), F2 = greyFraction(2);
+
+MM_VECTOR_CLONES void greyKernel(uchar *__restrict dst, const uint *__restrict src, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t p = src[i];
+        const uint32_t b0 = p & 0xFF;
+        const uint32_t b1 = (p >> 8) & 0xFF;
+        const uint32_t b2 = (p >> 16) & 0xFF;
+        const uint32_t sum = b0 * W0 + ((b0 * F0) >> 16) + b1 * W1 + ((b1 * F1) >> 16) + b2 * W2 + ((b2 * F2) >> 16);
+        dst[i] = static_cast<uchar>(sum >> 10);
+    }
+}
+
+// Hue in single precision as the engine has always computed it. Written without branches so
+// that it vectorises; a grey pixel (max = min) leaves num 0, add 0 and divisor 1, so gives 0.
+MM_VECTOR_CLONES void hueKernel(uchar *__restrict dst, const uint *__restrict src, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t p = src[i];
+        const int b0 = p & 0xFF;
+        const int b1 = (p >> 8) & 0xFF;
+        const int b2 = (p >> 16) & 0xFF;
+        const int mx = std::max(b0, std::max(b1, b2));
+        const int mn = std::min(b0, std::min(b1, b2));
+        // Ties go to byte 0, then byte 1.
+        const bool top0 = b0 == mx;
+        const bool top1 = !top0 && b1 == mx;
+        const int num = top0 ? b1 - b2 : (top1 ? b2 - b0 : b0 - b1);
+        const float add = top0 ? (b1 < b2 ? 6.0f : 0.0f) : (top1 ? 2.0f : 4.0f);
+        const float divisor = static_cast<float>(std::max(mx - mn, 1));
+        const float h = static_cast<float>(num) / divisor + add;
+        dst[i] = static_cast<uchar>(static_cast<int>(h * 42.5f));
+    }
+}
+
+void greyExpandKernel(uchar *__restrict dst, const uchar *__restrict src, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t v = src[i] * 0x010101u;
+        std::memcpy(dst + 4 * i, &v, sizeof v);
+    }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Byte shuffles need SSSE3, which not every x86-64 target guarantees at compile time.
+__attribute__((target("ssse3"))) size_t rgb24ToRgb32Vector(uchar *dst, const uchar *src, size_t n)
+{
+    const __m128i order = _mm_setr_epi8(2, 1, 0, -128, 5, 4, 3, -128, 8, 7, 6, -128, 11, 10, 9, -128);
+    size_t i = 0;
+    // Each step reads 16 bytes for 4 pixels (12 bytes): stop while 16 bytes remain readable.
+    for (; i + 16 + 6 <= n; i += 16) {
+        const uchar *in = src + 3 * i;
+        __m128i *out = reinterpret_cast<__m128i *>(dst + 4 * i);
+        _mm_storeu_si128(out, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(in)), order));
+        _mm_storeu_si128(out + 1, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 12)), order));
+        _mm_storeu_si128(out + 2, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 24)), order));
+        _mm_storeu_si128(out + 3, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(in + 36)), order));
+    }
+    return i;
+}
+#endif
+
+// Converts what the vector path can; returns how many pixels that was.
+size_t rgb24ToRgb32Fast(uchar *dst, const uchar *src, size_t n)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3)
+        return rgb24ToRgb32Vector(dst, src, n);
+#endif
+    Q_UNUSED(dst)
+    Q_UNUSED(src)
+    Q_UNUSED(n)
+    return 0;
+}
+
+} // namespace
+
+void gray8ToRgb32(const uchar *src, uchar *dst, int width, int height)
+{
+    greyExpandKernel(dst, src, pixelCount(src, dst, width, height));
+}
+
+void gray8ToRgb32(const uchar *src, uint *dst, int width, int height)
+{
+    gray8ToRgb32(src, reinterpret_cast<uchar *>(dst), width, height);
+}
+
+void rgb24ToRgb32(uchar *dst, const uchar *src, int width, int height)
+{
+    const size_t n = pixelCount(src, dst, width, height);
+    for (size_t i = rgb24ToRgb32Fast(dst, src, n); i < n; ++i) {
+        const uchar *in = src + 3 * i;
+        uchar *out = dst + 4 * i;
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+        out[3] = 0;
+    }
+}
+
+void rgb32ToGray(uchar *dst, const uint *src, int width, int height)
+{
+    greyKernel(dst, src, pixelCount(src, dst, width, height));
+}
+
+void rgb32ToHue(uchar *dst, const uint *src, int width, int height)
+{
+    hueKernel(dst, src, pixelCount(src, dst, width, height));
+}
+
+namespace {
+
+bool usableSource(const cv::Mat &src, const char *what)
+{
+    if (src.empty() || src.type() != CV_8UC1) {
+        qWarning("%s: the source must be a non-empty 8-bit single-channel image", what);
+        return false;
+    }
+    return true;
+}
+
+bool overlaps(const cv::Mat &a, const cv::Mat &b)
+{
+    return !a.empty() && !b.empty() && a.datastart < b.dataend && b.datastart < a.dataend;
+}
+
+} // namespace
+
+bool shiftImage(const cv::Mat &src, cv::Mat &dst, int dx, int dy)
+{
+    if (!usableSource(src, "shiftImage"))
+        return false;
+    return runGuarded("shiftImage", [&] {
+        // Moving within one buffer would read rows already written.
+        const cv::Mat from = overlaps(src, dst) ? src.clone() : src;
+        dst.create(from.size(), CV_8UC1);
+        const int width = from.cols;
+        const int height = from.rows;
+        // Destination columns [x0, x1) take source columns [x0 - dx, x1 - dx).
+        const long long x0 = std::max<long long>(0, dx);
+        const long long x1 = std::min<long long>(width, static_cast<long long>(width) + dx);
+        for (int y = 0; y < height; ++y) {
+            uchar *out = dst.ptr<uchar>(y);
+            const long long sy = static_cast<long long>(y) - dy;
+            if (sy < 0 || sy >= height || x0 >= x1) {
+                std::memset(out, 0, static_cast<size_t>(width));
+                continue;
+            }
+            const uchar *in = from.ptr<uchar>(static_cast<int>(sy));
+            std::memset(out, 0, static_cast<size_t>(x0));
+            std::memcpy(out + x0, in + (x0 - dx), static_cast<size_t>(x1 - x0));
+            std::memset(out + x1, 0, static_cast<size_t>(width - x1));
+        }
+    });
+}
+
+bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QPoint &centre, double angle)
+{
+    if (!usableSource(src, "rotateImage"))
+        return false;
+    return runGuarded("rotateImage", [&] {
+        const cv::Mat from = overlaps(src, dst) ? src.clone() : src;
+        // One warp: move by shift, then rotate about centre. The rotation about the centre
+        // is A(u) = R u + (c - R c); moving first adds R * shift to its offset.
+        cv::Mat m = cv::getRotationMatrix2D(cv::Point2f(static_cast<float>(centre.x()), static_cast<float>(centre.y())),
+                                            angle, 1.0);
+        m.at<double>(0, 2) += m.at<double>(0, 0) * shift.x() + m.at<double>(0, 1) * shift.y();
+        m.at<double>(1, 2) += m.at<double>(1, 0) * shift.x() + m.at<double>(1, 1) * shift.y();
+        dst.create(from.size(), CV_8UC1);
+        cv::warpAffine(from, dst, m, from.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+    });
+}
