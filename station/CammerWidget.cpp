@@ -3,8 +3,10 @@
 #include "cameras/CameraDiscovery.h"
 #include "cameras/CameraInterface.h"
 #include "core/Globals.h"
+#include "core/ParameterManager.h"
 #include "core/StationHost.h"
 #include "core/SystemParameters.h"
+#include "inspection/FrameConversions.h"
 #include "station/MoJuWizard.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
@@ -29,6 +31,9 @@ constexpr int MirrorHorizontalIndex = 40;
 constexpr int MirrorVerticalIndex = 48;
 // Single settings.
 constexpr int FrameRateIndex = 139;
+constexpr int CopyRegionsIndex = 127;
+constexpr int ProductStageEnabledIndex = 119;
+constexpr int MachineModeIndex = 205;
 constexpr int AutoExposureIndex = 209;
 constexpr int WideDynamicRangeIndex = 210;
 constexpr int CameraTriggeredDisplayIndex = 323;
@@ -85,8 +90,10 @@ CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
     allocateBuffers();
     LoadTemplates();
     LoadIgnoreMasks();
-    // The detection configurations and the engine join here, once the inspection engine is
-    // part of the build.
+    loadConfigurations();
+    // The detection engine is built here over the active configuration and this view.
+    if (thermal)
+        UploadConfig();
 
     if (cameraUsable()) {
         grabbing = true;
@@ -121,6 +128,15 @@ void CammerWidget::allocateBuffers()
     recentNgImages.assign(size_t(stages),
                           std::vector<std::vector<uchar>>(RecentNgSlots, std::vector<uchar>(frame, 0)));
     ignoreMasks.assign(size_t(stages), std::vector<uchar>(pixels, 0));
+}
+
+void CammerWidget::loadConfigurations()
+{
+    activeConfig = std::make_unique<CammerSingleton>(cameraIndex);
+    QSqlQuery query = ParameterManager::instance()->paramQuery();
+    if (!activeConfig->load(query, imageWidth, imageHeight, roiMasks))
+        qWarning("camera %d: the detection configuration was not read completely", cameraIndex + 1);
+    editConfig = std::make_unique<CammerSingleton>(cameraIndex);
 }
 
 int CammerWidget::stagesInUse() const
@@ -295,6 +311,102 @@ void CammerWidget::TimerFPS()
     }
 }
 
+void CammerWidget::UploadConfig()
+{
+    if (thermal && cameraDriver && activeConfig)
+        cameraDriver->setConfig(QVariant::fromValue(activeConfig.get()), 0);
+}
+
+void CammerWidget::copyStage(int from, int to)
+{
+    CammerSingleton &config = *activeConfig;
+    const int count = qBound(0, config.roiCount[from], int(CammerSingleton::MaxRegions));
+    config.roiCount[to] = count;
+    config.deleteShapes(to);
+    for (const ROIInterface *shape : qAsConst(config.shapes[from])) {
+        if (ROIInterface *copy = cloneRoiShape(shape))
+            config.shapes[to].append(copy);
+    }
+    for (int i = 0; i < count; ++i) {
+        if (i < config.shapes[to].size())
+            config.shapes[to][i]->setSelected(false);
+        const int source = CammerSingleton::slot(from, i);
+        const int target = CammerSingleton::slot(to, i);
+        roiMasks[target] = roiMasks[source].clone();
+        config.shapeType[target] = config.shapeType[source];
+        config.param1[target] = config.param1[source];
+        config.param2[target] = config.param2[source];
+        config.param3[target] = config.param3[source];
+        config.toolType[target] = config.toolType[source];
+    }
+}
+
+void CammerWidget::CopyPara()
+{
+    if (!activeConfig || activeConfig->shapes.size() < CammerSingleton::StageCount || !currentParams)
+        return;
+    const int mode = (*currentParams)[MachineModeIndex];
+    if (mode == 1 || mode == 2) {
+        copyStage(1, 3);
+        copyStage(0, 2);
+    } else if (mode == 0) {
+        copyStage(0, 1);
+    }
+}
+
+void CammerWidget::ResetEditMasks()
+{
+    for (int stage = 0; stage < stagesInUse(); ++stage) {
+        for (int region = 0; region < MaxRegions; ++region)
+            editRoiMasks[CammerSingleton::slot(stage, region)] = roiMasks[CammerSingleton::slot(stage, region)];
+    }
+}
+
+void CammerWidget::CommitEditMasks()
+{
+    const bool copying = currentParams && (*currentParams)[CopyRegionsIndex] != 0;
+    const int mode = currentParams ? (*currentParams)[MachineModeIndex] : 0;
+    const bool productStage = currentParams && (*currentParams)[ProductStageEnabledIndex] != 0;
+    for (int stage = 0; stage < stagesInUse(); ++stage) {
+        // These stages are filled from their pair by CopyPara.
+        if (copying && ((mode == 0 && productStage && stage % 2 == 1) || ((mode == 1 || mode == 2) && stage >= 2)))
+            continue;
+        for (int region = 0; region < MaxRegions; ++region)
+            roiMasks[CammerSingleton::slot(stage, region)] = editRoiMasks[CammerSingleton::slot(stage, region)];
+    }
+}
+
+void CammerWidget::DeleteRegion(int stage, int region)
+{
+    if (!editConfig || stage < 0 || stage >= editConfig->shapes.size() || region < 0
+        || region >= editConfig->shapes[stage].size())
+        return;
+    CammerSingleton &config = *editConfig;
+    const int count = qMin(config.roiCount[stage], int(CammerSingleton::MaxRegions));
+    for (int i = region; i + 1 < count; ++i) {
+        const int k = CammerSingleton::slot(stage, i);
+        editRoiMasks[k] = editRoiMasks[k + 1];
+        config.param1[k] = config.param1[k + 1];
+        config.shapeType[k] = config.shapeType[k + 1];
+        config.param2[k] = config.param2[k + 1];
+        config.param3[k] = config.param3[k + 1];
+        config.toolType[k] = config.toolType[k + 1];
+        if (stage == 0)
+            config.outN[i] = config.outN[i + 1];
+    }
+    const std::unique_ptr<ROIInterface> removed(config.shapes[stage].takeAt(region));
+    config.roiCount[stage] = config.shapes[stage].size();
+
+    if (stage >= int(ignoreMasks.size()) || ignoreMasks[size_t(stage)].empty())
+        return;
+    // Only the part of the rectangle that lies on the image.
+    const QRect cleared = removed->intersected(QRect(0, 0, imageWidth, imageHeight));
+    std::vector<uchar> &mask = ignoreMasks[size_t(stage)];
+    for (int y = cleared.top(); y <= cleared.bottom(); ++y)
+        std::fill_n(mask.begin() + y * imageWidth + cleared.left(), cleared.width(), uchar(0));
+    SaveIgnoreMask(stage);
+}
+
 void CammerWidget::LoadTemplates()
 {
     const int stages = stagesInUse();
@@ -356,13 +468,10 @@ void CammerWidget::SaveReTrainImage(int stage)
 
 void CammerWidget::copyIntoDisplay()
 {
-    if (isColor) {
+    if (isColor)
         std::memcpy(displayBuffer.data(), cameraImage.data(), size_t(frameBytes));
-        return;
-    }
-    auto *out = reinterpret_cast<quint32 *>(displayBuffer.data());
-    for (int i = 0; i < pixelCount; ++i)
-        out[i] = quint32(cameraImage[size_t(i)]) * 0x010101u;
+    else
+        gray8ToRgb32(cameraImage.data(), displayBuffer.data(), imageWidth, imageHeight);
 }
 
 void CammerWidget::paintEvent(QPaintEvent *)

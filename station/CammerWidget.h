@@ -1,6 +1,8 @@
 #ifndef STATION_CAMMERWIDGET_H
 #define STATION_CAMMERWIDGET_H
 
+#include "inspection/CammerSingleton.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QJsonObject>
@@ -69,6 +71,21 @@ public:
     // object out (empty when the driver gave none).
     QJsonObject QueryCamera(int detect, int funcNO);
 
+    // Hands the active configuration to a thermal camera, which measures in its regions.
+    void UploadConfig();
+    // Copies the regions of the first stages of the active configuration into the paired
+    // stages of the machine mode: mode 0 stage 0 into 1, modes 1 and 2 stage 1 into 3 and 0
+    // into 2.
+    void CopyPara();
+    // Edit masks := active masks of every stage in use.
+    void ResetEditMasks();
+    // Active masks := edit masks, except for the stages that CopyPara fills when region
+    // copying (setting 127) is on.
+    void CommitEditMasks();
+    // Removes a region of the edit configuration (the later ones move up) and clears the
+    // stage's ignore mask inside the removed region's rectangle, then writes the mask file.
+    void DeleteRegion(int stage, int region);
+
     // Template slots and ignore masks of every stage below detectsPerCamera, from their files.
     void LoadTemplates();
     void LoadIgnoreMasks();
@@ -78,6 +95,12 @@ public:
     CameraInterface *camera() const { return cameraDriver; }
 
     const int cameraIndex;
+    // The regions detection runs on, and the copy the region editor changes.
+    std::unique_ptr<CammerSingleton> activeConfig;
+    std::unique_ptr<CammerSingleton> editConfig;
+    // Per region (stage x 50 + region) its mask over its bounding rectangle, 255 inside.
+    cv::Mat roiMasks[CammerSingleton::RegionSlotCount];
+    cv::Mat editRoiMasks[CammerSingleton::RegionSlotCount];
     QByteArray identity;     // the camera's serial, at most IdentityBytes bytes
     QString driverIid;
     bool opened = true;
@@ -160,6 +183,8 @@ private:
     void allocateBuffers();
     void copyIntoDisplay();
     int stagesInUse() const;
+    void loadConfigurations();
+    void copyStage(int from, int to);
 
     CameraInterface *const cameraDriver;
     QImage displayImage;

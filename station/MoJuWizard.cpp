@@ -92,6 +92,7 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     //    window takes the whole screen itself.
     mainWindow = this;
     stationHost = this;
+    inspectionWarningSink = this;
     mainViewWidth = MainViewWidth;
     mainViewHeight = MainViewHeight;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -168,6 +169,8 @@ MoJuWizard::~MoJuWizard()
         controlPort = nullptr;
     if (cameraBindingHost == this)
         cameraBindingHost = nullptr;
+    if (inspectionWarningSink == this)
+        inspectionWarningSink = nullptr;
     if (stationHost == this)
         stationHost = nullptr;
     if (mainWindow == this)
@@ -494,6 +497,13 @@ void MoJuWizard::closeDatabasesForReboot()
 {
     ParameterManager::instance()->CloseDatabase();
     operationRecord.Close();
+}
+
+void MoJuWizard::showWarning(const QString &text)
+{
+    Warnbox box;
+    box.setText(text);
+    box.exec();
 }
 
 void MoJuWizard::InsertRecord(const QString &text)

@@ -3,6 +3,7 @@
 
 #include "cameras/CameraBindingHost.h"
 #include "core/StationHost.h"
+#include "inspection/InspectionWarning.h"
 #include "station/OperationRecord.h"
 
 #include <QDir>
@@ -25,12 +26,15 @@ class tipbox;
 
 // The operator station's full-screen main window. Its constructor builds every run-time object
 // of the station in a fixed order (the numbered steps in MoJuWizard.cpp) and the window lives
-// until the process ends. It is what the lower layers know as the StationHost and the
-// CameraBindingHost, and it owns the cameras, the camera panel grid, the I/O board link, the
+// until the process ends. It is what the lower layers know as the StationHost, the
+// CameraBindingHost and the InspectionWarningSink, and it owns the cameras, the camera panel grid, the I/O board link, the
 // Modbus server, the operation record and the production count store.
 //
 // The mould-cycle run controller lives here too; its pass Run() is re-armed by the run timer.
-class MoJuWizard : public QWidget, public StationHost, public CameraBindingHost
+class MoJuWizard : public QWidget,
+                   public StationHost,
+                   public CameraBindingHost,
+                   public InspectionWarningSink
 {
     Q_OBJECT
 
@@ -59,6 +63,9 @@ public:
     bool confirmNotice(const QString &text) override;
     QByteArray cameraIdentity(int camera) const override;
     void closeDatabasesForReboot() override;
+
+    // InspectionWarningSink: a modal warning box.
+    void showWarning(const QString &text) override;
 
     // The port the Modbus server listens on (502); tests choose a free one with 0.
     static quint16 modbusPort;

@@ -4,6 +4,7 @@
 #include "station/CameraWgt_DataWidget.h"
 #include "station/CammerWidget.h"
 #include "station/StationGlobals.h"
+#include "tests/station/StationTestSetup.h"
 #include "tests/station/TestCamera.h"
 #include "tests/support/TempWorkDir.h"
 
@@ -15,15 +16,24 @@ class CameraWgtBoxTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void laysOutTheEnabledPanels_data();
     void laysOutTheEnabledPanels();
     void outOfRangeLookUpsGiveNothing();
+
+private:
+    // Holds the parameter store's databases for the whole run.
+    TempWorkDir storeFolder;
 };
+
+void CameraWgtBoxTest::initTestCase()
+{
+    QVERIFY(openDefaultParameterStore());
+}
 
 void CameraWgtBoxTest::init()
 {
-    currentParams = nullptr;
     detectsPerCamera = 2;
     maxTemplateCount = 1;
 }

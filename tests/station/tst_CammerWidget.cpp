@@ -5,6 +5,8 @@
 #include "station/CammerWidget.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
+#include "inspection/ROIInterface.h"
+#include "tests/station/StationTestSetup.h"
 #include "tests/station/TestCamera.h"
 #include "tests/support/FakeStationHost.h"
 #include "tests/support/TempWorkDir.h"
@@ -50,10 +52,15 @@ private slots:
     void buffersFollowColourAndStages();
     void templatesAndMasksLoadFromTheirFiles();
     void resamplingWritesTemplateSlotZero();
+    void deletingARegionClearsItsIgnoredPixels();
+    void copyParaFillsThePairedStage_data();
+    void copyParaFillsThePairedStage();
 
 private:
     std::unique_ptr<CammerWidget> makeView(int cameraIndex, bool colour = false);
 
+    // Holds the parameter store's databases for the whole run.
+    TempWorkDir storeFolder;
     std::unique_ptr<TempWorkDir> work;
     std::unique_ptr<FakeStationHost> host;
     std::unique_ptr<TestCamera> camera;
@@ -64,6 +71,7 @@ private:
 void CammerWidgetTest::initTestCase()
 {
     QVERIFY(loadUiTexts());
+    QVERIFY(openDefaultParameterStore());
 }
 
 void CammerWidgetTest::init()
@@ -247,6 +255,95 @@ void CammerWidgetTest::resamplingWritesTemplateSlotZero()
     std::vector<uchar> stored(picture.size(), 0);
     QVERIFY(loadTemplateImage(templateFilePath(1, 1, 0), W, H, false, stored.data()));
     QVERIFY(stored == picture);
+}
+
+void CammerWidgetTest::deletingARegionClearsItsIgnoredPixels()
+{
+    QVERIFY(QDir().mkpath(stageFolder(0, 0)));
+    const std::unique_ptr<CammerWidget> view = makeView(0);
+    // A fresh table: every stage empty.
+    QCOMPARE(view->activeConfig->shapes.size(), CammerSingleton::StageCount);
+    QCOMPARE(view->activeConfig->roiCount[0], 0);
+    CammerSingleton &edit = *view->editConfig;
+    edit.copyFrom(*view->activeConfig);
+    QList<ROIInterface *> regions;
+    for (int i = 0; i < 5; ++i) {
+        ROIInterface *shape = createRoiShape(RectangleShape);
+        shape->setRect(2 + 12 * i, 4, 10, 20);
+        edit.shapes[0].append(shape);
+        edit.param1[i] = 10 + i;
+        edit.toolType[i] = i;
+        edit.outN[i] = i;
+        regions << shape;
+    }
+    edit.roiCount[0] = 5;
+    std::vector<uchar> &mask = view->ignoreMasks[0];
+    std::fill(mask.begin(), mask.end(), uchar(255));
+
+    view->DeleteRegion(0, 2);
+    QCOMPARE(edit.roiCount[0], 4);
+    QCOMPARE(edit.shapes[0], (QList<ROIInterface *>{regions[0], regions[1], regions[3], regions[4]}));
+    QCOMPARE((QVector<int>{edit.param1[0], edit.param1[1], edit.param1[2], edit.param1[3]}),
+             (QVector<int>{10, 11, 13, 14}));
+    QCOMPARE(edit.toolType[2], 3);
+    QCOMPARE(edit.outN[3], 4);
+    // Cleared inside the removed rectangle (x 26..35, y 4..23) only, and written.
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            const bool inside = x >= 26 && x <= 35 && y >= 4 && y <= 23;
+            QCOMPARE(mask[size_t(y * W + x)], inside ? uchar(0) : uchar(255));
+        }
+    }
+    std::vector<uchar> stored(mask.size(), 7);
+    QVERIFY(loadIgnoreMask(ignoreMaskFilePath(0, 0), W, H, stored.data()));
+    QVERIFY(stored == mask);
+}
+
+void CammerWidgetTest::copyParaFillsThePairedStage_data()
+{
+    QTest::addColumn<int>("machineMode");
+    QTest::addColumn<QVector<int>>("regionCounts");   // stages 0 to 3 after the copy
+    QTest::newRow("standard") << 0 << QVector<int>{5, 5, 8, 0};
+    QTest::newRow("two-colour") << 1 << QVector<int>{5, 3, 5, 3};
+}
+
+void CammerWidgetTest::copyParaFillsThePairedStage()
+{
+    QFETCH(int, machineMode);
+    QFETCH(QVector<int>, regionCounts);
+    params[205] = machineMode;
+    const std::unique_ptr<CammerWidget> view = makeView(0);
+    CammerSingleton &active = *view->activeConfig;
+    // Stage 0 holds 5 regions, stage 1 holds 3, stage 2 held 8 before.
+    for (const auto &[stage, count] : {std::pair<int, int>{0, 5}, {1, 3}, {2, 8}}) {
+        for (int i = 0; i < count; ++i) {
+            ROIInterface *shape = createRoiShape(i % 2 ? CircleShape : RectangleShape);
+            shape->setRect(3 + i, 3 + stage, 12, 12);
+            shape->updateBounds();
+            active.shapes[stage].append(shape);
+            active.param3[CammerSingleton::slot(stage, i)] = 100 * stage + i;
+            view->roiMasks[CammerSingleton::slot(stage, i)] = shape->mask();
+        }
+        active.roiCount[stage] = count;
+    }
+
+    view->CopyPara();
+    for (int stage = 0; stage < 4; ++stage) {
+        QCOMPARE(active.roiCount[stage], regionCounts.at(stage));
+        if (stage < 2 || machineMode == 0)
+            continue;
+        // A copy: shapes of their own, equal to the source's, and the source's numbers.
+        const int from = stage - 2;
+        for (int i = 0; i < regionCounts.at(stage); ++i) {
+            QVERIFY(active.shapes[stage][i] != active.shapes[from][i]);
+            QVERIFY(active.shapes[stage][i]->equals(active.shapes[from][i]));
+            QCOMPARE(active.param3[CammerSingleton::slot(stage, i)], 100 * from + i);
+        }
+    }
+    if (machineMode == 0) {
+        QCOMPARE(active.shapes[1].size(), 5);
+        QVERIFY(active.shapes[1][4]->equals(active.shapes[0][4]));
+    }
 }
 
 QTEST_MAIN(CammerWidgetTest)

@@ -1,7 +1,5 @@
 #include "cameras/CameraDiscovery.h"
-#include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
-#include "core/ParameterManager.h"
 #include "core/UiTexts.h"
 #include "platform/system/RecordingSystemActions.h"
 #include "station/CameraWgtBox.h"
@@ -10,6 +8,7 @@
 #include "station/MoJuWizard.h"
 #include "station/ResultImageBuffers.h"
 #include "tests/station/RecordRows.h"
+#include "tests/station/StationTestSetup.h"
 #include "tests/support/ModalAnswerer.h"
 #include "tests/support/TempWorkDir.h"
 #include "tools/framegen/MouldSynth.h"
@@ -62,15 +61,7 @@ void MoJuWizardTest::buildsTheStationOnSimulatedCameras()
 {
     TempWorkDir work;
     RecordingSystemActions actions;
-    QVERIFY(QDir().mkpath(QStringLiteral("paraGroup/default")));
-    QVERIFY(writeDefaultParamDatabase(QStringLiteral("paraGroup/default/PARAM.db")));
-    QVERIFY(writeDefaultSerialDatabase(QStringLiteral("paraGroup/default/SN.db")));
-    QVERIFY(writeDefaultParamDatabase(QStringLiteral("PARAM.db")));
-    QVERIFY(writeDefaultSerialDatabase(QStringLiteral("SN.db")));
-    ParameterManager parameters;
-    QVERIFY(parameters.Init());
-    currentParams = parameters.currentRecord();
-    editParams = parameters.editRecord();
+    QVERIFY(openDefaultParameterStore());
 
     // The two simulated cameras' stored frames.
     QList<QImage> frames;
@@ -156,8 +147,6 @@ void MoJuWizardTest::buildsTheStationOnSimulatedCameras()
     window.cameraBox->slotChangeCameraLayout(-1);
     QCOMPARE(window.currentCamera, 2);
     QVERIFY(window.cameraBox->panel(0)->isVisible());
-
-    currentParams = editParams = nullptr;
 }
 
 QTEST_MAIN(MoJuWizardTest)
