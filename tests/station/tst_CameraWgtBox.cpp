@@ -122,6 +122,18 @@ void CameraWgtBoxTest::laysOutTheEnabledPanels()
         for (CameraWgt_DataWidget *panel : qAsConst(box.panels))
             QCOMPARE(panel->isVisible(), panel->enabled);
     }
+
+    // The settings enable every camera again: the grid is laid out anew, no old row stays.
+    for (CameraWgt_DataWidget *panel : qAsConst(box.panels))
+        panel->enabled = true;
+    box.rebuildGrid();
+    box.equalizeSizes();
+    const int perRow = CameraWgtBox::panelsPerRow(cameras);
+    QCOMPARE(box.outerSplitter()->count(), (cameras + perRow - 1) / perRow);
+    for (CameraWgt_DataWidget *panel : qAsConst(box.panels)) {
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->layoutModeValue(), CameraWgtBox::layoutModeFor(cameras));
+    }
 }
 
 void CameraWgtBoxTest::outOfRangeLookUpsGiveNothing()
