@@ -53,7 +53,11 @@ public:
     void setWideDynamicRange(bool on) override { note("wdr", on); }
     void oneShotWhiteBalance() override { calls << QStringLiteral("whiteBalance"); }
     void setAutoExposure(bool on) override { note("autoExposure", on); }
-    void setColorOutput(bool on) override { colour = on; }
+    void setColorOutput(bool on) override
+    {
+        colour = on;
+        frame = QByteArray(width * height * (colour ? 4 : 1), '\x40');
+    }
     void setDisplayWidget(QWidget *) override {}
     void setMirror(bool h, bool v) override { calls << QStringLiteral("mirror %1 %2").arg(h).arg(v); }
     void setFrameRate(int level) override { note("frameRate", level); }
@@ -110,10 +114,12 @@ private:
 // way they reach a vendor's cameras.
 struct TestCameraFamily
 {
-    TestCameraFamily()
+    // One device of the given frame size.
+    TestCameraFamily(int width, int height)
     {
-        registerCameraFamily({QString::fromLatin1(TestCamera::Iid), TestCamera::MaskBit,
-                              [] { return std::unique_ptr<CameraInterface>(std::make_unique<TestCamera>()); }});
+        registerCameraFamily({QString::fromLatin1(TestCamera::Iid), TestCamera::MaskBit, [width, height] {
+                                  return std::unique_ptr<CameraInterface>(std::make_unique<TestCamera>(width, height));
+                              }});
     }
     ~TestCameraFamily() { unregisterCameraFamily(QString::fromLatin1(TestCamera::Iid)); }
 };

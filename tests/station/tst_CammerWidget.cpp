@@ -63,7 +63,9 @@ private:
     TempWorkDir storeFolder;
     std::unique_ptr<TempWorkDir> work;
     std::unique_ptr<FakeStationHost> host;
-    std::unique_ptr<TestCamera> camera;
+    // Every camera made by the test lives to its end; camera is the latest.
+    std::vector<std::unique_ptr<TestCamera>> drivers;
+    TestCamera *camera = nullptr;
     SystemParameters params;
     SystemParameters edited;
 };
@@ -102,21 +104,34 @@ void CammerWidgetTest::init()
 
 void CammerWidgetTest::cleanup()
 {
-    camera.reset();
+    drivers.clear();
+    camera = nullptr;
     host.reset();
     currentParams = editParams = nullptr;
     work.reset();
 }
 
+// The camera comes the way a vendor's camera does: found by discovery, created and opened.
 std::unique_ptr<CammerWidget> CammerWidgetTest::makeView(int cameraIndex, bool colour)
 {
-    camera = std::make_unique<TestCamera>(W, H, colour);
-    return std::make_unique<CammerWidget>(nullptr, cameraIndex, camera.get());
+    const TestCameraFamily family(W, H);
+    cameraFamilyMask = TestCamera::MaskBit;
+    discoverCameras();
+    if (foundCameras.size() != 1)
+        return nullptr;
+    std::unique_ptr<CameraInterface> created = createCamera(foundCameras.first(), colour);
+    camera = dynamic_cast<TestCamera *>(created.get());
+    if (!camera)
+        return nullptr;
+    drivers.emplace_back(camera);
+    created.release();
+    return std::make_unique<CammerWidget>(nullptr, cameraIndex, camera);
 }
 
 void CammerWidgetTest::settingsReachTheCameraInOrder()
 {
     const std::unique_ptr<CammerWidget> view = makeView(1);
+    QVERIFY(view);
     // All settings, then grabbing starts.
     QCOMPARE(camera->calls, settingsInOrder + QStringList{QStringLiteral("startGrab")});
     QCOMPARE(view->identity, QByteArray("TC-0001"));
@@ -125,6 +140,7 @@ void CammerWidgetTest::settingsReachTheCameraInOrder()
 void CammerWidgetTest::lostCameraIsRecordedAndComesBackWithItsSettings()
 {
     const std::unique_ptr<CammerWidget> view = makeView(1);
+    QVERIFY(view);
     camera->calls.clear();
 
     // Unplugged: released and recorded with its loss count, and asked back in the same tick.
@@ -159,6 +175,7 @@ void CammerWidgetTest::lostCameraIsRecordedAndComesBackWithItsSettings()
 void CammerWidgetTest::deliveringCameraIsNeverAsked()
 {
     const std::unique_ptr<CammerWidget> view = makeView(0);
+    QVERIFY(view);
     camera->calls.clear();
     camera->framesPerSecond = 25;
     camera->linkUp = false;
@@ -184,6 +201,7 @@ void CammerWidgetTest::buffersFollowColourAndStages()
     QFETCH(int, stages);
     detectsPerCamera = stages;
     const std::unique_ptr<CammerWidget> view = makeView(0, colour);
+    QVERIFY(view);
 
     const size_t frame = size_t(W * H * (colour ? 4 : 1));
     QCOMPARE(size_t(view->frameBytes), frame);
@@ -217,6 +235,8 @@ void CammerWidgetTest::templatesAndMasksLoadFromTheirFiles()
     QVERIFY(saveIgnoreMask(ignoreMaskFilePath(0, 1), W, H, mask.data()));
 
     const std::unique_ptr<CammerWidget> view = makeView(0);
+
+    QVERIFY(view);
     QCOMPARE(view->templateValid[1], (std::vector<int>{1, 0, 1}));
     QCOMPARE(view->validTemplateCount[1], 2);
     QVERIFY(view->templates[1][0] == first);
@@ -238,6 +258,7 @@ void CammerWidgetTest::templatesAndMasksLoadFromTheirFiles()
     view->ignoreMasks[0][size_t(W * H - 1)] = 1;
     QVERIFY(view->SaveIgnoreMask(0));
     const std::unique_ptr<CammerWidget> again = makeView(0);
+    QVERIFY(again);
     QVERIFY(again->ignoreMasks[0] == view->ignoreMasks[0]);
 }
 
@@ -245,6 +266,7 @@ void CammerWidgetTest::resamplingWritesTemplateSlotZero()
 {
     QVERIFY(QDir().mkpath(stageFolder(1, 1)));
     const std::unique_ptr<CammerWidget> view = makeView(1);
+    QVERIFY(view);
     const std::vector<uchar> picture = pattern(W * H, 9);
     camera->frame = QByteArray(reinterpret_cast<const char *>(picture.data()), int(picture.size()));
     QVERIFY(view->GrabFrame());
@@ -261,6 +283,7 @@ void CammerWidgetTest::deletingARegionClearsItsIgnoredPixels()
 {
     QVERIFY(QDir().mkpath(stageFolder(0, 0)));
     const std::unique_ptr<CammerWidget> view = makeView(0);
+    QVERIFY(view);
     // A fresh table: every stage empty.
     QCOMPARE(view->activeConfig->shapes.size(), CammerSingleton::StageCount);
     QCOMPARE(view->activeConfig->roiCount[0], 0);
@@ -313,6 +336,7 @@ void CammerWidgetTest::copyParaFillsThePairedStage()
     QFETCH(QVector<int>, regionCounts);
     params[205] = machineMode;
     const std::unique_ptr<CammerWidget> view = makeView(0);
+    QVERIFY(view);
     CammerSingleton &active = *view->activeConfig;
     // Stage 0 holds 5 regions, stage 1 holds 3, stage 2 held 8 before.
     for (const auto &[stage, count] : {std::pair<int, int>{0, 5}, {1, 3}, {2, 8}}) {
