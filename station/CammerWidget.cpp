@@ -70,8 +70,8 @@ CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
         int height = 0;
         cameraDriver->getSize(&width, &height);
         isColor = cameraDriver->isColorOutput();
-        const qint64 bytes = qint64(width) * height * (isColor ? 4 : 1);
-        if (width > 0 && height > 0 && bytes <= MaxFrameBytes) {
+        // The display buffer takes 4 bytes a pixel whatever the frames hold.
+        if (width > 0 && height > 0 && qint64(width) * height * 4 <= MaxFrameBytes) {
             imageWidth = width;
             imageHeight = height;
         } else {

@@ -55,6 +55,8 @@ private slots:
     void deletingARegionClearsItsIgnoredPixels();
     void copyParaFillsThePairedStage_data();
     void copyParaFillsThePairedStage();
+    void unusableFrameSizeShowsNothing_data();
+    void unusableFrameSizeShowsNothing();
 
 private:
     std::unique_ptr<CammerWidget> makeView(int cameraIndex, bool colour = false);
@@ -368,6 +370,40 @@ void CammerWidgetTest::copyParaFillsThePairedStage()
         QCOMPARE(active.shapes[1].size(), 5);
         QVERIFY(active.shapes[1][4]->equals(active.shapes[0][4]));
     }
+}
+
+void CammerWidgetTest::unusableFrameSizeShowsNothing_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("no size") << 0 << 0;
+    QTest::newRow("negative") << -640 << 480;
+    QTest::newRow("too large") << 200000 << 200000;
+}
+
+void CammerWidgetTest::unusableFrameSizeShowsNothing()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    // Only the reported size is off.
+    struct OddSize : TestCamera
+    {
+        int w, h;
+        OddSize(int w, int h) : w(w), h(h) {}
+        void getSize(int *width, int *height) const override
+        {
+            *width = w;
+            *height = h;
+        }
+    } camera(width, height);
+    CammerWidget view(nullptr, 0, &camera);
+    QCOMPARE(view.frameBytes, 0);
+    QVERIFY(view.cameraImage.empty());
+    QVERIFY(!view.GrabFrame());
+    view.SaveReTrainImage(0);
+    QVERIFY(!view.SaveIgnoreMask(0));
+    view.resize(200, 100);
+    QVERIFY(!view.grab().isNull());
 }
 
 QTEST_MAIN(CammerWidgetTest)
