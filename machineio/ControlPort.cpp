@@ -180,3 +180,8 @@ bool ControlPort::IsBoardAnswering() const
 {
     return ioThread && ioThread->boardAnswering();
 }
+
+quint64 ControlPort::IoPassCount() const
+{
+    return ioThread ? ioThread->passCount() : 0;
+}

@@ -56,6 +56,8 @@ public:
     // False while the inputs are stale: no thread, port not open, or no status reply from the
     // board for more than about a second.
     bool IsBoardAnswering() const;
+    // Passes of the polling thread that exchanged frames with the board; 0 without a thread.
+    quint64 IoPassCount() const;
 
     IOThread *pollingThread() const { return ioThread.get(); }
     QString portName() const { return port; }

@@ -133,6 +133,7 @@ void IOThread::run()
         if (readReplies(port, parser, wantedOutputs))
             sendSerialFrame(port, IOFrame::SetOutputs, wantedOutputs);
         sendSerialFrame(port, nextCommand(), 0);
+        servedPasses.fetch_add(1);
         checkBoardSilence();
         pause(PassMs);
     }

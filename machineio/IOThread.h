@@ -39,6 +39,9 @@ public:
     // False once no status reply has come for more than about a second (port not open,
     // board silent or unplugged), so the inputs are stale.
     bool boardAnswering() const;
+    // Passes that exchanged frames with the board since the thread started. A word published
+    // before pass n began has been sent by the time pass n + 1 has ended.
+    quint64 passCount() const { return servedPasses.load(); }
 
     static constexpr int PassMs = 5;
     static constexpr int HeartbeatTimeoutSeconds = 10;
@@ -68,6 +71,7 @@ private:
     std::atomic<qint32> heartbeatSeconds{0};
     std::atomic<bool> portOpen{false};
     std::atomic<qint64> lastAnswerMs{0};
+    std::atomic<quint64> servedPasses{0};
 
     QMutex stopMutex;
     QWaitCondition stopCondition;

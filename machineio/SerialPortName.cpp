@@ -1,5 +1,6 @@
 #include "machineio/SerialPortName.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 QString serialDeviceName(const QString &portName)
@@ -9,6 +10,10 @@ QString serialDeviceName(const QString &portName)
     const QRegularExpressionMatch match = comName.match(portName);
     if (!match.hasMatch())
         return portName;
+    // exists() follows the link, so a link left behind by a finished simulator does not count.
+    const QFileInfo local(portName);
+    if (local.isSymLink() && local.exists() && !local.isDir())
+        return local.canonicalFilePath();
     return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
 }
 

@@ -7,7 +7,7 @@
 #include "machineio/ControlPort.h"
 #include "machineio/IOFrames.h"
 #include "machineio/IOGlobals.h"
-#include "tests/machineio/BoardSimulator.h"
+#include "tools/boardsim/BoardSimulator.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,7 +1,8 @@
 #include "machineio/IOFrames.h"
 #include "machineio/IOReplyParser.h"
 #include "machineio/SerialPortName.h"
-#include "tests/machineio/BoardSimulator.h"
+#include "tests/support/TempWorkDir.h"
+#include "tools/boardsim/BoardSimulator.h"
 
 #include <QtTest>
 
@@ -17,6 +18,7 @@ private slots:
     void parser();
     void portName_data();
     void portName();
+    void portNameFollowsWorkingFolderLink();
 };
 
 static QByteArray hex(const char *text)
@@ -146,6 +148,36 @@ void TestIOFrames::portName()
     QFETCH(QString, name);
     QFETCH(QString, device);
     QCOMPARE(serialDeviceName(name), device);
+}
+
+// A simulator linked into the working folder as "COM2" stands in for /dev/ttyS1; a link whose
+// pseudo-terminal has gone, a plain file or a folder of that name does not.
+void TestIOFrames::portNameFollowsWorkingFolderLink()
+{
+    TempWorkDir work;
+    QVERIFY(work.isValid());
+    QString device;
+    {
+        BoardSimulator board;
+        QVERIFY(board.isValid());
+        QVERIFY(board.linkAs(QStringLiteral("COM2")));
+        device = QFileInfo(board.slaveName()).canonicalFilePath();
+        QCOMPARE(serialDeviceName(QStringLiteral("COM2")), device);
+        QCOMPARE(serialDeviceName(QStringLiteral("COM3")), QStringLiteral("/dev/ttyS2"));
+        // A plain file in the way is not replaced.
+        BoardSimulator second;
+        QFile blocker(QStringLiteral("COM3"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!second.linkAs(QStringLiteral("COM3")));
+        QCOMPARE(serialDeviceName(QStringLiteral("COM3")), QStringLiteral("/dev/ttyS2"));
+    }
+    // The simulator took its link away when it ended.
+    QVERIFY(!QFileInfo(QStringLiteral("COM2")).isSymLink());
+    QVERIFY(QFile::link(QStringLiteral("/dev/no-such-pty"), QStringLiteral("COM4")));
+    QCOMPARE(serialDeviceName(QStringLiteral("COM4")), QStringLiteral("/dev/ttyS3"));
+    QVERIFY(QDir().mkdir(QStringLiteral("COM5")));
+    QCOMPARE(serialDeviceName(QStringLiteral("COM5")), QStringLiteral("/dev/ttyS4"));
 }
 
 QTEST_APPLESS_MAIN(TestIOFrames)

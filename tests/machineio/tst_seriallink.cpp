@@ -1,6 +1,6 @@
 #include "machineio/ControlPort.h"
 #include "machineio/IOFrames.h"
-#include "tests/machineio/BoardSimulator.h"
+#include "tools/boardsim/BoardSimulator.h"
 #include "tests/machineio/IOTestGlobals.h"
 
 #include <QtTest>

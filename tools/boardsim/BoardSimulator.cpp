@@ -1,6 +1,9 @@
-#include "tests/machineio/BoardSimulator.h"
+#include "tools/boardsim/BoardSimulator.h"
 
 #include "machineio/IOFrames.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -52,6 +55,8 @@ BoardSimulator::BoardSimulator()
 
 BoardSimulator::~BoardSimulator()
 {
+    if (!linkPath.isEmpty() && QFileInfo(linkPath).symLinkTarget() == slave)
+        QFile::remove(linkPath);
     stop.store(true);
     if (thread.joinable())
         thread.join();
@@ -59,6 +64,23 @@ BoardSimulator::~BoardSimulator()
         close(slaveFd);
     if (master >= 0)
         close(master);
+}
+
+bool BoardSimulator::linkAs(const QString &path)
+{
+    if (!isValid())
+        return false;
+    const QFileInfo existing(path);
+    if (existing.isSymLink()) {
+        if (!QFile::remove(path))
+            return false;
+    } else if (existing.exists()) {
+        return false;
+    }
+    if (!QFile::link(slave, path))
+        return false;
+    linkPath = QFileInfo(path).absoluteFilePath();
+    return true;
 }
 
 void BoardSimulator::setInputWord(int word)
@@ -69,6 +91,11 @@ void BoardSimulator::setInputWord(int word)
 void BoardSimulator::setAnswering(bool on)
 {
     answering.store(on);
+}
+
+void BoardSimulator::setRecording(bool on)
+{
+    recording.store(on);
 }
 
 QList<BoardSimulator::Request> BoardSimulator::requests() const
@@ -110,7 +137,7 @@ void BoardSimulator::serve()
 
 void BoardSimulator::handleRequest(const QByteArray &frame)
 {
-    {
+    if (recording.load()) {
         std::lock_guard<std::mutex> lock(mutex);
         received.append({frame, nowNs()});
     }

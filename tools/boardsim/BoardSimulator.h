@@ -1,5 +1,5 @@
-#ifndef TESTS_MACHINEIO_BOARDSIMULATOR_H
-#define TESTS_MACHINEIO_BOARDSIMULATOR_H
+#ifndef TOOLS_BOARDSIM_BOARDSIMULATOR_H
+#define TOOLS_BOARDSIM_BOARDSIMULATOR_H
 
 #include <QByteArray>
 #include <QList>
@@ -14,8 +14,9 @@ QByteArray boardReply(int type, quint8 d0, quint8 d1, quint8 d2, quint8 d3);
 // A status reply carrying a 10-bit input word and the outputs in force.
 QByteArray boardStatus(int inputWord, int outputsInForce);
 
-// An I/O board on the master side of a pseudo-terminal. The link opens slaveName(). Every
-// 6-byte request is recorded with its arrival time; polls are answered with a status reply
+// An I/O board on the master side of a pseudo-terminal. The link opens slaveName(), or a
+// symbolic link made by linkAs(). Every 6-byte request is recorded with its arrival time
+// (unless recording is off); polls are answered with a status reply
 // (the simulated inputs and the outputs last set by command 1), information requests with an
 // information reply; command 1 frames set the outputs and get no answer.
 class BoardSimulator
@@ -32,10 +33,15 @@ public:
 
     bool isValid() const { return master >= 0; }
     QString slaveName() const { return slave; }
+    // Makes path a symbolic link to the pseudo-terminal, replacing an earlier symbolic link
+    // there (never a file or folder). The link is removed again with the simulator.
+    bool linkAs(const QString &path);
 
     void setInputWord(int word);
     // A silent board reads requests but answers nothing.
     void setAnswering(bool answering);
+    // Requests are recorded unless switched off (a simulator that runs for hours).
+    void setRecording(bool recording);
 
     QList<Request> requests() const;
     int requestCount() const;
@@ -56,9 +62,11 @@ private:
     int master = -1;
     int slaveFd = -1;
     QString slave;
+    QString linkPath;
     std::atomic<bool> stop{false};
     std::atomic<int> inputWord{0};
     std::atomic<bool> answering{true};
+    std::atomic<bool> recording{true};
     std::atomic<qint64> inputSent{0};
     std::atomic<int> outputs{0};
     std::atomic<qint64> outputsChanged{0};
