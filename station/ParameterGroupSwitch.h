@@ -1,0 +1,41 @@
+#ifndef STATION_PARAMETERGROUPSWITCH_H
+#define STATION_PARAMETERGROUPSWITCH_H
+
+#include <QString>
+#include <QStringList>
+
+// Brings a parameter group from "./paraGroup" into the working directory, for the Modbus
+// host's group switch. A group is usable only when it holds "PARAM.db" and the template folder
+// "cammer<c><d>" of every camera and detect stage in use. It is first copied whole into a
+// staging folder; only when that copy is complete are the live entries replaced, each by a
+// rename, the replaced ones kept aside until all renames have succeeded and put back when one
+// fails. So a refused or failed switch leaves the live templates and parameters as they were.
+// The parameter database may stay open meanwhile: the program restarts after a switch.
+// Files are moved and copied through platform/system. GUI thread only.
+class ParameterGroupSwitch
+{
+public:
+    enum class Result { Switched, NoSuchGroup, IncompleteGroup, CopyFailed, ReplaceFailed };
+
+    static constexpr char GroupFolder[] = "./paraGroup";
+
+    ParameterGroupSwitch(int cameras, int stages);
+
+    // The group folders, directories only, sorted by name (case-sensitive); a group's index is
+    // its position here.
+    static QStringList groupNames();
+
+    Result switchTo(int index);
+    // The name of the group of the last switchTo, empty when the index had no group.
+    QString groupName() const { return name; }
+
+private:
+    bool groupIsComplete(const QString &group) const;
+    bool replaceLiveEntries(const QString &staging, const QString &previous);
+
+    const int cameras;
+    const int stages;
+    QString name;
+};
+
+#endif
