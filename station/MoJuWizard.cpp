@@ -4,6 +4,7 @@
 #include "cameras/CameraInterface.h"
 #include "cameras/CameraSerials.h"
 #include "core/Globals.h"
+#include "core/Clock.h"
 #include "core/ParameterManager.h"
 #include "core/PlatformHelpers.h"
 #include "core/SystemParameters.h"
@@ -38,6 +39,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 MoJuWizard *mainWindow = nullptr;
 quint16 MoJuWizard::modbusPort = ModbusServer::DefaultPort;
 
@@ -58,12 +61,13 @@ constexpr int BacklightSecondsIndex = 138;
 constexpr int StatisticsIndex = 173;
 constexpr int IoPortIndex = 182;
 constexpr int ColourToGreyIndex = 191;
+constexpr int ClampPulseIndex = 145;
+constexpr int ClampCutAfterOkIndex = 154;
 constexpr int ParameterGroupIndex = 357;
 
 constexpr int StatisticsFileErrorEntry = 544;
 constexpr int StartupRecordEntry = 150;
 
-constexpr int RunPassMs = 100;
 constexpr int FirstRunMs = 5;
 constexpr int IoChangeRunMs = 1;
 constexpr int DateCheckMs = 60000;
@@ -133,9 +137,10 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     makeFolders();
     // 16.
     createRunTimers();
-    // 17. The result image archiver starts here once the buffers exist.
+    // 17.
     allocateResultImages();
-    // 18. The result display and output pulse timers join the run controller here.
+    // 18. The result image archiver starts here with its thread.
+    createPulseTimers();
     // 19.
     startOperationRecordDate();
     // 20.
@@ -195,7 +200,8 @@ void MoJuWizard::createLoginAndScreenTimers()
     backlightTimer = new QTimer(this);
     connect(logoutTimer, &QTimer::timeout, this, &MoJuWizard::TimerLogout);
     connect(backlightTimer, &QTimer::timeout, this, &MoJuWizard::TimerLCD);
-    // The input debounce timers of the run controller are created here.
+    std::fill(std::begin(armedCameras), std::end(armedCameras), 0);
+    createInputTimers();
 }
 
 // 5.
@@ -261,8 +267,9 @@ void MoJuWizard::createCamerasAndGrid()
 void MoJuWizard::createModbusServer()
 {
     modbusServer = new ModbusServer(QHostAddress::Any, modbusPort, this);
-    // The written registers (counter clear, parameter group) are handled by the production
-    // counters, connected here.
+    // The signal comes from the server's thread.
+    connect(modbusServer, &ModbusServer::sigWriteChange, this, &MoJuWizard::SlotModbusDataChange,
+            Qt::QueuedConnection);
 }
 
 // 13.
@@ -321,7 +328,8 @@ void MoJuWizard::createRunTimers()
     runTimer = new QTimer(this);
     runTimer->setSingleShot(true);
     connect(runTimer, &QTimer::timeout, this, &MoJuWizard::Run);
-    // The no-signal, draw-hint and stage timers of the run controller are created here.
+    // The draw-hint timer joins here with the region edit panel.
+    createStageTimers();
 }
 
 // 17. Two result pictures per camera and stage in use, for the archiver.
@@ -367,7 +375,14 @@ void MoJuWizard::createProductionCounts()
     counts->CheckDay();
     for (int led = 3; led >= 0; --led)
         setStatusLed(led, 1);
-    // Detection starts here (StartDetect) with the run controller.
+    StartDetect();
+    if (setting(ClampCutAfterOkIndex) != 0 && setting(ClampPulseIndex) > 0) {
+        controlPort->SetOutput(0, true);
+        controlPort->PublishOutputs();
+    }
+    std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
+    manualStage = detectsPerCamera;
+    manualCheck = false;
     installEventFilter(this);
     warnbox->hide();
 }
@@ -380,11 +395,14 @@ void MoJuWizard::startRunning()
             Qt::QueuedConnection);
     dateTimer->start(DateCheckMs);
     InsertRecord(uiText(StartupRecordEntry).arg(cameraCount));
+    cycleTime = 0;
+    lastCycleStart = wallClock()->now().toMSecsSinceEpoch() / 100;
 }
 
 // 22.
 void MoJuWizard::startCameras()
 {
+    CountRead();
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         if (cameraViews[c])
             cameraViews[c]->ApplyFrameRate();
@@ -411,6 +429,7 @@ void MoJuWizard::publishRunState()
 {
     modbusServer->SetReadRegister(0, 1);
     modbusServer->SetReadRegister(2, short(setting(ParameterGroupIndex)));
+    publishCounters();
 }
 
 int MoJuWizard::userLevel() const
@@ -526,19 +545,6 @@ void MoJuWizard::FLushAll()
     closeDatabasesForReboot();
     // The file system gets a moment before the restart or shutdown that follows.
     QThread::msleep(500);
-}
-
-void MoJuWizard::Run()
-{
-    // Frame pull of every camera.
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        if (cameraViews[c])
-            cameraViews[c]->GrabFrame();
-    }
-    // End of the pass: outputs out, next pass armed, heartbeat for the I/O thread.
-    controlPort->PublishOutputs();
-    runTimer->start(RunPassMs);
-    controlPort->TouchHeartbeat();
 }
 
 void MoJuWizard::TimerLogout()

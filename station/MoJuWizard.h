@@ -15,6 +15,8 @@
 
 class CameraInterface;
 class CameraWgtBox;
+class RegionPage;
+class ResultImageRenderer;
 class CammerWidget;
 class FloatSlider;
 class ModbusServer;
@@ -30,7 +32,11 @@ class tipbox;
 // CameraBindingHost and the InspectionWarningSink, and it owns the cameras, the camera panel grid, the I/O board link, the
 // Modbus server, the operation record and the production count store.
 //
-// The mould-cycle run controller lives here too; its pass Run() is re-armed by the run timer.
+// The mould-cycle run controller lives here too (MoJuWizardRun.cpp, MoJuWizardVerdict.cpp,
+// MoJuWizardCounters.cpp): its pass Run() is re-armed by the run timer, debounces the machine
+// inputs, starts cycles and arms the detect stages; TimerUp counts a stage's capture delay down
+// and has every camera judged (RunAlgorithm); CheckNG turns the verdicts into outputs, the
+// alarm latch, lamps, registers, counts and records.
 class MoJuWizard : public QWidget,
                    public StationHost,
                    public CameraBindingHost,
@@ -41,6 +47,8 @@ class MoJuWizard : public QWidget,
 public:
     static constexpr int MaxCameras = 8;
     static constexpr int MaxStages = 8;
+    static constexpr int InputCount = 8;
+    static constexpr int ExtraOutputCount = 10;
 
     explicit MoJuWizard(QWidget *parent = nullptr);
     ~MoJuWizard() override;
@@ -106,6 +114,66 @@ public:
 
     void setCurrentDetect(int stage) { detect = stage; }
 
+    // The region editor page and the result image rendering, once they exist; null before.
+    void setRegionPage(RegionPage *page) { regionPage = page; }
+    void setResultImageRenderer(ResultImageRenderer *renderer) { resultRenderer = renderer; }
+
+    // Run controller state.
+    // Detect stage of a pending manual capture; detectsPerCamera means none.
+    int manualStage = 0;
+    // Entries 0 and 1: bit c set = camera c still owes its result for the stages of that parity.
+    int armedCameras[MaxStages] = {};
+    // Per camera and stage the state of the last result: 0 nothing pending, 1 armed, 2 OK image
+    // to archive, 3 NG shown and kept, 4 NG accepted without detection, 5 NG image taken as
+    // template, 7 examined again, 8 NG slot re-rendered, 9 NG image to archive, 10 both.
+    int ResultCode[MaxCameras][MaxStages] = {};
+    // Seconds left of each stage's capture delay.
+    float stageCountdown[MaxStages] = {};
+    // The stage whose result is on display.
+    int shownDetect = 0;
+    // Stage armed by the next input pass without its trigger input (machine mode 0); -1 none.
+    int forcedStage = -1;
+    // The door-opened check of stage 1 runs.
+    bool doorCheck = false;
+    // Raw frames are saved by RunAlgorithm.
+    bool saveOriginalImages = false;
+    // Per entry of the extra-output table, an NG region asked for that output.
+    bool extraOutputFlags[ExtraOutputCount] = {};
+    // Automatic re-checks left, by stage parity; 1 when CheckNG asked for one.
+    int recheckRemaining[MaxStages] = {};
+    int recheckPending = 0;
+    // Tenths of a second between the last two cycle starts, and the last start in units of
+    // 100 ms since the epoch.
+    int cycleTime = 0;
+    qint64 lastCycleStart = 0;
+    // Camera c had an NG in the current cycle (counted at the cycle's last stage).
+    bool cameraNgInCycle[MaxCameras] = {};
+    // Input treated as freshly latched on the next input pass; -1 none.
+    int triggerRequest = -1;
+    // The running evaluation comes from a manual capture and is not counted.
+    bool manualCheck = false;
+    // Debounced rising edge of input i waiting to be handled.
+    bool inputLatched[InputCount] = {};
+    // The last CheckNG saw an NG.
+    bool lastVerdictNg = false;
+    // The camera-loss warning has been taken down; the no-signal warning is on screen.
+    bool cameraWarningHidden = true;
+    bool inCheckWarningShown = false;
+    // Templates of stage 1 were renewed from an all-OK capture; the comparators follow.
+    bool autoLearnPending = false;
+    // Camera c delivered a new frame since the current cycle started.
+    bool frameSinceCycleStart[MaxCameras] = {};
+
+    // The examination after an NG that the region page's re-check runs after saving the edits:
+    // every region back to OK, the cameras that still owe the stage captured again and the
+    // verdict taken with the clearing flag.
+    void ReCheckImages();
+    // The login prompt: 2 at once without password protection, else the level logged in, else
+    // the level the prompt grants (0 when refused).
+    int requireLogin();
+    // Every panel shows currentCamera (all when it equals cameraCount).
+    void setCameraViewsMode(int mode);
+
 public slots:
     void InsertRecord(const QString &text) override;
     void ClearRecord();
@@ -115,6 +183,34 @@ public slots:
 
     // One pass of the run controller.
     void Run();
+    void TimerCheckInput0();
+    void TimerCheckInput1();
+    void TimerCheckInput2();
+    void TimerCheckInput3();
+    void TimerCheckInput4();
+    void TimerCheckInput5();
+    void TimerCheckInput6();
+    void TimerCheckInput7();
+    // One tick of stage k's capture delay; at its end the stage is captured and judged.
+    void TimerUp(int k);
+    void RunAlgorithm(int camera, int detect);
+    void CheckNG(bool isClearNG);
+    void CheckNG() { CheckNG(false); }
+    void InCheck();
+    void ResetRun();
+    void StartDetect();
+    void StopDetect();
+    void SetStopDetect();
+    void OutTimerOutNG();
+    void OutTimerNotAllowClose();
+    void OutTimerNotAllowThimble();
+    void BackTrain();
+    void TimerShow();
+    void CountRead();
+    void CountWrite();
+    void publishCounters();
+    void publishMeasurements();
+    void SlotModbusDataChange(QList<int> chg_WriteData_index);
 
     void TimerLogout();
     void TimerLCD();
@@ -146,6 +242,66 @@ private:
     void startCameras();
     void finishDialogs();
     void publishRunState();
+
+    // Run controller helpers.
+    void createInputTimers();
+    void createStageTimers();
+    void createPulseTimers();
+    void debounceEnded(int input);
+    void stageTimerTick(int k);
+    bool stageTimerBusy() const;
+    bool stageEnabled(int stage) const;
+    void latchDebouncedInputs(bool busy);
+    void pullFrames();
+    bool handleCameraLoss();
+    void watchDoorWhileLatched();
+    void runAutomaticRecheck();
+    void checkDoorOfCavityStage();
+    bool takeRequests(bool busy);
+    bool runManualCapture();
+    void startOutputDelays();
+    void stampCycleStart();
+    void runInputPass(bool busy);
+    void startCycle(int pos);
+    void rearmSecondTrigger(int pos);
+    bool armStages(int pos);
+    void endPass(int nextPassMs);
+    void keepHeartbeatDuringNestedPass();
+    bool cameraFrameUsable(int camera) const;
+    void saveRawFrame(int camera, int stage);
+    void storeSample(int camera, int stage);
+    void judgeNgOutputs(int camera, int stage);
+    void releaseAlarm(int g);
+    void latchAlarm(int g);
+    void countCycle(int g);
+    void queueResultImages(int g);
+    void flagImagesForArchiver();
+    void startAlarmPulse();
+    void endAlarmPulse();
+    void switchParameterGroup();
+    void clearCounters();
+    void setOutput(int output, bool on);
+    void publishOutputs();
+
+    RegionPage *regionPage = nullptr;
+    ResultImageRenderer *resultRenderer = nullptr;
+    // True while a Run pass or a stage tick runs; a nested event loop (a modal box) must not
+    // start another one.
+    bool passActive = false;
+    int whiteBalanceCounter = 0;
+    qint64 accumulatedDelay = 0;
+    bool newFrameThisPass[MaxCameras] = {};
+    bool relearnPending = false;
+    quint64 alarmPulseStartPass = 0;
+    QTimer *noSignalTimer = nullptr;
+    QTimer *resultShowTimer = nullptr;
+    QTimer *debounceTimers[InputCount] = {};
+    QTimer *stageTimers[MaxStages] = {};
+    QTimer *alarmPulseTimer = nullptr;
+    QTimer *outputDelayTimers[2] = {};
+    QTimer *ngPulseTimer = nullptr;
+    QTimer *clampPulseTimer = nullptr;
+    QTimer *ejectorPulseTimer = nullptr;
 
     int level = 0;
     int side = 0;

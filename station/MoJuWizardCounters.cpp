@@ -1,0 +1,98 @@
+// Production counters, measurement registers and the Modbus host's commands.
+
+#include "station/MoJuWizard.h"
+
+#include "cameras/CameraDiscovery.h"
+#include "core/Globals.h"
+#include "machineio/ModbusServer.h"
+#include "platform/system/SystemActions.h"
+#include "station/ParameterGroupSwitch.h"
+#include "station/ProductionCounters.h"
+#include "station/RunSettings.h"
+#include "uikit/UiKitGlobals.h"
+
+namespace {
+
+constexpr int ClearCountersRegister = 0;
+constexpr int GroupRegister = 1;
+constexpr int MeasurementFirstRegister = 200;
+constexpr int CountersClearedTextEntry = 255;
+constexpr int GroupRestoredTextEntry = 286;
+
+} // namespace
+
+void MoJuWizard::CountRead()
+{
+    if (!readProductionCounters())
+        qInfo("no production counts in %s; counting starts at 0", countFileName);
+}
+
+void MoJuWizard::CountWrite()
+{
+    writeProductionCounters();
+}
+
+void MoJuWizard::publishCounters()
+{
+    modbusServer->SetReadRegisters(CounterFirstRegister, productionCounterRegisters(cameraCount));
+}
+
+void MoJuWizard::publishMeasurements()
+{
+    QVector<short> registers;
+    registers.reserve(2 * measurementValues.size());
+    for (int value : qAsConst(measurementValues))
+        appendRegisterPair(registers, value);
+    modbusServer->SetReadRegisters(MeasurementFirstRegister, registers);
+}
+
+void MoJuWizard::SlotModbusDataChange(QList<int> chg_WriteData_index)
+{
+    qInfo("MoJuWizard::SlotModbusDataChange");
+    for (int index : qAsConst(chg_WriteData_index)) {
+        if (index == ClearCountersRegister)
+            clearCounters();
+        else if (index == GroupRegister)
+            switchParameterGroup();
+    }
+}
+
+void MoJuWizard::clearCounters()
+{
+    qInfo("clear count");
+    clearProductionCounters();
+    publishCounters();
+    InsertRecord(uiText(CountersClearedTextEntry));
+    CountWrite();
+}
+
+// The group is checked before anything is saved or replaced; only a complete switch stores the
+// new group index and restarts the program on the new set-up.
+void MoJuWizard::switchParameterGroup()
+{
+    qInfo("change paramgroup");
+    ushort value = 0;
+    modbusServer->GetWriteRegister(GroupRegister, &value);
+    const int index = value;
+    const int current = runSetting(RunSetting::ParameterGroup);
+    if (index == current) {
+        qInfo("paramgroup index is same , index is %d", current);
+        return;
+    }
+    ParameterGroupSwitch groupSwitch(cameraCount, detectsPerCamera);
+    const ParameterGroupSwitch::Result result = groupSwitch.switchTo(index);
+    if (result != ParameterGroupSwitch::Result::Switched) {
+        qWarning("paramgroup change to %d refused; the current group %d stays", index, current);
+        return;
+    }
+    const QString name = groupSwitch.groupName();
+    qInfo("paramgroup change to %s , index is %d", qPrintable(name), index);
+    if (currentParams) {
+        (*currentParams)[RunSetting::ParameterGroup] = index;
+        if (!currentParams->SaveGroupIndex())
+            qWarning("the new group index %d was not saved", index);
+    }
+    InsertRecord(uiText(GroupRestoredTextEntry).arg(name));
+    FLushAll();
+    systemActions()->restartApplication();
+}

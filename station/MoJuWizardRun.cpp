@@ -1,0 +1,597 @@
+// The run controller's pass: inputs, cycle start, stage arming and the capture delays.
+
+#include "station/MoJuWizard.h"
+
+#include "cameras/CameraDiscovery.h"
+#include "core/TemperatureChartData.h"
+#include "core/Clock.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOGlobals.h"
+#include "station/CammerWidget.h"
+#include "station/RegionPage.h"
+#include "station/RunSettings.h"
+#include "station/StationGlobals.h"
+#include "statistics/StatisticsData.h"
+#include "uikit/UiKitGlobals.h"
+#include "uikit/Warnbox.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace RunSetting;
+
+namespace {
+
+constexpr int RunPassMs = 100;
+constexpr int CameraLossRunMs = 500;
+constexpr int StageTickMs = 100;
+// The 50th pass after start-up or after a camera loss balances the colour cameras.
+constexpr int WhiteBalancePass = 49;
+constexpr int SafetyDoorInput = 1;
+constexpr int EjectorBackInput = 2;
+constexpr int CameraLostTextEntry = 39;
+// Seconds of countdown at which a capture delay is over (ticks are 0.1 s).
+constexpr float CountdownDone = 0.11f;
+
+// Marks a pass as running for its lifetime.
+class PassGuard
+{
+public:
+    explicit PassGuard(bool &flag) : running(flag) { running = true; }
+    ~PassGuard() { running = false; }
+    PassGuard(const PassGuard &) = delete;
+    PassGuard &operator=(const PassGuard &) = delete;
+
+private:
+    bool &running;
+};
+
+} // namespace
+
+void MoJuWizard::setOutput(int output, bool on)
+{
+    // Outputs are numbered from 1 here, from 0 at the link.
+    controlPort->SetOutput(output - 1, on);
+}
+
+void MoJuWizard::publishOutputs()
+{
+    controlPort->PublishOutputs();
+}
+
+bool MoJuWizard::stageEnabled(int stage) const
+{
+    return stage >= 0 && stage < MaxStages && runSetting(StageEnabled + stage) != 0;
+}
+
+bool MoJuWizard::stageTimerBusy() const
+{
+    for (int k = 0; k < qMin(detectsPerCamera, int(MaxStages)); ++k) {
+        if (stageTimers[k]->isActive())
+            return true;
+    }
+    return false;
+}
+
+void MoJuWizard::createInputTimers()
+{
+    using Slot = void (MoJuWizard::*)();
+    const Slot handlers[InputCount] = {
+        &MoJuWizard::TimerCheckInput0, &MoJuWizard::TimerCheckInput1, &MoJuWizard::TimerCheckInput2,
+        &MoJuWizard::TimerCheckInput3, &MoJuWizard::TimerCheckInput4, &MoJuWizard::TimerCheckInput5,
+        &MoJuWizard::TimerCheckInput6, &MoJuWizard::TimerCheckInput7};
+    for (int i = 0; i < InputCount; ++i) {
+        debounceTimers[i] = new QTimer(this);
+        connect(debounceTimers[i], &QTimer::timeout, this, handlers[i]);
+    }
+    std::fill(std::begin(inputLatched), std::end(inputLatched), false);
+}
+
+void MoJuWizard::createStageTimers()
+{
+    noSignalTimer = new QTimer(this);
+    connect(noSignalTimer, &QTimer::timeout, this, &MoJuWizard::InCheck);
+    for (int k = 0; k < MaxStages; ++k) {
+        stageTimers[k] = new QTimer(this);
+        connect(stageTimers[k], &QTimer::timeout, this, [this, k] { stageTimerTick(k); });
+    }
+}
+
+void MoJuWizard::TimerCheckInput0() { debounceEnded(0); }
+void MoJuWizard::TimerCheckInput1() { debounceEnded(1); }
+void MoJuWizard::TimerCheckInput2() { debounceEnded(2); }
+void MoJuWizard::TimerCheckInput3() { debounceEnded(3); }
+void MoJuWizard::TimerCheckInput4() { debounceEnded(4); }
+void MoJuWizard::TimerCheckInput5() { debounceEnded(5); }
+void MoJuWizard::TimerCheckInput6() { debounceEnded(6); }
+void MoJuWizard::TimerCheckInput7() { debounceEnded(7); }
+
+// An edge counts only when its input is still active once the debounce time is over.
+void MoJuWizard::debounceEnded(int input)
+{
+    debounceTimers[input]->stop();
+    inputLatched[input] = controlPort->GetIOState(false, input);
+}
+
+void MoJuWizard::Run()
+{
+    // A modal box opened inside a pass runs a nested event loop, which brings the run timer
+    // and the I/O thread's signal back here: that must not start a second pass, but the I/O
+    // thread must keep hearing from us.
+    if (passActive) {
+        keepHeartbeatDuringNestedPass();
+        return;
+    }
+    const PassGuard guard(passActive);
+    runTimer->start(RunPassMs);
+
+    // 1.
+    if (whiteBalanceCounter <= WhiteBalancePass) {
+        if (whiteBalanceCounter == WhiteBalancePass) {
+            for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+                cameraViews[c]->OneShotWhiteBalance();
+        }
+        ++whiteBalanceCounter;
+    }
+    // 2. Input edges while a capture delay runs are ignored.
+    const bool busy = stageTimerBusy();
+    if (busy)
+        triggerRequest = -1;
+    // 3.
+    latchDebouncedInputs(busy);
+    // 4.
+    pullFrames();
+    // 5.
+    if (handleCameraLoss())
+        return;
+
+    if (DisplayMode == 2) {
+        // 6.
+        watchDoorWhileLatched();
+        noSignalTimer->stop();
+    } else if (recheckPending) {
+        // 7.
+        runAutomaticRecheck();
+        noSignalTimer->stop();
+    } else {
+        // 8.
+        checkDoorOfCavityStage();
+        if (RunState == 3) {
+            // 9.
+            if (runSetting(MachineMode) == 1) {
+                if (inputLatched[EjectorBackInput] && runSetting(MouldSide) != 1)
+                    side = 1;
+                if (inputLatched[3] && runSetting(MouldSide) != 0)
+                    side = 0;
+            }
+            noSignalTimer->stop();
+        } else if (!takeRequests(busy)) {
+            // 10. and 11.
+            runInputPass(busy);
+        }
+    }
+    // 12.
+    endPass(RunPassMs);
+}
+
+void MoJuWizard::endPass(int nextPassMs)
+{
+    publishOutputs();
+    runTimer->start(nextPassMs);
+    controlPort->TouchHeartbeat();
+}
+
+void MoJuWizard::keepHeartbeatDuringNestedPass()
+{
+    publishOutputs();
+    controlPort->TouchHeartbeat();
+    runTimer->start(RunPassMs);
+}
+
+void MoJuWizard::latchDebouncedInputs(bool busy)
+{
+    const int debounceSteps = runSetting(DebounceSteps);
+    for (int i = 0; i < InputCount; ++i) {
+        // Every input is read each pass, so that edges are tracked while busy too.
+        if (!controlPort->CheckInput(i) || busy)
+            continue;
+        if (debounceSteps != 0)
+            debounceTimers[i]->start(timerPeriodMs(debounceSteps, 100));
+        else
+            inputLatched[i] = true;
+    }
+}
+
+void MoJuWizard::pullFrames()
+{
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        newFrameThisPass[c] = cameraViews[c]->GrabFrame();
+        if (newFrameThisPass[c])
+            frameSinceCycleStart[c] = true;
+    }
+}
+
+// A lost camera holds the mould and slows the pass down until every camera is back.
+bool MoJuWizard::handleCameraLoss()
+{
+    bool lost = false;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        lost = lost || !cameraViews[c]->connected;
+    if (!lost) {
+        if (!cameraWarningHidden) {
+            cameraWarningHidden = true;
+            if (sharedWarnbox)
+                sharedWarnbox->hide();
+        }
+        return false;
+    }
+    whiteBalanceCounter = 0;
+    setOutput(1, true);
+    publishOutputs();
+    if (cameraWarningHidden && sharedWarnbox) {
+        sharedWarnbox->setText(uiText(CameraLostTextEntry));
+        sharedWarnbox->show();
+    }
+    noSignalTimer->stop();
+    cameraWarningHidden = false;
+    endPass(CameraLossRunMs);
+    return true;
+}
+
+// While the alarm is latched only the safety door (or the ejector-back end in semi-automatic
+// mode) is watched: it has the images examined again, which releases the alarm when they pass.
+void MoJuWizard::watchDoorWhileLatched()
+{
+    const bool ejectorBack = detect >= 1 && runSetting(SemiAutomatic) != 0
+        && (inputLatched[EjectorBackInput] || triggerRequest == EjectorBackInput);
+    if (!inputLatched[SafetyDoorInput] && triggerRequest != SafetyDoorInput && !ejectorBack)
+        return;
+    inputLatched[0] = false;
+    inputLatched[SafetyDoorInput] = false;
+    triggerRequest = -1;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        std::fill(std::begin(cameraViews[c]->ngHandled), std::end(cameraViews[c]->ngHandled), false);
+    if (runSetting(MachineMode) == 2) {
+        const bool first = controlPort->GetIOState(false, 0);
+        const bool second = controlPort->GetIOState(false, 3);
+        if (first && !second)
+            side = 1;
+        else if (second && !first)
+            side = 0;
+    }
+    if (regionPage)
+        regionPage->SlotReCheck();
+    else
+        ReCheckImages();
+}
+
+void MoJuWizard::runAutomaticRecheck()
+{
+    const int p = twoSidedMode(runSetting(MachineMode)) ? (detect & 1) : detect;
+    if (p < 0 || p >= MaxStages || recheckRemaining[p] <= 0) {
+        // Nothing left to examine: the verdict stands as taken.
+        recheckPending = 0;
+        return;
+    }
+    --recheckRemaining[p];
+    armedCameras[p] = 0;
+    if (p == 1 && (runSetting(PreCut) == 0 || recheckRemaining[1] == 0))
+        setOutput(1, true);
+    publishOutputs();
+    if (stageEnabled(detect)) {
+        for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+            armedCameras[p] |= 1 << c;
+            RunAlgorithm(c, detect);
+        }
+    }
+    CheckNG(false);
+}
+
+void MoJuWizard::checkDoorOfCavityStage()
+{
+    if (runSetting(DoorCheck) == 0 || RunState == 3
+        || (!inputLatched[SafetyDoorInput] && triggerRequest != SafetyDoorInput))
+        return;
+    triggerRequest = -1;
+    const bool twoSided = twoSidedMode(runSetting(MachineMode));
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        cameraViews[c]->ngHandled[1] = false;
+        ResultCode[c][1] = 1;
+        if (twoSided) {
+            cameraViews[c]->ngHandled[3] = false;
+            ResultCode[c][3] = 1;
+        }
+    }
+    doorCheck = true;
+    TimerUp(1);
+    doorCheck = false;
+}
+
+bool MoJuWizard::takeRequests(bool busy)
+{
+    if (runSetting(FreeRun) != 0 && !busy && DisplayMode != 2)
+        triggerRequest = 0;
+    // A manual capture waits until no capture delay runs: taken during one it would capture
+    // nothing and keep the real verdict from being counted.
+    if (manualStage != detectsPerCamera && !busy && runManualCapture())
+        return true;
+    startOutputDelays();
+    return false;
+}
+
+bool MoJuWizard::runManualCapture()
+{
+    const int a = manualStage;
+    manualStage = detectsPerCamera;
+    if (a < 0 || a >= detectsPerCamera || a >= MaxStages)
+        return false;
+    const bool enabled = twoSidedMode(runSetting(MachineMode))
+        ? stageEnabled(a) || stageEnabled(a + 2)
+        : stageEnabled(a);
+    if (!enabled)
+        return false;
+    stampCycleStart();
+    manualCheck = true;
+    if (a == 0)
+        std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
+    recheckRemaining[0] = 0;
+    recheckRemaining[1] = 0;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        ResultCode[c][a] = 1;
+    stageCountdown[a] = 0;
+    TimerUp(a);
+    if (DisplayMode != 2)
+        return false;
+    if (runSetting(PulseMode) == 0) {
+        setOutput(1, true);
+        if (a == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0)
+            setOutput(2, true);
+    }
+    publishOutputs();
+    return true;
+}
+
+// Output 5 follows the spare inputs 4 and 5, at once or after their delays.
+void MoJuWizard::startOutputDelays()
+{
+    const struct
+    {
+        bool latched;
+        int delaySetting;
+    } delays[2] = {{inputLatched[3] && runSetting(ProductStage) != 0, FirstOutputDelay},
+                   {inputLatched[4], SecondOutputDelay}};
+    for (int i = 0; i < 2; ++i) {
+        if (!delays[i].latched)
+            continue;
+        const int steps = runSetting(delays[i].delaySetting);
+        if (steps == 0)
+            setOutput(5, true);
+        else
+            outputDelayTimers[i]->start(timerPeriodMs(steps, 100));
+    }
+}
+
+// The cycle record the result store hands on to the detection engine, stamped now; the time
+// since the previous cycle start.
+void MoJuWizard::stampCycleStart()
+{
+    if (statisticsData)
+        statisticsData->CheckDay();
+    const QDateTime now = wallClock()->now();
+    CycleResult cycle = TemperatureChartData::instance()->currentCycle();
+    cycle.roundStart = now;
+    TemperatureChartData::instance()->SetCurrentCycle(cycle);
+    const qint64 tenths = now.toMSecsSinceEpoch() / 100;
+    cycleTime = int(qBound<qint64>(INT_MIN, tenths - lastCycleStart, INT_MAX));
+    lastCycleStart = tenths;
+}
+
+void MoJuWizard::runInputPass(bool busy)
+{
+    if (busy)
+        return;
+    const int mode = runSetting(MachineMode);
+    for (int pos = 0; pos < InputCount; ++pos) {
+        if (!inputLatched[pos] && pos != triggerRequest)
+            continue;
+        inputLatched[pos] = false;
+        triggerRequest = -1;
+        const bool cycleStart = mode == 0 || mode == 1
+            ? pos == 0 || (pos == EjectorBackInput && runSetting(SeparateSignals) != 0)
+            : (pos == 0 && runSetting(MouldSide) != 1) || (pos == 3 && runSetting(MouldSide) != 0);
+        if (cycleStart)
+            startCycle(pos);
+        if (armedCameras[1] != 0)
+            rearmSecondTrigger(pos);
+        if (armedCameras[1] != 0 && !armStages(pos))
+            return;
+    }
+    update();
+}
+
+void MoJuWizard::startCycle(int pos)
+{
+    std::fill(std::begin(cameraNgInCycle), std::end(cameraNgInCycle), false);
+    stampCycleStart();
+    if (inCheckWarningShown) {
+        inCheckWarningShown = false;
+        if (sharedWarnbox)
+            sharedWarnbox->hide();
+    } else if (runSetting(NoSignalSeconds) > 0) {
+        noSignalTimer->start(timerPeriodMs(runSetting(NoSignalSeconds), 1000));
+    }
+    std::fill(armedCameras, armedCameras + qBound(0, detectsPerCamera, int(MaxStages)), 0);
+    doorOpenedSinceAlarm = false;
+    std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
+    const bool latchMode = runSetting(PulseMode) == 0;
+    recheckRemaining[0] = 0;
+    recheckRemaining[1] = latchMode ? qMax(0, runSetting(CavityRechecks)) : 0;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (int l = 0; l < detectsPerCamera && l < MaxStages; ++l) {
+            if (!stageEnabled(l))
+                continue;
+            armedCameras[l & 1] |= 1 << c;
+            cameraViews[c]->ngHandled[l] = false;
+            ResultCode[c][l] = 1;
+        }
+        // The frame pulled by this pass came after the previous one, with the input edge.
+        frameSinceCycleStart[c] = newFrameThisPass[c];
+    }
+
+    const int mode = runSetting(MachineMode);
+    if (latchMode) {
+        bool closeForbidden = true;
+        bool ejectorForbidden = true;
+        if (mode == 0 && runSetting(SeparateSignals) == 1) {
+            closeForbidden = pos == EjectorBackInput;
+            ejectorForbidden = pos == 0;
+        }
+        if (runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0 && closeForbidden)
+            setOutput(1, true);
+        if (armedCameras[0] != 0) {
+            if (runSetting(MultiOutput) != 0 || runSetting(CutEjectorOnProductAlarm) != 0) {
+                for (int output = 1; output <= ExtraOutputCount; ++output) {
+                    if (output != 3)
+                        setOutput(output, false);
+                }
+            } else if (runSetting(NoEjectorControl) == 0 && ejectorForbidden) {
+                setOutput(2, true);
+            }
+        }
+        publishOutputs();
+    }
+    if (mode == 2)
+        side = pos == 0 ? 1 : 0;
+}
+
+void MoJuWizard::rearmSecondTrigger(int pos)
+{
+    const int mode = runSetting(MachineMode);
+    bool rearm = false;
+    if (mode == 1) {
+        if (pos == EjectorBackInput && runSetting(MouldSide) != 1) {
+            side = 1;
+            rearm = true;
+        } else if (pos == 3 && runSetting(MouldSide) != 0) {
+            side = 0;
+            rearm = true;
+        }
+    } else {
+        rearm = pos == EjectorBackInput && ((runSetting(SemiAutomatic) != 0 && mode == 0) || mode == 2);
+    }
+    if (!rearm)
+        return;
+    armedCameras[1] = 0;
+    const bool cavityEnabled = stageEnabled(1) || (twoSidedMode(mode) && stageEnabled(3));
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        std::fill(std::begin(cameraViews[c]->ngHandled), std::end(cameraViews[c]->ngHandled), false);
+        if (cavityEnabled)
+            armedCameras[1] |= 1 << c;
+    }
+    if (runSetting(PulseMode) == 0 && runSetting(PreCut) == 0)
+        setOutput(1, true);
+    publishOutputs();
+}
+
+// Fires every stage whose trigger this input is. False when a stage captured at once stopped
+// detection (the alarm latched): the pass ends there.
+bool MoJuWizard::armStages(int pos)
+{
+    const int mode = runSetting(MachineMode);
+    const int n = twoSidedMode(mode) ? 2 : qMin(detectsPerCamera, int(MaxStages));
+    for (int k = 0; k < n; ++k) {
+        const int s = twoSidedMode(mode) && side == 0 ? k + 2 : k;
+        if (!stageEnabled(s) || stageTimers[k]->isActive())
+            continue;
+        const int m = runSetting(TriggerInput + k);
+        bool fires = pos == m;
+        if (mode == 0 && k == forcedStage) {
+            fires = true;
+            accumulatedDelay = 0;
+            forcedStage = -1;
+        } else if (mode == 1) {
+            fires = fires || (m == 255 && (pos == EjectorBackInput || pos == 3));
+        } else if (mode == 2) {
+            fires = fires || (m == 255 && (pos == 0 || pos == 3));
+        }
+        if (!fires)
+            continue;
+        // With the product stage in use, the cavity stage's delay counts on from the product's.
+        if (mode == 0 && k != 0 && runSetting(SemiAutomatic) == 0 && runSetting(ProductStage) != 0)
+            accumulatedDelay += runSetting(CaptureDelay + k);
+        else
+            accumulatedDelay = runSetting(CaptureDelay + k);
+        if (accumulatedDelay <= 0) {
+            stageCountdown[k] = 0;
+            TimerUp(k);
+            if (RunState == 3)
+                return false;
+        } else {
+            stageCountdown[k] = float(accumulatedDelay) / 10;
+            stageTimers[k]->start(StageTickMs);
+            cyclePhase = 1;
+        }
+    }
+    return true;
+}
+
+void MoJuWizard::stageTimerTick(int k)
+{
+    // Not inside a pass that a modal box holds open; the tick comes again.
+    if (passActive)
+        return;
+    const PassGuard guard(passActive);
+    TimerUp(k);
+}
+
+void MoJuWizard::TimerUp(int k)
+{
+    if (k < 0 || k >= MaxStages)
+        return;
+    const int mode = runSetting(MachineMode);
+    // 1. The mould may close early, [208] tenths before the cavity capture.
+    const int preCut = runSetting(PreCut);
+    if (k == 1 && preCut >= 1 && preCut <= 99 && stageCountdown[1] * 10 <= float(preCut) + 0.01f
+        && runSetting(PulseMode) == 0) {
+        setOutput(1, true);
+        publishOutputs();
+    }
+    // 2.
+    int stage = k;
+    if (twoSidedMode(mode)) {
+        if (stage >= 2)
+            stage -= 2;
+        if (side == 0)
+            stage += 2;
+    }
+    detect = stage;
+    if (stageCountdown[k] > CountdownDone) {
+        // 4.
+        stageCountdown[k] -= 0.1f;
+        for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+            CammerWidget *view = cameraViews[c];
+            const double ratioX = double(view->width()) / mainViewWidth;
+            const double ratioY = double(view->height()) / mainViewHeight;
+            view->update(int(520 * ratioX), int(5 * ratioY), 130, 36);
+        }
+        return;
+    }
+    // 3.
+    stageTimers[k]->stop();
+    measurementValues.clear();
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        RunAlgorithm(c, detect);
+    publishMeasurements();
+    CheckNG(false);
+    // The per-panel report tables are filled here once the panels have them.
+    cyclePhase = 2;
+    bool allOk = true;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        allOk = allOk && cameraViews[c]->resultOk;
+    if (DisplayMode != 2 && allOk && k == 1 && !recheckPending && runSetting(TemplateAutoUpdate) != 0) {
+        autoLearnPending = true;
+        for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+            cameraViews[c]->SaveReTrainImage(1);
+    }
+}

@@ -1,0 +1,717 @@
+// Capture and evaluation per camera, and the verdicts: outputs, pulses, lamps, registers, the
+// alarm latch, counting and the result images.
+
+#include "station/MoJuWizard.h"
+
+#include "cameras/CameraDiscovery.h"
+#include "core/Clock.h"
+#include "core/PlatformHelpers.h"
+#include "core/TemperatureChartData.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOGlobals.h"
+#include "machineio/IOThread.h"
+#include "machineio/ModbusServer.h"
+#include "station/CameraWgtBox.h"
+#include "station/CameraWgt_DataWidget.h"
+#include "station/CammerWidget.h"
+#include "station/ProductionCounters.h"
+#include "station/RegionPage.h"
+#include "station/ResultImageBuffers.h"
+#include "station/ResultImageRenderer.h"
+#include "station/RunSettings.h"
+#include "station/StationGlobals.h"
+#include "station/TemplateFiles.h"
+#include "statistics/StatisticsData.h"
+#include "uikit/UiKitGlobals.h"
+#include "uikit/Warnbox.h"
+#include "uikit/inputbox.h"
+
+#include <QImage>
+#include <QMutexLocker>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace RunSetting;
+
+namespace {
+
+constexpr int AlarmRegister = 1;
+constexpr int AnyNgRegister = 150;
+constexpr int CameraVerdictRegister = 153;
+constexpr int RegisterOk = 1;
+constexpr int RegisterNg = 2;
+constexpr int ResultShowMs = 2000;
+constexpr int CavityStage = 1;
+constexpr int CameraAlarmTextEntry = 151;
+constexpr int AlarmTextEntry = 152;
+constexpr int NoSignalTextEntry = 335;
+// Output driven by each entry of the extra-output table.
+constexpr int ExtraOutputs[MoJuWizard::ExtraOutputCount] = {1, 2, 4, 5, 6, 7, 8, 9, 10, 1};
+
+short verdictRegister(bool ok)
+{
+    return short(ok ? RegisterOk : RegisterNg);
+}
+
+} // namespace
+
+void MoJuWizard::createPulseTimers()
+{
+    resultShowTimer = new QTimer(this);
+    connect(resultShowTimer, &QTimer::timeout, this, &MoJuWizard::TimerShow);
+    ngPulseTimer = new QTimer(this);
+    connect(ngPulseTimer, &QTimer::timeout, this, &MoJuWizard::OutTimerOutNG);
+    clampPulseTimer = new QTimer(this);
+    connect(clampPulseTimer, &QTimer::timeout, this, &MoJuWizard::OutTimerNotAllowClose);
+    ejectorPulseTimer = new QTimer(this);
+    connect(ejectorPulseTimer, &QTimer::timeout, this, &MoJuWizard::OutTimerNotAllowThimble);
+    for (QTimer *&timer : outputDelayTimers) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, timer] {
+            setOutput(5, true);
+            publishOutputs();
+            timer->stop();
+        });
+    }
+    alarmPulseTimer = new QTimer(this);
+    alarmPulseTimer->setSingleShot(true);
+    connect(alarmPulseTimer, &QTimer::timeout, this, &MoJuWizard::endAlarmPulse);
+}
+
+void MoJuWizard::RunAlgorithm(int camera, int stage)
+{
+    if (camera < 0 || camera >= cameraCount || camera >= MaxCameras || !cameraViews[camera]
+        || stage < 0 || stage >= detectsPerCamera || stage >= MaxStages)
+        return;
+    CammerWidget *view = cameraViews[camera];
+    // 1.
+    armedCameras[stage & 1] &= ~(1 << camera);
+    // 2.
+    if (saveOriginalImages)
+        saveRawFrame(camera, stage);
+    // 3.
+    if (RunState == 2) {
+        storeSample(camera, stage);
+        return;
+    }
+    // 4. a. to c. The detection engine registers, positions and judges the frame here; until
+    //    it does, the frame is shown as taken and nothing is found in it.
+    view->cameraImage = view->frameImage;
+    CycleResult cycle = TemperatureChartData::instance()->currentCycle();
+    cycle.camera = camera;
+    TemperatureChartData::instance()->SetCurrentCycle(cycle);
+    view->resultOk = true;
+    view->regionResultOk = true;
+    view->temperatureResultOk = true;
+    // A lost or frozen camera shows an old picture; an old good picture must not release the
+    // mould.
+    if (!cameraFrameUsable(camera)) {
+        qWarning("camera %d: no new frame since the cycle started (%s); judged NG", camera + 1,
+                 view->connected ? "frozen" : "disconnected");
+        view->resultOk = false;
+        view->regionResultOk = false;
+    }
+    // d.
+    if (!view->resultOk)
+        judgeNgOutputs(camera, stage);
+    // e.
+    publishOutputs();
+    // 5.
+    if (editorSource == -1 || editorSource == 1)
+        view->update();
+}
+
+bool MoJuWizard::cameraFrameUsable(int camera) const
+{
+    const CammerWidget *view = cameraViews[camera];
+    if (!view->opened || !view->connected || view->frameBytes <= 0)
+        return false;
+    // A simulated camera shows stored pictures and never reports a new frame.
+    return view->simulated || frameSinceCycleStart[camera];
+}
+
+void MoJuWizard::saveRawFrame(int camera, int stage)
+{
+    const CammerWidget *view = cameraViews[camera];
+    if (view->frameBytes <= 0)
+        return;
+    QImage image;
+    if (view->isColor) {
+        image = QImage(view->frameImage.data(), view->imageWidth, view->imageHeight,
+                       view->imageWidth * 4, QImage::Format_RGB32);
+    } else {
+        image = QImage(view->frameImage.data(), view->imageWidth, view->imageHeight,
+                       view->imageWidth, QImage::Format_Indexed8);
+        image.setColorTable(greyColourTable());
+    }
+    const QString file = QStringLiteral("./originalimage/cammer%1%2/template%3.bmp")
+                             .arg(camera + 1)
+                             .arg(stage + 1)
+                             .arg(wallClock()->now().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")));
+    if (!image.save(file))
+        qWarning("raw frame %s not saved", qPrintable(file));
+}
+
+// Re-sampling: the capture becomes template slot 0 of the stage. When this capture took the
+// last pending sample, detection starts again and the operator is taken to the region page,
+// once: a later capture must not open the page again over unsaved edits.
+void MoJuWizard::storeSample(int camera, int stage)
+{
+    CammerWidget *view = cameraViews[camera];
+    if (!view->samplePending[stage])
+        return;
+    if (stageEnabled(stage))
+        view->SaveReTrainImage(stage);
+    view->samplePending[stage] = false;
+    view->resultOk = true;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (int d = 0; d < detectsPerCamera && d < MaxStages; ++d) {
+            if (stageEnabled(d) && cameraViews[c]->samplePending[d])
+                return;
+        }
+    }
+    StartDetect();
+    if (runSetting(PulseMode) == 0) {
+        setOutput(1, true);
+        publishOutputs();
+    }
+    RunState = 2;
+    if (requireLogin() == 0) {
+        RunState = 1;
+        return;
+    }
+    DisplayMode = 3;
+    if (regionPage)
+        regionPage->enterEditor();
+    setCameraViewsMode(3);
+    regionEditActive = true;
+}
+
+void MoJuWizard::judgeNgOutputs(int camera, int stage)
+{
+    CammerWidget *view = cameraViews[camera];
+    const int p = stage & 1;
+    if (runSetting(PulseMode) == 0) {
+        if (p == 0) {
+            if (runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0) {
+                setOutput(2, true);
+                if (runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0
+                    && runSetting(SeparateSignals) == 0)
+                    setOutput(1, true);
+            }
+            if (runSetting(MultiOutput) == 0 && recheckRemaining[p] == 0)
+                setOutput(3, true);
+        } else {
+            if (runSetting(PreCut) == 0 || recheckRemaining[1] == 0)
+                setOutput(1, true);
+            if (recheckRemaining[p] == 0)
+                setOutput(3, true);
+        }
+    }
+    if (runSetting(MultiOutput) != 0 && p == 0 && view->activeConfig) {
+        const int regions = qBound(0, view->activeConfig->roiCount[0], int(CammerWidget::MaxRegions));
+        for (int i = 0; i < regions; ++i) {
+            if (view->roiOk[0][i])
+                continue;
+            const int entry = view->activeConfig->outN[i];
+            if (entry >= 0 && entry < ExtraOutputCount)
+                extraOutputFlags[entry] = true;
+            else
+                qWarning("camera %d region %d names extra output %d, which does not exist",
+                         camera + 1, i + 1, entry);
+        }
+    }
+    if (ResultCode[camera][stage] == 1 && recheckRemaining[p] == 0
+        && stage < int(view->recentNgImages.size())) {
+        const int slot = view->recentNgCount[stage] % CammerWidget::RecentNgSlots;
+        view->recentNgImages[size_t(stage)][size_t(slot)] = view->positionedImage;
+        ++view->recentNgCount[stage];
+    }
+}
+
+void MoJuWizard::CheckNG(bool isClearNG)
+{
+    // 1.
+    if (regionEditActive)
+        return;
+    // 2.
+    const int mode = runSetting(MachineMode);
+    const bool latchMode = runSetting(PulseMode) == 0;
+    // 3.
+    bool anyNg = false;
+    bool visionNg = false;
+    bool temperatureNg = false;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        const CammerWidget *view = cameraViews[c];
+        if (!view->resultOk) {
+            anyNg = true;
+            if (resultRenderer)
+                resultRenderer->StartAlarmBlink(c);
+        }
+        modbusServer->SetReadRegisters(CameraVerdictRegister + 3 * c,
+                                       {verdictRegister(view->resultOk), verdictRegister(view->regionResultOk),
+                                        verdictRegister(view->temperatureResultOk)});
+        visionNg = visionNg || !view->regionResultOk;
+        temperatureNg = temperatureNg || !view->temperatureResultOk;
+    }
+    modbusServer->SetReadRegisters(AnyNgRegister, {verdictRegister(!anyNg), verdictRegister(!visionNg),
+                                                   verdictRegister(!temperatureNg)});
+    lastVerdictNg = anyNg;
+    const int g = twoSidedMode(mode) ? (detect & 1) : detect;
+    if (g < 0 || g >= MaxStages)
+        return;
+    // 4.
+    if (!anyNg) {
+        setOutput(5, false);
+        publishOutputs();
+    }
+    if (latchMode) {
+        // 5.
+        if (!anyNg) {
+            if (g == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0)
+                setOutput(2, false);
+            if (g == 1 && !relearnPending)
+                setOutput(1, false);
+            recheckPending = 0;
+            publishOutputs();
+            if (DisplayMode == 2 && (runSetting(MultiOutput) == 0 || g != 0))
+                releaseAlarm(g);
+        } else if ((runSetting(MultiOutput) == 0 || g != 0) && DisplayMode != 2) {
+            if (recheckRemaining[g] == 0)
+                latchAlarm(g);
+            else
+                recheckPending = 1;
+        }
+    } else {
+        // 6.
+        setOutput(1, anyNg);
+        setOutput(2, !anyNg);
+        setOutput(3, anyNg);
+        publishOutputs();
+        if (runSetting(ClampPulse) > 0)
+            clampPulseTimer->start(timerPeriodMs(runSetting(ClampPulse), 100));
+    }
+    // 7.
+    if (!anyNg && runSetting(TemperatureNoStop) != 0 && temperatureNg)
+        startAlarmPulse();
+    // 8.
+    if (DisplayMode != 2 && DisplayMode != 3) {
+        DisplayMode = 1;
+        resultShowTimer->start(ResultShowMs);
+        shownDetect = detect;
+        update();
+        const bool ngShown = !latchMode && anyNg;
+        setStatusLed(1, ngShown ? 0 : 1);
+        setStatusLed(0, ngShown ? 1 : 0);
+    }
+    // 9.
+    if (!anyNg && g == 1 && stageEnabled(0) && runSetting(CutEjectorWhenClamping) != 0
+        && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0) {
+        setOutput(2, true);
+        publishOutputs();
+    }
+    // 10.
+    if (!isClearNG && !manualCheck && (recheckRemaining[g] == 0 || !anyNg))
+        countCycle(g);
+    // 11.
+    if (runSetting(MultiOutput) != 0 && g == 0 && anyNg) {
+        for (int i = 0; i < ExtraOutputCount; ++i) {
+            if (extraOutputFlags[i])
+                setOutput(ExtraOutputs[i], true);
+        }
+        if (runSetting(NoEjectorControl) == 0)
+            setOutput(2, true);
+        publishOutputs();
+        if (runSetting(EjectorPulse) > 0)
+            ngPulseTimer->start(timerPeriodMs(runSetting(EjectorPulse), 100));
+    } else if (!anyNg) {
+        if (runSetting(ClampCutAfterOk) != 0 && g == 1 && runSetting(ClampPulse) > 0)
+            clampPulseTimer->start(timerPeriodMs(runSetting(ClampPulse), 100));
+        if (runSetting(EjectorCutAfterOk) != 0 && g == 0 && runSetting(EjectorPulse) > 0)
+            ejectorPulseTimer->start(timerPeriodMs(runSetting(EjectorPulse), 100));
+    }
+    // 12.
+    queueResultImages(g);
+    // 13.
+    if (!anyNg || !latchMode)
+        flagImagesForArchiver();
+    // 14.
+    manualCheck = false;
+}
+
+void MoJuWizard::releaseAlarm(int g)
+{
+    modbusServer->SetReadRegister(AlarmRegister, 0);
+    if (regionPage)
+        regionPage->closeEditor();
+    setCameraViewsMode(0);
+    if (g != 0) {
+        StartDetect();
+        return;
+    }
+    setOutput(3, false);
+    setOutput(2, false);
+    publishOutputs();
+    DisplayMode = 0;
+    ResetRun();
+    RunState = 1;
+    if (runSetting(MachineMode) == 0 && runSetting(SemiAutomatic) == 0) {
+        // The cavity stage of this cycle is armed on the next pass.
+        triggerRequest = 1;
+        forcedStage = 1;
+    }
+}
+
+void MoJuWizard::latchAlarm(int g)
+{
+    if (doorCheck) {
+        setOutput(1, true);
+        publishOutputs();
+    }
+    if (dark) {
+        setBacklight(true);
+        if (runSetting(BacklightSeconds) > 0)
+            restartScreenOffTimer(timerPeriodMs(runSetting(BacklightSeconds), 1000));
+    }
+    modbusServer->SetReadRegister(AlarmRegister, short((g & 1) + 1));
+    SetStopDetect();
+    currentCamera = cameraCount == 1 ? 0 : cameraCount;
+    DisplayMode = 2;
+    if (regionPage)
+        regionPage->enterEditor();
+    setCameraViewsMode(2);
+    recheckPending = 0;
+    setStatusLed(1, 0);
+    setStatusLed(0, 1);
+    QString remark;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        if (!cameraViews[c]->resultOk)
+            remark += uiText(CameraAlarmTextEntry).arg(c + 1);
+    }
+    remark.chop(1);
+    InsertRecord(remark + uiText(AlarmTextEntry));
+}
+
+// The cycle is counted at its last stage; an NG that still has re-checks left is not counted
+// yet. The counts reach "count.txt" at once, so a power cut during a latched alarm keeps them.
+void MoJuWizard::countCycle(int g)
+{
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        if (!cameraViews[c]->resultOk)
+            cameraNgInCycle[c] = true;
+    }
+    if (g != CavityStage)
+        return;
+    bool cycleNg = false;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        cameraTotalCount[c] = wrappingIncrement(cameraTotalCount[c]);
+        if (cameraNgInCycle[c]) {
+            cameraNgCount[c] = wrappingIncrement(cameraNgCount[c]);
+            cycleNg = true;
+        }
+    }
+    cycleTotalCount = wrappingIncrement(cycleTotalCount);
+    if (cycleNg)
+        cycleNgCount = wrappingIncrement(cycleNgCount);
+    publishCounters();
+    CountWrite();
+}
+
+void MoJuWizard::queueResultImages(int g)
+{
+    const int d = detect;
+    if (d < 0 || d >= MaxStages)
+        return;
+    const bool archiveNgAtOnce = (runSetting(MultiOutput) != 0 && g == 0) || runSetting(PulseMode) != 0;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        const bool ok = cameraViews[c]->resultOk;
+        int &code = ResultCode[c][d];
+        if (code == 1) {
+            if (ok) {
+                code = okImagesToKeep > 0 ? 2 : 0;
+            } else if (recheckRemaining[g] == 0) {
+                code = ngImagesToKeep > 0 ? (archiveNgAtOnce ? 9 : 3) : 0;
+            }
+            if (code == 2 || code == 3 || code == 9) {
+                const int slot = ok ? ResultImageBuffers::OkSlot : ResultImageBuffers::NgSlot;
+                if (resultRenderer)
+                    resultRenderer->SaveFailImage(c, d, slot);
+                if (statisticsEnabled && statisticsData)
+                    statisticsData->AddResult(wallClock()->now().time().hour(), ok, c, d);
+            }
+        }
+        if (code == 4 || code == 5) {
+            if (resultRenderer)
+                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot, code);
+            code = 9;
+        } else if (code == 7 && ok) {
+            // The NG image stamped as examined again, then the new OK image beside it.
+            if (resultRenderer) {
+                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot, 7);
+                resultRenderer->SaveFailImage(c, d, ResultImageBuffers::OkSlot);
+                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::OkSlot, 8);
+            }
+            code = 10;
+        } else if (code == 7) {
+            code = 3;
+        }
+    }
+}
+
+void MoJuWizard::flagImagesForArchiver()
+{
+    if (!imageSaveBuffers || !imageSaveMutex)
+        return;
+    QMutexLocker locker(imageSaveMutex);
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (int d = 0; d < detectsPerCamera && d < MaxStages; ++d) {
+            int &code = ResultCode[c][d];
+            bool(&pending)[ResultImageBuffers::SlotCount] = imageSaveBuffers->pending[c][d];
+            if (code == 2) {
+                pending[ResultImageBuffers::OkSlot] = true;
+            } else if (code == 9) {
+                pending[ResultImageBuffers::NgSlot] = true;
+            } else if (code == 10) {
+                pending[ResultImageBuffers::NgSlot] = true;
+                pending[ResultImageBuffers::OkSlot] = true;
+            } else {
+                continue;
+            }
+            code = 0;
+        }
+    }
+}
+
+// The alarm output of a temperature warning that does not stop the machine. However short the
+// setting, the pulse stays on until the I/O thread has sent it to the board.
+void MoJuWizard::startAlarmPulse()
+{
+    setOutput(3, true);
+    publishOutputs();
+    alarmPulseStartPass = controlPort->IoPassCount();
+    alarmPulseTimer->start(timerPeriodMs(runSetting(AlarmPulse), 100));
+}
+
+void MoJuWizard::endAlarmPulse()
+{
+    // The pass running when the word was published may have read the old one; the one after
+    // it has sent the new word.
+    constexpr quint64 PassesToReachBoard = 2;
+    if (controlPort->IsBoardAnswering()
+        && controlPort->IoPassCount() < alarmPulseStartPass + PassesToReachBoard) {
+        alarmPulseTimer->start(IOThread::PassMs);
+        return;
+    }
+    setOutput(3, false);
+    publishOutputs();
+}
+
+void MoJuWizard::InCheck()
+{
+    setOutput(1, true);
+    publishOutputs();
+    noSignalTimer->stop();
+    InsertRecord(uiText(NoSignalTextEntry));
+    if (sharedWarnbox) {
+        sharedWarnbox->setText(uiText(NoSignalTextEntry));
+        sharedWarnbox->show();
+    }
+    inCheckWarningShown = true;
+}
+
+void MoJuWizard::ResetRun()
+{
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (auto &stage : cameraViews[c]->roiOk)
+            std::fill(std::begin(stage), std::end(stage), true);
+    }
+}
+
+void MoJuWizard::StartDetect()
+{
+    controlPort->ResetOutputs();
+    if (runSetting(CutEjectorWhenClamping) != 0
+        || (runSetting(SeparateSignals) == 1 && runSetting(EjectorCutAfterOk) != 0
+            && runSetting(EjectorPulse) > 0))
+        setOutput(2, true);
+    publishOutputs();
+    DisplayMode = 0;
+    recheckPending = 0;
+    std::fill(std::begin(recheckRemaining), std::end(recheckRemaining), 0);
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        CammerWidget *view = cameraViews[c];
+        view->resultOk = true;
+        view->regionResultOk = true;
+        view->temperatureResultOk = true;
+        for (auto &stage : view->roiOk)
+            std::fill(std::begin(stage), std::end(stage), true);
+        std::fill(std::begin(view->roiValue), std::end(view->roiValue), 0);
+    }
+    std::fill(std::begin(stageCountdown), std::end(stageCountdown), 0.0f);
+    RunState = 1;
+}
+
+void MoJuWizard::StopDetect()
+{
+    controlPort->ResetOutputs();
+    if (runSetting(StopClampOnStop) == 1)
+        setOutput(1, true);
+    publishOutputs();
+    SetStopDetect();
+}
+
+void MoJuWizard::SetStopDetect()
+{
+    const int mode = runSetting(MachineMode);
+    if (mode == 0)
+        armedCameras[detect == 0 ? 0 : 1] = 0;
+    else if (twoSidedMode(mode))
+        armedCameras[detect & 1] = 0;
+    for (int k = 0; k < detectsPerCamera && k < MaxStages; ++k) {
+        stageTimers[k]->stop();
+        stageCountdown[k] = 0;
+    }
+    RunState = 3;
+}
+
+void MoJuWizard::OutTimerNotAllowClose()
+{
+    clampPulseTimer->stop();
+    if (runSetting(PulseMode) != 0) {
+        setOutput(1, false);
+        setOutput(2, false);
+        setOutput(3, false);
+    } else if (RunState != 3) {
+        setOutput(1, true);
+    } else {
+        return;
+    }
+    publishOutputs();
+}
+
+void MoJuWizard::OutTimerNotAllowThimble()
+{
+    ejectorPulseTimer->stop();
+    if (runSetting(PulseMode) != 0) {
+        setOutput(1, false);
+        setOutput(2, false);
+    } else if (RunState != 3) {
+        setOutput(2, true);
+    } else {
+        return;
+    }
+    publishOutputs();
+}
+
+void MoJuWizard::OutTimerOutNG()
+{
+    ngPulseTimer->stop();
+    if (runSetting(NoEjectorControl) == 0)
+        setOutput(2, false);
+    if (runSetting(MultiOutput) != 0) {
+        for (int i = 0; i < ExtraOutputCount; ++i) {
+            if (extraOutputFlags[i])
+                setOutput(ExtraOutputs[i], false);
+        }
+    }
+    publishOutputs();
+}
+
+void MoJuWizard::BackTrain()
+{
+    if (runSetting(PulseMode) == 0) {
+        setOutput(1, false);
+        if (runSetting(CutEjectorWhenClamping) != 0 && stageEnabled(0)
+            && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0
+            && runSetting(MachineMode) == 0)
+            setOutput(2, true);
+    }
+    publishOutputs();
+    RunState = 1;
+    CheckNG(true);
+    cyclePhase = 2;
+    relearnPending = true;
+}
+
+void MoJuWizard::TimerShow()
+{
+    resultShowTimer->stop();
+    if (DisplayMode != 2) {
+        setStatusLed(1, 1);
+        setStatusLed(0, 1);
+        if (!recheckPending && detect == shownDetect && detectsPerCamera > 0) {
+            detect = (detect + 1) % detectsPerCamera;
+            if (detect % 2 == 0 && runSetting(ProductStage) == 0)
+                detect = (detect + 1) % detectsPerCamera;
+        }
+        cyclePhase = 3;
+        if (DisplayMode == 1) {
+            DisplayMode = 0;
+            update();
+        }
+    }
+    // The detection engine rebuilds its models from the renewed templates here: for every
+    // enabled stage after region editing, for stage 1 after an automatic template update.
+    if (relearnPending) {
+        relearnPending = false;
+        autoLearnPending = false;
+    } else if (autoLearnPending) {
+        autoLearnPending = false;
+    }
+}
+
+void MoJuWizard::ReCheckImages()
+{
+    const int s = detect;
+    if (s < 0 || s >= MaxStages)
+        return;
+    ResetRun();
+    const int g = twoSidedMode(runSetting(MachineMode)) ? (s & 1) : s;
+    armedCameras[g] = 0;
+    if (g == 1) {
+        if (runSetting(CutClampOnMouldAlarm) == 0)
+            setOutput(1, true);
+    } else if (g == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0
+               && runSetting(CutEjectorOnProductAlarm) == 0) {
+        setOutput(2, true);
+    }
+    publishOutputs();
+    QVector<int> examined;
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        CammerWidget *view = cameraViews[c];
+        if (view->ngHandled[s] || !stageEnabled(s)) {
+            // Handled by the operator: it stays OK.
+            view->resultOk = true;
+            view->regionResultOk = true;
+            view->temperatureResultOk = true;
+            continue;
+        }
+        armedCameras[g] |= 1 << c;
+        if (ResultCode[c][s] == 3)
+            ResultCode[c][s] = 7;
+        examined.append(c);
+    }
+    for (int c : qAsConst(examined))
+        RunAlgorithm(c, s);
+    CheckNG(true);
+}
+
+int MoJuWizard::requireLogin()
+{
+    if (runSetting(PasswordProtection) == 0)
+        return 2;
+    if (level != 0)
+        return level;
+    inputbox prompt(1);
+    prompt.exec();
+    return level;
+}
+
+void MoJuWizard::setCameraViewsMode(int)
+{
+    // The title bars follow the mode once the panels have them; the bottom bar and the side
+    // menu join here when they exist.
+    if (cameraBox)
+        cameraBox->slotChangeCameraLayout(currentCamera == cameraCount ? -1 : currentCamera);
+}

@@ -1,0 +1,193 @@
+#include "tests/station/StationHarness.h"
+
+#include "cameras/CameraDiscovery.h"
+#include "core/Globals.h"
+#include "core/UiTexts.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOFrames.h"
+#include "machineio/IOGlobals.h"
+#include "machineio/ModbusServer.h"
+#include "station/MoJuWizard.h"
+#include "station/StationGlobals.h"
+#include "station/TemplateFiles.h"
+#include "tests/station/RecordRows.h"
+#include "tests/station/StationTestSetup.h"
+#include "tools/framegen/MouldSynth.h"
+
+#include <QFile>
+
+#include <modbus.h>
+
+namespace {
+
+QByteArray packed(const cv::Mat &grey)
+{
+    QByteArray bytes(grey.cols * grey.rows, '\0');
+    for (int y = 0; y < grey.rows; ++y)
+        std::memcpy(bytes.data() + y * grey.cols, grey.ptr(y), size_t(grey.cols));
+    return bytes;
+}
+
+} // namespace
+
+void RecordingRegionPage::SlotReCheck()
+{
+    ++rechecks;
+    if (mainWindow)
+        mainWindow->ReCheckImages();
+}
+
+StationHarness::StationHarness(int cameras)
+    : cameraCount(cameras), family(Width, Height, cameras)
+{
+}
+
+StationHarness::~StationHarness()
+{
+    stop();
+    ioMutex = nullptr;
+    imageSaveMutex = nullptr;
+}
+
+bool StationHarness::prepare()
+{
+    ioMutex = &ioLock;
+    imageSaveMutex = &imageLock;
+    MoJuWizard::modbusPort = 0;
+    if (!work.isValid() || !loadUiTexts() || !openDefaultParameterStore())
+        return false;
+    loadedSettings = *currentParams;
+    for (int c = 0; c < cameraCount; ++c) {
+        const synth::MouldLayout layout = synth::makeMouldLayout(std::uint32_t(21 + c), cv::Size(Width, Height));
+        synth::Conditions conditions;
+        conditions.noiseSeed = std::uint32_t(5 + c);
+        good << packed(synth::renderMould(layout, {}, conditions));
+        part << packed(synth::renderMould(layout, {synth::partInCavity(layout, 0, 0.6f)}, conditions));
+        for (int stage = 0; stage < 2; ++stage) {
+            if (!QDir().mkpath(stageFolder(c, stage))
+                || !saveTemplateImage(templateFilePath(c, stage, 0), Width, Height, false,
+                                      reinterpret_cast<const uchar *>(good.last().constData())))
+                return false;
+        }
+        family.controls[c].frame = good.last();
+    }
+    return true;
+}
+
+SystemParameters &StationHarness::settings()
+{
+    return *currentParams;
+}
+
+bool StationHarness::start()
+{
+    boardSimulator = std::make_unique<BoardSimulator>();
+    inputWord = 0;
+    if (!boardSimulator->isValid() || !boardSimulator->linkAs(QStringLiteral("COM1")))
+        return false;
+    for (int c = 0; c < cameraCount; ++c) {
+        CycleCameraControl &control = family.controls[c];
+        control.frame = good.value(c);
+        control.streaming = true;
+        control.linkUp = true;
+        control.source = nullptr;
+    }
+    // The words a previous station left behind; the new board starts with every input low.
+    {
+        QMutexLocker locker(ioMutex);
+        ioInputWord = 0;
+        ioOutputWord = -1;
+    }
+    ioLastOutputWord = 0;
+    doorOpenedSinceAlarm = false;
+    regionEditActive = false;
+    editorSource = -1;
+    window = std::make_unique<MoJuWizard>();
+    window->setRegionPage(&regionPage);
+    controlPort->StartIOThread(window.get(), &MoJuWizard::Run);
+
+    master = modbus_new_tcp("127.0.0.1", window->modbusServer->serverPort());
+    if (!master)
+        return false;
+    modbus_set_slave(master, 1);
+    modbus_set_response_timeout(master, 5, 0);
+    return modbus_connect(master) == 0 && cameraCount == ::cameraCount;
+}
+
+void StationHarness::stop()
+{
+    if (master) {
+        modbus_close(master);
+        modbus_free(master);
+        master = nullptr;
+    }
+    window.reset();
+    boardSimulator.reset();
+    regionPage = RecordingRegionPage();
+    if (currentParams)
+        *currentParams = loadedSettings;
+    QFile::remove(QStringLiteral("count.txt"));
+    QFile::remove(QStringLiteral("RECORD.db"));
+}
+
+void StationHarness::setInput(int input, bool on)
+{
+    if (on)
+        inputWord |= 1 << input;
+    else
+        inputWord &= ~(1 << input);
+    boardSimulator->setInputWord(inputWord);
+}
+
+QVector<int> StationHarness::outputWords() const
+{
+    QVector<int> words;
+    for (const BoardSimulator::Request &request : boardSimulator->requests()) {
+        const QByteArray &bytes = request.bytes;
+        if (bytes.size() != IOFrame::RequestSize || quint8(bytes[1]) != IOFrame::SetOutputs)
+            continue;
+        const int word = (quint8(bytes[2]) | quint8(bytes[3]) << 8) & 0x3FF;
+        if (words.isEmpty() || words.last() != word)
+            words << word;
+    }
+    return words;
+}
+
+QVector<int> StationHarness::readRegisters(int start, int count)
+{
+    QVector<uint16_t> values(count);
+    if (!master || modbus_read_registers(master, start, count, values.data()) != count)
+        return {};
+    QVector<int> result;
+    for (uint16_t value : values)
+        result << int(value);
+    return result;
+}
+
+int StationHarness::readRegister(int index)
+{
+    const QVector<int> values = readRegisters(index, 1);
+    return values.isEmpty() ? -1 : values.first();
+}
+
+bool StationHarness::writeRegister(int index, int value)
+{
+    const uint16_t word = uint16_t(value);
+    return master && modbus_write_registers(master, index, 1, &word) == 1;
+}
+
+QString StationHarness::countText()
+{
+    QFile file(QStringLiteral("count.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLatin1(file.readAll());
+}
+
+QStringList StationHarness::recordRemarks()
+{
+    QStringList remarks;
+    for (const QStringList &row : readRecordRows(QStringLiteral("RECORD.db")))
+        remarks << row.at(2);
+    return remarks;
+}

@@ -1,0 +1,102 @@
+#ifndef TESTS_STATION_STATIONHARNESS_H
+#define TESTS_STATION_STATIONHARNESS_H
+
+#include "core/SystemParameters.h"
+#include "platform/system/RecordingSystemActions.h"
+#include "station/RegionPage.h"
+#include "tests/station/CycleCamera.h"
+#include "tests/support/TempWorkDir.h"
+#include "tools/boardsim/BoardSimulator.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+class MoJuWizard;
+struct _modbus;
+
+// The region page as the run controller sees it: it counts what it is asked, and its re-check
+// does what the page's re-check does besides saving edits, which a test has none of.
+struct RecordingRegionPage : RegionPage
+{
+    int entered = 0;
+    int closed = 0;
+    int rechecks = 0;
+    void enterEditor() override { ++entered; }
+    void closeEditor() override { ++closed; }
+    void SlotReCheck() override;
+};
+
+// The whole station in this process: the main window built on cameras whose frames the test
+// chooses, an I/O board simulator on a pseudo-terminal linked into the working folder as the
+// board's port, and a real Modbus master on the station's register server.
+//
+// One working folder per test program (the parameter store keeps its files open): prepare()
+// once, then start() and stop() around each test; stop() removes the counts and the record, and
+// every test starts from the settings prepare() loaded.
+class StationHarness
+{
+public:
+    static constexpr int Width = 480;
+    static constexpr int Height = 270;
+
+    explicit StationHarness(int cameras = 1);
+    ~StationHarness();
+
+    // Working folder, parameter store, UI texts and the cameras' templates of stages 1 and 2
+    // (the good frame of each camera).
+    bool prepare();
+    // Builds the station with every camera streaming its good frame, starts the I/O thread and
+    // connects the Modbus master.
+    bool start();
+    void stop();
+
+    // The live settings; changes apply at once, and are undone by stop().
+    SystemParameters &settings();
+
+    MoJuWizard *station() const { return window.get(); }
+    BoardSimulator &board() const { return *boardSimulator; }
+    CycleCameraControl &camera(int c) { return family.controls[c]; }
+    RecordingSystemActions &actions() { return systemActions; }
+    RecordingRegionPage regionPage;
+
+    // Camera c's mould, empty or with a part left in a cavity, as 8-bit grey.
+    QByteArray goodFrame(int c) const { return good.value(c); }
+    QByteArray partFrame(int c) const { return part.value(c); }
+
+    // Machine input 0..7 (bit i of the board's input word).
+    void setInput(int input, bool on);
+    // The output words of the command-1 frames the board received since start(), 10 bits,
+    // each change once.
+    QVector<int> outputWords() const;
+    // The output word the board drives now.
+    int boardOutputs() const { return boardSimulator->outputWord(); }
+
+    // Read registers through the Modbus master; empty on failure.
+    QVector<int> readRegisters(int start, int count);
+    int readRegister(int index);
+    bool writeRegister(int index, int value);
+
+    static QString countText();
+    static QStringList recordRemarks();
+
+private:
+    const int cameraCount;
+    TempWorkDir work;
+    RecordingSystemActions systemActions;
+    QMutex ioLock;
+    QMutex imageLock;
+    CycleCameraFamily family;
+    SystemParameters loadedSettings;
+    QVector<QByteArray> good;
+    QVector<QByteArray> part;
+    std::unique_ptr<BoardSimulator> boardSimulator;
+    std::unique_ptr<MoJuWizard> window;
+    _modbus *master = nullptr;
+    int inputWord = 0;
+};
+
+#endif

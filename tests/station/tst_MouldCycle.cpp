@@ -1,0 +1,382 @@
+// The mould cycle end to end: inputs on the I/O board's pseudo-terminal, the station in this
+// process, outputs read back from the frames the board receives, registers through a Modbus
+// master, counts from "count.txt" and rows from the operation record.
+
+#include "core/Globals.h"
+#include "core/SystemParameters.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOGlobals.h"
+#include "station/CammerWidget.h"
+#include "station/MoJuWizard.h"
+#include "station/ProductionCounters.h"
+#include "station/StationGlobals.h"
+#include "tests/station/StationHarness.h"
+#include "uikit/UiKitGlobals.h"
+#include "uikit/Warnbox.h"
+
+#include <QtTest>
+
+
+namespace {
+
+constexpr int Idle = 0x3FF;          // every output at its idle level (the default levels are 1)
+constexpr int CloseForbidden = 0x001; // output 1 on: its bit leaves the idle level
+constexpr int EjectorOn = 0x002;      // output 2
+constexpr int AlarmOn = 0x004;        // output 3
+constexpr int Timeout = 20000;
+
+// "count.txt" with the given counts of camera 1 and of the cycles, the other cameras at 0.
+QString countLine(int total, int ng)
+{
+    QString line = QStringLiteral("%1 %2 ").arg(total).arg(ng);
+    for (int c = 1; c < 8; ++c)
+        line += QStringLiteral("0 0 ");
+    return line + QStringLiteral("%1 %2 ").arg(total).arg(ng);
+}
+
+// Registers 50 to 61 for one camera: cycles, NG cycles, good cycles, then the camera's own.
+QVector<int> counterRegisters(int total, int ng)
+{
+    return {0, total, 0, ng, 0, total - ng, 0, total, 0, ng, 0, total - ng};
+}
+
+QString alarmRemark()
+{
+    QString remark = uiText(151).arg(1);
+    remark.chop(1);
+    return remark + uiText(152);
+}
+
+// The output words the board saw end with the expected ones, in order.
+bool endsWith(const QVector<int> &words, const QVector<int> &tail)
+{
+    return words.size() >= tail.size() && words.mid(words.size() - tail.size()) == tail;
+}
+
+QString hexWords(const QVector<int> &words)
+{
+    QStringList texts;
+    for (int word : words)
+        texts << QString::number(word, 16);
+    return texts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+class MouldCycleTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void okCycle();
+    void ngCycleLatchesUntilDoorWithGoodImage_data();
+    void ngCycleLatchesUntilDoorWithGoodImage();
+    void debounce();
+    void cavityRecheck_data();
+    void cavityRecheck();
+    void twoStagesWithTheirDelays();
+    void pulseMode_data();
+    void pulseMode();
+    void manualCaptureWaitsForCaptureDelay();
+    void cameraLostMidCycleThenBack();
+    void noSignalWatchdog();
+
+private:
+    // A rising edge of the mould-open end; true once the station's pass has seen it.
+    bool openMould();
+    // What makes a cycle NG.
+    enum NgCause { FrozenCamera };
+    void setCause(NgCause cause, bool present);
+    MoJuWizard *station() const { return harness.station(); }
+    CammerWidget *view() const { return station()->cameraViews[0]; }
+
+    StationHarness harness;
+};
+
+void MouldCycleTest::initTestCase()
+{
+    QVERIFY(harness.prepare());
+}
+
+void MouldCycleTest::init()
+{
+    SystemParameters &p = harness.settings();
+    p[146] = 0;   // no-signal watchdog off
+    p[147] = 0;   // no debounce
+    p[73] = 0;    // cavity capture at once
+    QVERIFY(harness.start());
+}
+
+void MouldCycleTest::cleanup()
+{
+    harness.stop();
+}
+
+void MouldCycleTest::setCause(NgCause cause, bool present)
+{
+    switch (cause) {
+    case FrozenCamera:
+        harness.camera(0).streaming = !present;
+        break;
+    }
+}
+
+bool MouldCycleTest::openMould()
+{
+    harness.setInput(0, false);
+    if (!QTest::qWaitFor([] { return !controlPort->GetIOState(false, 0); }, Timeout))
+        return false;
+    harness.setInput(0, true);
+    // The input word is read by the pass that handles its edge, so once it shows the input the
+    // cycle has been started, or refused.
+    return QTest::qWaitFor([] { return controlPort->GetIOState(false, 0); }, Timeout);
+}
+
+// Output 1 holds the mould for the capture delay and lets it go after an OK verdict; the
+// verdict and the counts reach the registers and "count.txt".
+void MouldCycleTest::okCycle()
+{
+    harness.settings()[73] = 5;
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
+    const QVector<int> words = harness.outputWords();
+    QVERIFY2(endsWith(words, {Idle, Idle & ~CloseForbidden, Idle}), qPrintable(hexWords(words)));
+
+    QCOMPARE(station()->RunState, 1);
+    QCOMPARE(station()->DisplayMode, 1);
+    QCOMPARE(harness.readRegisters(0, 2), (QVector<int>{1, 0}));
+    QCOMPARE(harness.readRegisters(50, 12), counterRegisters(1, 0));
+    QCOMPARE(harness.readRegisters(150, 6), (QVector<int>{1, 1, 1, 1, 1, 1}));
+    QCOMPARE(StationHarness::countText(), countLine(1, 0));
+    QVERIFY(!StationHarness::recordRemarks().contains(alarmRemark()));
+}
+
+void MouldCycleTest::ngCycleLatchesUntilDoorWithGoodImage_data()
+{
+    QTest::addColumn<int>("cause");
+    QTest::newRow("camera delivers no new frame") << int(FrozenCamera);
+}
+
+// An NG latches the alarm: the mould stays forbidden, the alarm output is on, register 1 tells
+// the host, the record has a row, and further cycle starts are ignored. The safety door has the
+// images examined again: with the cause still there the alarm stays, once it is gone the alarm
+// is released in that very pass.
+void MouldCycleTest::ngCycleLatchesUntilDoorWithGoodImage()
+{
+    QFETCH(int, cause);
+    harness.settings()[73] = 3;
+    setCause(NgCause(cause), true);
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(station()->DisplayMode, 2, Timeout);
+    QCOMPARE(station()->RunState, 3);
+    QCOMPARE(harness.regionPage.entered, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle & ~CloseForbidden & ~AlarmOn, Timeout);
+    QCOMPARE(harness.readRegister(1), 2);
+    QCOMPARE(harness.readRegisters(150, 4), (QVector<int>{2, 2, 1, 2}));
+    QCOMPARE(harness.readRegisters(50, 12), counterRegisters(1, 1));
+    QCOMPARE(StationHarness::countText(), countLine(1, 1));
+    QCOMPARE(StationHarness::recordRemarks().count(alarmRemark()), 1);
+
+    // A new cycle start while latched changes nothing.
+    const qint64 start = station()->lastCycleStart;
+    QVERIFY(openMould());
+    QCOMPARE(station()->lastCycleStart, start);
+    QCOMPARE(station()->DisplayMode, 2);
+    QCOMPARE(cycleTotalCount, 1);
+
+    // The door with the cause still there: examined again, still latched, not counted again.
+    harness.setInput(1, true);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.regionPage.rechecks, 1, Timeout);
+    QCOMPARE(station()->DisplayMode, 2);
+    QCOMPARE(harness.readRegister(1), 2);
+    QCOMPARE(cycleTotalCount, 1);
+    harness.setInput(1, false);
+    QTRY_VERIFY_WITH_TIMEOUT(!controlPort->GetIOState(false, 1), Timeout);
+
+    // The cause removed: the door releases the alarm in the pass that sees it.
+    setCause(NgCause(cause), false);
+    harness.setInput(1, true);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.regionPage.rechecks, 2, Timeout);
+    // Released; the OK verdict is on display.
+    QCOMPARE(station()->DisplayMode, 1);
+    QCOMPARE(station()->RunState, 1);
+    QCOMPARE(harness.regionPage.closed, 1);
+    QCOMPARE(harness.readRegister(1), 0);
+    QCOMPARE(harness.readRegisters(150, 4), (QVector<int>{1, 1, 1, 1}));
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
+    QCOMPARE(harness.readRegisters(50, 12), counterRegisters(1, 1));
+    QCOMPARE(StationHarness::countText(), countLine(1, 1));
+
+    // Cycles run again.
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 2, Timeout);
+    QCOMPARE(cycleNgCount, 1);
+}
+
+// An edge counts only when its input is still active after the debounce time; an input held
+// high starts one cycle.
+void MouldCycleTest::debounce()
+{
+    harness.settings()[147] = 3;
+    harness.setInput(0, true);
+    QTRY_VERIFY_WITH_TIMEOUT(controlPort->GetIOState(false, 0), Timeout);
+    harness.setInput(0, false);
+    QTRY_VERIFY_WITH_TIMEOUT(!controlPort->GetIOState(false, 0), Timeout);
+    // Long past the debounce time.
+    QTest::qWait(1000);
+    QCOMPARE(cycleTotalCount, 0);
+
+    harness.setInput(0, true);
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QTest::qWait(1000);
+    QCOMPARE(cycleTotalCount, 1);
+}
+
+void MouldCycleTest::cavityRecheck_data()
+{
+    QTest::addColumn<int>("ngJudgements");
+    QTest::addColumn<int>("ngCycles");
+    QTest::addColumn<int>("alarm");
+    QTest::newRow("NG, NG, OK") << 2 << 0 << 0;
+    QTest::newRow("NG three times") << 3 << 1 << 2;
+}
+
+// With two re-checks, a cavity NG is judged again on the next passes; only the third NG
+// latches, and the cycle is counted once, with its final verdict.
+void MouldCycleTest::cavityRecheck()
+{
+    QFETCH(int, ngJudgements);
+    QFETCH(int, ngCycles);
+    QFETCH(int, alarm);
+    harness.settings()[143] = 2;
+    MoJuWizard *window = station();
+    CycleCameraControl &camera = harness.camera(0);
+    // Each judgement sees the frame of its own pass; the station's re-check count tells which.
+    camera.source = [window, &camera, ngJudgements] {
+        const int judged = window->recheckPending ? 3 - window->recheckRemaining[1] : 0;
+        camera.streaming = judged >= ngJudgements;
+        return camera.frame;
+    };
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QCOMPARE(cycleNgCount, ngCycles);
+    QCOMPARE(window->recheckRemaining[1], 0);
+    QCOMPARE(harness.readRegister(1), alarm);
+    QCOMPARE(window->DisplayMode, alarm ? 2 : 1);
+    QCOMPARE(StationHarness::recordRemarks().count(alarmRemark()), ngCycles);
+    QCOMPARE(StationHarness::countText(), countLine(1, ngCycles));
+}
+
+// The product stage is captured after its delay and the cavity stage after both delays; the
+// ejector is held until the product stage passes, the mould until the cavity stage passes.
+void MouldCycleTest::twoStagesWithTheirDelays()
+{
+    SystemParameters &p = harness.settings();
+    p[133] = 1;
+    p[119] = 1;
+    p[72] = 3;
+    p[73] = 5;
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
+    const QVector<int> words = harness.outputWords();
+    QVERIFY2(endsWith(words, {Idle, Idle & ~CloseForbidden & ~EjectorOn, Idle & ~CloseForbidden, Idle}),
+             qPrintable(hexWords(words)));
+    QCOMPARE(StationHarness::countText(), countLine(1, 0));
+}
+
+void MouldCycleTest::pulseMode_data()
+{
+    QTest::addColumn<bool>("ng");
+    QTest::addColumn<int>("pulse");
+    QTest::newRow("OK: ejector pulse") << false << (Idle & ~EjectorOn);
+    QTest::newRow("NG: mould and alarm pulse, no latch") << true << (Idle & ~CloseForbidden & ~AlarmOn);
+}
+
+// In pulse mode a verdict gives a pulse of the clamp-pulse length and never latches.
+void MouldCycleTest::pulseMode()
+{
+    QFETCH(bool, ng);
+    QFETCH(int, pulse);
+    SystemParameters &p = harness.settings();
+    p[156] = 1;
+    p[145] = 2;
+    harness.camera(0).streaming = !ng;
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
+    const QVector<int> words = harness.outputWords();
+    QVERIFY2(endsWith(words, {Idle, pulse, Idle}), qPrintable(hexWords(words)));
+    QCOMPARE(cycleNgCount, ng ? 1 : 0);
+    QCOMPARE(station()->DisplayMode, 1);
+    QCOMPARE(harness.readRegister(1), 0);
+}
+
+// A manual capture asked for while a capture delay runs waits for its end: the cycle's own
+// verdict is counted, the manual one is not.
+void MouldCycleTest::manualCaptureWaitsForCaptureDelay()
+{
+    harness.settings()[73] = 10;
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(station()->cyclePhase, 1, Timeout);
+    station()->manualStage = 1;
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(station()->manualStage, detectsPerCamera, Timeout);
+    QCOMPARE(cycleTotalCount, 1);
+    QVERIFY(!station()->manualCheck);
+}
+
+// A camera that goes away during the capture delay is judged NG when the delay ends, though
+// its last picture was good; it comes back by itself, and the door then releases the alarm.
+void MouldCycleTest::cameraLostMidCycleThenBack()
+{
+    harness.settings()[73] = 40;
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(station()->cyclePhase, 1, Timeout);
+    harness.camera(0).linkUp = false;
+    QTRY_VERIFY_WITH_TIMEOUT(!view()->connected, Timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(sharedWarnbox && sharedWarnbox->isVisible(), Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(station()->DisplayMode, 2, Timeout);
+    QCOMPARE(harness.readRegister(153), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle & ~CloseForbidden & ~AlarmOn, Timeout);
+    QCOMPARE(cycleNgCount, 1);
+
+    harness.camera(0).linkUp = true;
+    QTRY_VERIFY_WITH_TIMEOUT(view()->connected, Timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!sharedWarnbox->isVisible(), Timeout);
+    const QStringList remarks = StationHarness::recordRemarks();
+    QVERIFY(remarks.contains(uiText(332).arg(QStringLiteral("1"), QStringLiteral("1"),
+                                             QStringLiteral("CYCLE-CAMERA-0"))));
+    QVERIFY(remarks.contains(alarmRemark()));
+
+    harness.setInput(1, true);
+    QTRY_COMPARE_WITH_TIMEOUT(station()->DisplayMode, 1, Timeout);
+    QCOMPARE(harness.readRegister(1), 0);
+    QCOMPARE(cycleTotalCount, 1);
+}
+
+// No cycle start for the watchdog time holds the mould and warns; the next cycle start takes
+// the warning down.
+void MouldCycleTest::noSignalWatchdog()
+{
+    harness.settings()[146] = 1;
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(station()->inCheckWarningShown, Timeout);
+    QVERIFY(sharedWarnbox && sharedWarnbox->isVisible());
+    QCOMPARE(StationHarness::recordRemarks().count(uiText(335)), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle & ~CloseForbidden, Timeout);
+
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 2, Timeout);
+    QVERIFY(!station()->inCheckWarningShown);
+    QVERIFY(!sharedWarnbox->isVisible());
+}
+
+QTEST_MAIN(MouldCycleTest)
+#include "tst_MouldCycle.moc"
