@@ -15,6 +15,7 @@
 #include "tools/framegen/MouldSynth.h"
 
 #include <QFile>
+#include <QTest>
 
 #include <modbus.h>
 
@@ -137,6 +138,15 @@ void StationHarness::setInput(int input, bool on)
     else
         inputWord &= ~(1 << input);
     boardSimulator->setInputWord(inputWord);
+}
+
+bool StationHarness::openMould()
+{
+    setInput(0, false);
+    if (!QTest::qWaitFor([] { return !controlPort->GetIOState(false, 0); }, Timeout))
+        return false;
+    setInput(0, true);
+    return QTest::qWaitFor([] { return controlPort->GetIOState(false, 0); }, Timeout);
 }
 
 QVector<int> StationHarness::outputWords() const

@@ -42,6 +42,8 @@ class StationHarness
 public:
     static constexpr int Width = 480;
     static constexpr int Height = 270;
+    // Generous: the suite runs under the sanitizers on a loaded machine.
+    static constexpr int Timeout = 20000;
 
     explicit StationHarness(int cameras = 1);
     ~StationHarness();
@@ -69,6 +71,10 @@ public:
 
     // Machine input 0..7 (bit i of the board's input word).
     void setInput(int input, bool on);
+    // A rising edge of the mould-open end; true once the station's pass has seen it (the input
+    // word is read by the pass that handles its edge, so the cycle has then been started, or
+    // refused).
+    bool openMould();
     // The output words of the command-1 frames the board received since start(), 10 bits,
     // each change once.
     QVector<int> outputWords() const;

@@ -6,11 +6,14 @@
 #include "core/SystemParameters.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
+#include "machineio/IOThread.h"
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
 #include "station/ProductionCounters.h"
 #include "station/StationGlobals.h"
+#include "station/TemplateFiles.h"
 #include "tests/station/StationHarness.h"
+#include "tests/support/ModalAnswerer.h"
 #include "uikit/UiKitGlobals.h"
 #include "uikit/Warnbox.h"
 
@@ -23,7 +26,7 @@ constexpr int Idle = 0x3FF;          // every output at its idle level (the defa
 constexpr int CloseForbidden = 0x001; // output 1 on: its bit leaves the idle level
 constexpr int EjectorOn = 0x002;      // output 2
 constexpr int AlarmOn = 0x004;        // output 3
-constexpr int Timeout = 20000;
+constexpr int Timeout = StationHarness::Timeout;
 
 // "count.txt" with the given counts of camera 1 and of the cycles, the other cameras at 0.
 QString countLine(int total, int ng)
@@ -84,10 +87,12 @@ private slots:
     void manualCaptureWaitsForCaptureDelay();
     void cameraLostMidCycleThenBack();
     void noSignalWatchdog();
+    void samplingEndsOnce();
+    void modalBoxInsidePass();
+    void alarmPulseReachesBoard();
 
 private:
-    // A rising edge of the mould-open end; true once the station's pass has seen it.
-    bool openMould();
+    bool openMould() { return harness.openMould(); }
     // What makes a cycle NG.
     enum NgCause { FrozenCamera };
     void setCause(NgCause cause, bool present);
@@ -123,17 +128,6 @@ void MouldCycleTest::setCause(NgCause cause, bool present)
         harness.camera(0).streaming = !present;
         break;
     }
-}
-
-bool MouldCycleTest::openMould()
-{
-    harness.setInput(0, false);
-    if (!QTest::qWaitFor([] { return !controlPort->GetIOState(false, 0); }, Timeout))
-        return false;
-    harness.setInput(0, true);
-    // The input word is read by the pass that handles its edge, so once it shows the input the
-    // cycle has been started, or refused.
-    return QTest::qWaitFor([] { return controlPort->GetIOState(false, 0); }, Timeout);
 }
 
 // Output 1 holds the mould for the capture delay and lets it go after an OK verdict; the
@@ -376,6 +370,74 @@ void MouldCycleTest::noSignalWatchdog()
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 2, Timeout);
     QVERIFY(!station()->inCheckWarningShown);
     QVERIFY(!sharedWarnbox->isVisible());
+}
+
+// Re-sampling stores the capture as the stage's template; the capture that took the last
+// pending sample opens the region page, and a later capture does not open it again.
+void MouldCycleTest::samplingEndsOnce()
+{
+    view()->samplePending[1] = true;
+    station()->RunState = 2;
+    harness.camera(0).frame = harness.partFrame(0);
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(harness.regionPage.entered, 1, Timeout);
+    QCOMPARE(station()->DisplayMode, 3);
+    QCOMPARE(station()->RunState, 2);
+    QVERIFY(regionEditActive);
+    QByteArray stored(StationHarness::Width * StationHarness::Height, '\0');
+    QVERIFY(loadTemplateImage(templateFilePath(0, 1, 0), StationHarness::Width, StationHarness::Height,
+                              false, reinterpret_cast<uchar *>(stored.data())));
+    QVERIFY(stored == harness.partFrame(0));
+
+    QVERIFY(openMould());
+    QVERIFY(openMould());
+    QCOMPARE(harness.regionPage.entered, 1);
+    QCOMPARE(station()->DisplayMode, 3);
+    QCOMPARE(cycleTotalCount, 0);
+}
+
+// A modal box inside a pass (the login asked for at the end of re-sampling) runs a nested event
+// loop: no second pass starts in it, input edges wait, and the I/O thread keeps hearing the
+// heartbeat.
+void MouldCycleTest::modalBoxInsidePass()
+{
+    harness.settings()[131] = 1;
+    view()->samplePending[1] = true;
+    station()->RunState = 2;
+    bool edgeWaited = false;
+    bool heartbeatFresh = false;
+    ModalAnswerer answer([&](QWidget *box) {
+        harness.setInput(0, false);
+        // Longer than a heartbeat second, with passes due every 100 ms.
+        QTest::qWait(2500);
+        edgeWaited = controlPort->GetIOState(false, 0);
+        heartbeatFresh = IOThread::heartbeatNow() - controlPort->pollingThread()->heartbeat() <= 1;
+        ModalAnswerer::pressEscape(box);
+    });
+    QVERIFY(openMould());
+    QTRY_VERIFY_WITH_TIMEOUT(answer.answered(), Timeout);
+    QVERIFY(edgeWaited);
+    QVERIFY(heartbeatFresh);
+    // Refused: detection goes on without the region page.
+    QCOMPARE(station()->RunState, 1);
+    QCOMPARE(harness.regionPage.entered, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!controlPort->GetIOState(false, 0), Timeout);
+}
+
+// A temperature alarm that does not stop the machine pulses the alarm output; with a pulse
+// length of 0 the pulse still reaches the board.
+void MouldCycleTest::alarmPulseReachesBoard()
+{
+    harness.settings()[160] = 1;
+    harness.settings()[148] = 0;
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
+    view()->resultOk = true;
+    view()->regionResultOk = true;
+    view()->temperatureResultOk = false;
+    station()->CheckNG(true);
+    QTRY_VERIFY_WITH_TIMEOUT(harness.outputWords().contains(Idle & ~AlarmOn), Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
+    QCOMPARE(harness.readRegister(155), 2);
 }
 
 QTEST_MAIN(MouldCycleTest)
