@@ -1,0 +1,242 @@
+// The run controller with 8 cameras: the time of one Run pass (idle, and with a cycle start
+// that captures and judges every camera at once) beside copying the same frames; and, with the
+// I/O thread on a simulated board, the time from an input change on the wire to the output
+// frames it causes, beside the I/O pass period.
+
+#include "cameras/CameraDiscovery.h"
+#include "core/DefaultParameterFiles.h"
+#include "core/Globals.h"
+#include "core/ParameterManager.h"
+#include "core/UiTexts.h"
+#include "machineio/ControlPort.h"
+#include "machineio/IOFrames.h"
+#include "machineio/IOGlobals.h"
+#include "station/MoJuWizard.h"
+#include "station/ProductionCounters.h"
+#include "tests/station/CycleCamera.h"
+#include "tools/boardsim/BoardSimulator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QMutex>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int Cameras = 8;
+constexpr int Width = 1920;
+constexpr int Height = 1080;
+constexpr int Samples = 40;
+constexpr int CaptureDelayTenths = 1;
+constexpr int Idle = 0x3FF;
+constexpr int CloseForbidden = 0x001;
+
+struct Station
+{
+    std::unique_ptr<CycleCameraFamily> family;
+    std::unique_ptr<BoardSimulator> board;
+    std::unique_ptr<MoJuWizard> window;
+    bool ioStarted = false;
+};
+Station *station = nullptr;
+
+double percentile(std::vector<double> samples, double fraction)
+{
+    if (samples.empty())
+        return 0;
+    const size_t index = std::min(samples.size() - 1, size_t(fraction * double(samples.size())));
+    std::nth_element(samples.begin(), samples.begin() + long(index), samples.end());
+    return samples[index];
+}
+
+double mean(const std::vector<double> &samples)
+{
+    double sum = 0;
+    for (double sample : samples)
+        sum += sample;
+    return samples.empty() ? 0 : sum / double(samples.size());
+}
+
+void setInputWordDirectly(int word)
+{
+    QMutexLocker locker(ioMutex);
+    ioInputWord = word;
+}
+
+// Runs the event loop until done() or a second has passed; false on time-out.
+bool spinUntil(const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    poll.start(1);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+void BM_RunPassIdle(benchmark::State &state)
+{
+    setInputWordDirectly(0);
+    for (auto _ : state)
+        station->window->Run();
+}
+
+// A pass that starts a cycle whose capture delay is 0: all eight cameras judged and the
+// verdict taken in the pass; measured together with the idle pass that follows it.
+void BM_RunPassWithCapture(benchmark::State &state)
+{
+    (*currentParams)[73] = 0;
+    for (auto _ : state) {
+        setInputWordDirectly(1);
+        station->window->Run();
+        setInputWordDirectly(0);
+        station->window->Run();
+    }
+    state.counters["cycles"] = double(cycleTotalCount);
+}
+
+// The frames a pass moves: each camera's newest frame into its view, and into the picture shown.
+void BM_CopyFrames_Reference(benchmark::State &state)
+{
+    std::vector<std::vector<uchar>> source(Cameras, std::vector<uchar>(Width * Height, 0x40));
+    std::vector<std::vector<uchar>> frame(Cameras, std::vector<uchar>(Width * Height));
+    std::vector<std::vector<uchar>> shown(Cameras, std::vector<uchar>(Width * Height));
+    for (auto _ : state) {
+        for (int c = 0; c < Cameras; ++c) {
+            std::memcpy(frame[c].data(), source[c].data(), frame[c].size());
+            shown[c] = frame[c];
+        }
+        benchmark::DoNotOptimize(shown.back().data());
+    }
+}
+
+bool startIo()
+{
+    if (station->ioStarted)
+        return true;
+    controlPort->StartIOThread(station->window.get(), &MoJuWizard::Run);
+    station->ioStarted = true;
+    return spinUntil([] { return station->board->requestCount() > 20; });
+}
+
+// Mean gap between the board's polls: the I/O pass period.
+double passPeriodMs()
+{
+    std::vector<double> arrivals;
+    for (const BoardSimulator::Request &request : station->board->requests()) {
+        if (quint8(request.bytes[1]) == IOFrame::Poll)
+            arrivals.push_back(double(request.arrivalNs) / 1e6);
+    }
+    std::vector<double> gaps;
+    for (size_t i = 1; i < arrivals.size(); ++i)
+        gaps.push_back(arrivals[i] - arrivals[i - 1]);
+    return mean(gaps);
+}
+
+// The mould-open end rises on the wire: the station forbids the mould at the cycle start and
+// lets it go with the OK verdict after the capture delay.
+void BM_InputToOutputFrame(benchmark::State &state)
+{
+    if (!startIo()) {
+        state.SkipWithError("the I/O thread does not serve the board");
+        return;
+    }
+    (*currentParams)[73] = CaptureDelayTenths;
+    BoardSimulator &board = *station->board;
+    for (auto _ : state) {
+        std::vector<double> arming;
+        std::vector<double> decision;
+        for (int i = 0; i < Samples; ++i) {
+            board.setInputWord(1);
+            if (!spinUntil([&] { return board.outputWord() == (Idle & ~CloseForbidden); })) {
+                state.SkipWithError("no cycle start on the wire");
+                return;
+            }
+            const qint64 sent = board.inputSentNs();
+            arming.push_back(double(board.outputsChangedNs() - sent) / 1e6);
+            if (!spinUntil([&] { return board.outputWord() == Idle; })) {
+                state.SkipWithError("no verdict on the wire");
+                return;
+            }
+            decision.push_back(double(board.outputsChangedNs() - sent) / 1e6 - CaptureDelayTenths * 100.0);
+            board.setInputWord(0);
+            if (!spinUntil([] { return !controlPort->GetIOState(false, 0); })) {
+                state.SkipWithError("the input did not fall");
+                return;
+            }
+        }
+        state.SetIterationTime(mean(decision) / 1e3 * Samples);
+        const double period = passPeriodMs();
+        state.counters["io_pass_ms"] = period;
+        state.counters["start_p50_ms"] = percentile(arming, 0.5);
+        state.counters["start_max_ms"] = *std::max_element(arming.begin(), arming.end());
+        state.counters["decision_p50_ms"] = percentile(decision, 0.5);
+        state.counters["decision_max_ms"] = *std::max_element(decision.begin(), decision.end());
+        // The goal: within one run tick (100 ms) plus two I/O passes after the delay.
+        state.counters["goal_ms"] = 100 + 2 * period;
+    }
+}
+
+BENCHMARK(BM_RunPassIdle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunPassWithCapture)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyFrames_Reference)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InputToOutputFrame)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir work;
+    if (!work.isValid() || !QDir::setCurrent(work.path()))
+        return 1;
+    QMutex io;
+    QMutex images;
+    ioMutex = &io;
+    imageSaveMutex = &images;
+    MoJuWizard::modbusPort = 0;
+    if (!loadUiTexts() || !QDir().mkpath(QStringLiteral("paraGroup/default"))
+        || !writeDefaultParamDatabase(QStringLiteral("PARAM.db"))
+        || !writeDefaultSerialDatabase(QStringLiteral("SN.db")))
+        return 1;
+    ParameterManager::instance()->Init();
+    currentParams = ParameterManager::instance()->currentRecord();
+    editParams = ParameterManager::instance()->editRecord();
+    (*currentParams)[146] = 0;
+
+    Station theStation;
+    station = &theStation;
+    theStation.family = std::make_unique<CycleCameraFamily>(Width, Height, Cameras);
+    for (CycleCameraControl &control : theStation.family->controls)
+        control.frame = QByteArray(Width * Height, '\x40');
+    theStation.board = std::make_unique<BoardSimulator>();
+    if (!theStation.board->isValid() || !theStation.board->linkAs(QStringLiteral("COM1")))
+        return 1;
+    theStation.window = std::make_unique<MoJuWizard>();
+    if (cameraCount != Cameras)
+        return 1;
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    theStation.window.reset();
+    station = nullptr;
+    return 0;
+}
