@@ -2,6 +2,7 @@
 // a changed input on the wire to the receiver slot, and from a published output word to its
 // frame on the wire. References: a bare 5 ms sleep loop and the one-way pty latency.
 
+#include "bench/SampleStatistics.h"
 #include "core/Globals.h"
 #include "core/SystemParameters.h"
 #include "machineio/ControlPort.h"
@@ -40,23 +41,6 @@ struct LinkUnderTest
     QEventLoop *waiting = nullptr;
 };
 std::unique_ptr<LinkUnderTest> theLink;
-
-double percentile(std::vector<double> samples, double fraction)
-{
-    if (samples.empty())
-        return 0;
-    const size_t index = std::min(samples.size() - 1, size_t(fraction * double(samples.size())));
-    std::nth_element(samples.begin(), samples.begin() + long(index), samples.end());
-    return samples[index];
-}
-
-double mean(const std::vector<double> &samples)
-{
-    double sum = 0;
-    for (double sample : samples)
-        sum += sample;
-    return samples.empty() ? 0 : sum / double(samples.size());
-}
 
 void report(benchmark::State &state, const std::vector<double> &ms)
 {

@@ -1,6 +1,7 @@
 // Modbus TCP: requests per second and round trip of a 125-register read, with 1 and 8 clients,
 // for our server beside a minimal libmodbus server answering the same requests in the same run.
 
+#include "bench/SampleStatistics.h"
 #include "machineio/ModbusServer.h"
 
 #include <QCoreApplication>
@@ -145,15 +146,6 @@ private:
     int fd = -1;
     bool connected = false;
 };
-
-double percentile(std::vector<double> &samples, double fraction)
-{
-    if (samples.empty())
-        return 0;
-    const size_t index = std::min(samples.size() - 1, size_t(fraction * double(samples.size())));
-    std::nth_element(samples.begin(), samples.begin() + long(index), samples.end());
-    return samples[index];
-}
 
 // Runs RequestsPerRun reads spread over the clients per iteration; reports the throughput and
 // the round trip percentiles over all requests.

@@ -3,6 +3,7 @@
 // I/O thread on a simulated board, the time from an input change on the wire to the output
 // frames it causes, beside the I/O pass period.
 
+#include "bench/SampleStatistics.h"
 #include "cameras/CameraDiscovery.h"
 #include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
@@ -49,23 +50,6 @@ struct Station
     bool ioStarted = false;
 };
 Station *station = nullptr;
-
-double percentile(std::vector<double> samples, double fraction)
-{
-    if (samples.empty())
-        return 0;
-    const size_t index = std::min(samples.size() - 1, size_t(fraction * double(samples.size())));
-    std::nth_element(samples.begin(), samples.begin() + long(index), samples.end());
-    return samples[index];
-}
-
-double mean(const std::vector<double> &samples)
-{
-    double sum = 0;
-    for (double sample : samples)
-        sum += sample;
-    return samples.empty() ? 0 : sum / double(samples.size());
-}
 
 void setInputWordDirectly(int word)
 {
