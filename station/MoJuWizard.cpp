@@ -17,6 +17,7 @@
 #include "station/CameraWgt_DataWidget_Title.h"
 #include "station/CammerWidget.h"
 #include "station/ResultImageBuffers.h"
+#include "station/RunSettings.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
 #include "statistics/StatisticsData.h"
@@ -408,7 +409,7 @@ void MoJuWizard::startCameras()
             cameraViews[c]->ApplyFrameRate();
     }
     if (setting(BacklightSecondsIndex) > 0)
-        backlightTimer->start(setting(BacklightSecondsIndex) * 1000);
+        backlightTimer->start(timerPeriodMs(setting(BacklightSecondsIndex), 1000));
 }
 
 // 23. The question box stays above everything; keyboards and the login pad belong to the window.
