@@ -104,8 +104,8 @@ private:
     int regionGeometry(const ROIInterface *shape, const cv::Mat &shapeMask, Region &region) const;
 
     void evaluateRegion(int stage, int region, const cv::Mat &source, Evaluation &evaluation);
-    void evaluateTemperature(int stage, int region, const Region &geometry, Evaluation &evaluation);
-    void reportRegionError(int stage, int code, Evaluation &evaluation);
+    void evaluateTemperature(int stage, int region, Evaluation &evaluation);
+    void reportRegionError(int stage, int code);
     void recordBoxes(int slot, const Region &geometry, const std::vector<std::vector<cv::Point>> &contours);
 };
 

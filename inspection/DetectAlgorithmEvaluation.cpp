@@ -114,7 +114,7 @@ void grayRangeMask(const cv::Mat &image, cv::Mat &out, int lo, int hi)
     cv::inRange(image, cv::Scalar(lo), cv::Scalar(hi), out);
 }
 
-void DetectAlgorithm::reportRegionError(int stage, int code, Evaluation &)
+void DetectAlgorithm::reportRegionError(int stage, int code)
 {
     view->detectionResults().resultOk = false;
     const QString text = QStringLiteral("REG RUN ERROR = %1, %2, %3").arg(view->cameraIndex()).arg(stage).arg(code);
@@ -202,18 +202,18 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         return;
     if (tool < DefectTool || tool > AngleCorrectionTool) {
         qWarning("Camera %d stage %d region %d: tool %d is not defined", view->cameraIndex(), stage, i + 1, tool);
-        reportRegionError(stage, MaskError, evaluation);
+        reportRegionError(stage, MaskError);
         return;
     }
     Region region;
     const int code = regionGeometry(shapeAt(*config, stage, i), view->roiMask(slot), region);
     const int error = code == MaskError ? MaskError : !fitsPlane(validMask[stage]) ? ValidMaskError : code;
     if (error != 0) {
-        reportRegionError(stage, error, evaluation);
+        reportRegionError(stage, error);
         return;
     }
     if (tool == TemperatureTool) {
-        evaluateTemperature(stage, i, region, evaluation);
+        evaluateTemperature(stage, i, evaluation);
         return;
     }
 
@@ -222,8 +222,6 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
     float similarity = 0;
     const bool evaluated = runGuarded("Region evaluation", [&] {
         const cv::Mat image = source(region.rect);
-        cv::Mat used;
-        cv::bitwise_and(validMask[stage](region.rect), region.mask, used);
         cv::Mat marks = cv::Mat::zeros(region.rect.size(), CV_8UC1);
         int filter = 1;
         if (tool == DefectTool) {
@@ -234,6 +232,8 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         } else if (tool == SimilarityTool) {
             similarity = similarityMatchers[size_t(slot)].score(image, marks);
         } else if (isGreyRangeTool(tool)) {
+            cv::Mat used;
+            cv::bitwise_and(validMask[stage](region.rect), region.mask, used);
             marks = greyRangeMarks(tool, p1, p2, image, used, parameter(MinimumSpot));
         }
         marks.copyTo(evaluation.resultMask(region.rect));
@@ -244,7 +244,7 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         boxes = results.roiBoxes[slot][0][0];
     });
     if (!evaluated) {
-        reportRegionError(stage, MaskError, evaluation);
+        reportRegionError(stage, MaskError);
         return;
     }
 
@@ -284,7 +284,7 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
     evaluation.verdicts.append(ok ? 1 : 0);
 }
 
-void DetectAlgorithm::evaluateTemperature(int stage, int i, const Region &, Evaluation &evaluation)
+void DetectAlgorithm::evaluateTemperature(int stage, int i, Evaluation &evaluation)
 {
     DetectionResults &results = view->detectionResults();
     const int slot = CammerSingleton::slot(stage, i);
@@ -296,7 +296,7 @@ void DetectAlgorithm::evaluateTemperature(int stage, int i, const Region &, Eval
     // No reading is a failed measurement, never a temperature of 0 that passes an upper limit.
     if (!wholeNumber(reply.value(QStringLiteral("value")), value)) {
         qWarning("Camera %d stage %d region %d: the camera gave no temperature", view->cameraIndex(), stage, i + 1);
-        reportRegionError(stage, MaskError, evaluation);
+        reportRegionError(stage, MaskError);
         return;
     }
     results.roiValue[slot] = value;

@@ -3,6 +3,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <memory>
 #include <vector>
 
 // The learned edge points of a positioning target on a small image pyramid (level 0 = full
@@ -37,6 +38,11 @@ public:
     // Smallest score that counts as found.
     static constexpr double MinScore = 0.1;
 
+    PositioningModel();
+    ~PositioningModel();
+    PositioningModel(const PositioningModel &) = delete;
+    PositioningModel &operator=(const PositioningModel &) = delete;
+
     // Builds the model from an 8-bit grey template crop and its 8-bit mask of the same size
     // (edge points only under non-zero mask pixels). angleRange 0 searches position only,
     // 1..180 also the rotation within +-angleRange degrees. anchorX/anchorY: the target's
@@ -66,10 +72,11 @@ public:
 private:
     struct Candidate;
     struct Field;
+    struct Scratch;
 
     bool build(const cv::Mat &templ, const cv::Mat &mask);
     int searchLevel(const cv::Size &image) const;
-    double angleStep(int level, int coarsest) const;
+    double angleStep(int level) const;
     void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const;
     bool refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const;
     void polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const;
@@ -78,6 +85,8 @@ private:
     // search area is large beside the target.
     int targetLevels = 0;
     mutable double score = 0;
+    // Pyramid and gradient buffers reused from frame to frame.
+    std::unique_ptr<Scratch> scratch;
 };
 
 #endif

@@ -3,12 +3,14 @@
 
 #include "core/TemperatureChartData.h"
 #include "inspection/DetectAlgorithm.h"
+#include "inspection/DetectionRuntime.h"
 #include "tests/inspection/EngineTestHost.h"
 #include "tests/support/FakeStationHost.h"
 
 #include <QJsonObject>
 #include <QtTest>
 
+#include <opencv2/core/ocl.hpp>
 #include <opencv2/imgproc.hpp>
 
 using Blocks = QVector<QRect>;
@@ -70,6 +72,7 @@ private slots:
     void regionErrors();
     void regionLeavingTheImageIsClipped();
     void disabledCameraIsOk();
+    void runtimeIsPinned();
     void preview_data();
     void preview();
     void previewOfAStageNeverPrepared();
@@ -341,6 +344,19 @@ void DetectToolsTest::disabledCameraIsOk()
     QVERIFY(host.results->resultOk);
     QVERIFY(host.results->roiOk[0][0]);
     QCOMPARE(TemperatureChartData::instance()->currentCycle().description, QStringLiteral("untouched"));
+}
+
+void DetectToolsTest::runtimeIsPinned()
+{
+    DetectionSettings parameters;
+    parameters[191] = 1;
+    setupDetectionRuntime(&parameters.record);
+    QCOMPARE(cv::getNumThreads(), DetectionThreads);
+    QVERIFY(!cv::ocl::useOpenCL());
+    QVERIFY(colorToGray);
+    parameters[191] = 0;
+    setupDetectionRuntime(&parameters.record);
+    QVERIFY(!colorToGray);
 }
 
 void DetectToolsTest::preview_data()

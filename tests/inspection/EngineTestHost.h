@@ -75,11 +75,9 @@ struct EngineTestHost : EngineHost
         positioned = cv::Mat::zeros(h, w, type);
         plane = cv::Mat::zeros(h, w, CV_8UC1);
         result = cv::Mat::zeros(h, w, CV_8UC1);
+        // Template buffers come with setTemplate: eight cameras of 80 slots each would not fit.
         templates.assign(CammerSingleton::StageCount, std::vector<cv::Mat>(Slots));
         valid.assign(CammerSingleton::StageCount, std::vector<bool>(Slots, false));
-        for (auto &t : templates)
-            for (cv::Mat &m : t)
-                m = cv::Mat::zeros(h, w, type);
         for (int s = 0; s < CammerSingleton::StageCount; ++s) {
             config.shapes.append(QList<ROIInterface *>());
             edit.shapes.append(QList<ROIInterface *>());
