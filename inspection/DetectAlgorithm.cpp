@@ -106,7 +106,7 @@ cv::Mat DetectAlgorithm::planeOf(const cv::Mat &image)
 void DetectAlgorithm::passOn(const cv::Mat &from, cv::Mat &to) const
 {
     if (fitsFrame(from) && fitsFrame(to) && from.data != to.data)
-        from.copyTo(to);
+        runGuarded("Frame copy", [&] { from.copyTo(to); });
 }
 
 int DetectAlgorithm::regionGeometry(const ROIInterface *shape, const cv::Mat &shapeMask, Region &region) const
@@ -135,6 +135,11 @@ void DetectAlgorithm::buildRegistrationReference(int stage)
         registrations[stage].clear();
         return;
     }
+    runGuarded("Registration reference", [&] { registrations[stage].setReference(reference, registrationMask(stage)); });
+}
+
+cv::Mat DetectAlgorithm::registrationMask(int stage) const
+{
     const int width = view->imageWidth();
     const int height = view->imageHeight();
     cv::Mat mask = cv::Mat::zeros(height, width, CV_8UC1);
@@ -154,7 +159,7 @@ void DetectAlgorithm::buildRegistrationReference(int stage)
     if (!marked || !lastUsable)
         mask(cv::Rect(width / 4, height / 4, (3 * width) / 4, (3 * height) / 4) & cv::Rect(0, 0, width, height))
             .setTo(255);
-    registrations[stage].setReference(reference, mask);
+    return mask;
 }
 
 void DetectAlgorithm::buildPositioningModel(int stage)

@@ -100,6 +100,9 @@ private:
     // plane for colour. Empty when it cannot be had.
     cv::Mat planeOf(const cv::Mat &image);
     void passOn(const cv::Mat &from, cv::Mat &to) const;
+    // The area registration takes its features from: the angle-correction shapes, or by default
+    // the image right of and below its first quarter.
+    cv::Mat registrationMask(int stage) const;
     // The region's rectangle clipped to the image and its mask cropped to match.
     int regionGeometry(const ROIInterface *shape, const cv::Mat &shapeMask, Region &region) const;
 
