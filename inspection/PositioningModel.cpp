@@ -15,7 +15,7 @@ constexpr int MinCoarseSide = 8;
 // A level needs this many edge points before the search may start on it.
 constexpr int MinCoarsePoints = 12;
 // Point comparisons the exhaustive coarse search may cost before a deeper level is taken.
-constexpr double SearchBudget = 2.5e5;
+constexpr double SearchBudget = 1.0e5;
 // Distinct coarse peaks followed down the pyramid; a deep start level can rank the true
 // position second among look-alikes (repeated cavities), the finer levels sort them out.
 constexpr int KeptCandidates = 4;
