@@ -57,7 +57,6 @@ constexpr int OkKeepIndex = 137;
 constexpr int BacklightSecondsIndex = 138;
 constexpr int StatisticsIndex = 173;
 constexpr int IoPortIndex = 182;
-constexpr int ColourToGreyIndex = 191;
 constexpr int ParameterGroupIndex = 357;
 
 constexpr int StatisticsFileErrorEntry = 544;
@@ -212,7 +211,6 @@ void MoJuWizard::copySettings()
     ngImagesToKeep = setting(NgKeepIndex);
     okImagesToKeep = setting(OkKeepIndex);
     ioComPortIndex = setting(IoPortIndex);
-    colorToGray = setting(ColourToGreyIndex);
     detect = setting(ProductStageIndex) != 1 ? 1 : 0;
 }
 
