@@ -11,6 +11,7 @@
 #include "core/TaskManager.h"
 #include "core/TemperatureChartData.h"
 #include "core/UiTexts.h"
+#include "inspection/DetectionRuntime.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
 #include "platform/system/TerminationSignals.h"
@@ -89,6 +90,8 @@ int main(int argc, char **argv)
     parameters->Init();
     currentParams = parameters->currentRecord();
     editParams = parameters->editRecord();
+    // OpenCV's threads and OpenCL are fixed once, so verdicts and timings repeat.
+    setupDetectionRuntime(currentParams);
 
     // 12. The English translator, when the loaded language is English.
     installTranslator();

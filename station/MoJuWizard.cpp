@@ -61,7 +61,6 @@ constexpr int OkKeepIndex = 137;
 constexpr int BacklightSecondsIndex = 138;
 constexpr int StatisticsIndex = 173;
 constexpr int IoPortIndex = 182;
-constexpr int ColourToGreyIndex = 191;
 constexpr int ClampPulseIndex = 145;
 constexpr int ClampCutAfterOkIndex = 154;
 constexpr int ParameterGroupIndex = 357;
@@ -219,7 +218,6 @@ void MoJuWizard::copySettings()
     ngImagesToKeep = setting(NgKeepIndex);
     okImagesToKeep = setting(OkKeepIndex);
     ioComPortIndex = setting(IoPortIndex);
-    colorToGray = setting(ColourToGreyIndex);
     detect = setting(ProductStageIndex) != 1 ? 1 : 0;
 }
 

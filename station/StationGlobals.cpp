@@ -8,7 +8,6 @@ bool statisticsEnabled = false;
 int maxTemplateCount = 10;
 int ngImagesToKeep = 0;
 int okImagesToKeep = 0;
-int colorToGray = 1;
 
 bool regionEditActive = false;
 int editorSource = -1;

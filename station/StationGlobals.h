@@ -18,8 +18,7 @@ extern int maxTemplateCount;
 // Settings 136 and 137: result images kept per folder.
 extern int ngImagesToKeep;
 extern int okImagesToKeep;
-// Setting 191: colour cameras are judged on grey (1) or on hue (0).
-extern int colorToGray;
+// Setting 191 (colour cameras judged on grey or on hue) is colorToGray of the detection runtime.
 
 // The region editor is open for editing; verdicts are not taken while it is set.
 extern bool regionEditActive;

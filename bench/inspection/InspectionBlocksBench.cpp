@@ -5,6 +5,8 @@
 #include "inspection/ContourModel.h"
 #include "inspection/FrameConversions.h"
 
+#include "bench/inspection/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <opencv2/imgproc.hpp>
@@ -174,49 +176,10 @@ BENCHMARK(rotateImageOpenCv)->Name("rotateImage/warpAffine");
 BENCHMARK(contourCompareOurs)->Name("ContourModel::compare");
 BENCHMARK(contourCompareMemcpy)->Name("ContourModel::compare/memcpy");
 
-// Collects the time per iteration of every run so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void printRatios() const
-    {
-        std::printf("\nratios (ours / reference, time per call):\n");
-        for (const auto &entry : seconds) {
-            const std::string &name = entry.first;
-            const size_t slash = name.find('/');
-            if (slash == std::string::npos)
-                continue;
-            const auto ours = seconds.find(name.substr(0, slash));
-            if (ours == seconds.end() || entry.second <= 0)
-                continue;
-            std::printf("  %-28s %6.2fx\n", name.c_str(), ours->second / entry.second);
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     cv::setNumThreads(1);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return runWithRatios(argc, argv);
 }

@@ -141,12 +141,13 @@ cv::Mat render(const MouldLayout &layout, const std::vector<LeftPart> &parts,
         drawPart(image, part);
     cv::GaussianBlur(image, image, cv::Size(0, 0), 0.9);
 
-    if (conditions.shift != cv::Point2f(0, 0) || conditions.rotation != 0) {
-        const cv::Point2f centre((image.cols - 1) / 2.0f, (image.rows - 1) / 2.0f);
-        cv::Mat move = cv::getRotationMatrix2D(centre, conditions.rotation, 1.0);
-        move.at<double>(0, 2) += conditions.shift.x;
-        move.at<double>(1, 2) += conditions.shift.y;
-        cv::warpAffine(image, image, move, image.size(), cv::INTER_LINEAR, cv::BORDER_REFLECT);
+    if (conditions.keystone != 0) {
+        cv::warpPerspective(image, image, cv::Mat(cameraTransform(image.size(), conditions)), image.size(),
+                            cv::INTER_LINEAR, cv::BORDER_REFLECT);
+    } else if (conditions.shift != cv::Point2f(0, 0) || conditions.rotation != 0) {
+        const cv::Matx33d move = cameraTransform(image.size(), conditions);
+        cv::warpAffine(image, image, cv::Mat(move.get_minor<2, 3>(0, 0)), image.size(), cv::INTER_LINEAR,
+                       cv::BORDER_REFLECT);
     }
     image = image * conditions.gain + conditions.offset;
     applyVignetting(image, conditions.vignetting);
@@ -232,6 +233,34 @@ cv::Mat renderMould(const MouldLayout &layout, const std::vector<LeftPart> &part
         reportFailure("renderMould", error);
         return cv::Mat();
     }
+}
+
+cv::Matx33d cameraTransform(cv::Size size, const Conditions &conditions)
+{
+    const cv::Point2f centre((size.width - 1) / 2.0f, (size.height - 1) / 2.0f);
+    const cv::Mat roll = cv::getRotationMatrix2D(centre, conditions.rotation, 1.0);
+    cv::Matx33d move = cv::Matx33d::eye();
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c)
+            move(r, c) = roll.at<double>(r, c);
+    move(0, 2) += conditions.shift.x;
+    move(1, 2) += conditions.shift.y;
+    if (conditions.keystone == 0)
+        return move;
+    // The top corners move inwards by half the keystone each, the bottom ones stay.
+    const float w = static_cast<float>(size.width - 1);
+    const float h = static_cast<float>(size.height - 1);
+    const float inset = static_cast<float>(conditions.keystone * (size.width - 1) / 2.0);
+    const cv::Point2f from[4] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    const cv::Point2f to[4] = {{inset, 0}, {w - inset, 0}, {w, h}, {0, h}};
+    const cv::Matx33d tilt(cv::getPerspectiveTransform(from, to));
+    return tilt * move;
+}
+
+cv::Point2d transformPoint(const cv::Matx33d &transform, cv::Point2d p)
+{
+    const cv::Vec3d q = transform * cv::Vec3d(p.x, p.y, 1.0);
+    return cv::Point2d(q[0] / q[2], q[1] / q[2]);
 }
 
 cv::Mat degenerateFrame(Degenerate kind, cv::Size size, std::uint32_t seed)

@@ -49,8 +49,9 @@ struct LeftPart
 };
 
 // How the frame is taken: camera shift and roll (applied to the mould, about the image
-// centre), light (value × gain + offset), lens vignetting (darkening at the corners,
-// 0 none) and sensor noise (standard deviation, 0 none).
+// centre), keystone (a camera tilted up: the top edge this share of the width narrower than
+// the bottom, after shift and roll), light (value × gain + offset), lens vignetting (darkening
+// at the corners, 0 none) and sensor noise (standard deviation, 0 none).
 struct Conditions
 {
     cv::Point2f shift{0, 0};
@@ -60,6 +61,7 @@ struct Conditions
     double vignetting = 0.35;
     double noise = 2;
     std::uint32_t noiseSeed = 1;
+    double keystone = 0;
 };
 
 enum class Degenerate {
@@ -78,6 +80,12 @@ LeftPart partInCavity(const MouldLayout &layout, int cavity, float scale = 0.6f,
 // The frame as 8-bit grey (CV_8UC1, layout.size).
 cv::Mat renderMould(const MouldLayout &layout, const std::vector<LeftPart> &parts = {},
                     const Conditions &conditions = Conditions());
+
+// Where the camera sees a point of the mould: the 3 x 3 homography from mould (template)
+// coordinates to frame coordinates that renderMould applies for these conditions.
+cv::Matx33d cameraTransform(cv::Size size, const Conditions &conditions);
+// A point mapped by a homography.
+cv::Point2d transformPoint(const cv::Matx33d &transform, cv::Point2d p);
 
 cv::Mat degenerateFrame(Degenerate kind, cv::Size size, std::uint32_t seed = 1);
 

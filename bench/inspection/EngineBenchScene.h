@@ -1,0 +1,105 @@
+#ifndef BENCH_INSPECTION_ENGINEBENCHSCENE_H
+#define BENCH_INSPECTION_ENGINEBENCHSCENE_H
+
+// A camera of the benchmarks: a generated mould, one template, 50 defect regions in a grid over
+// the mould, and the plain OpenCV work that judges the same regions for reference.
+
+#include "inspection/DetectAlgorithm.h"
+#include "tests/inspection/EngineTestHost.h"
+#include "tools/framegen/MouldSynth.h"
+
+#include <QtGlobal>
+
+#include <opencv2/imgproc.hpp>
+
+#include <memory>
+#include <vector>
+
+namespace bench {
+
+// The engine logs and hands every result to the result store, which holds rows back while no
+// database is open; the benchmarks keep that quiet.
+inline void silenceMessages()
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+}
+
+inline cv::Mat tinted(const cv::Mat &grey)
+{
+    cv::Mat colour;
+    const cv::Mat channels[4] = {grey, grey * 0.8, grey * 0.6, cv::Mat::zeros(grey.size(), CV_8UC1)};
+    cv::merge(channels, 4, colour);
+    return colour;
+}
+
+struct Camera
+{
+    synth::MouldLayout layout;
+    EngineTestHost host;
+    std::unique_ptr<DetectAlgorithm> engine;
+    std::vector<cv::Rect> regions;
+    cv::Mat templatePlane;
+
+    Camera(cv::Size size, bool colour, std::uint32_t seed = 3)
+        : layout(synth::makeMouldLayout(seed, size))
+        , host(size.width, size.height, colour)
+    {
+        synth::Conditions sampling;
+        sampling.noiseSeed = 100;
+        const cv::Mat grey = synth::renderMould(layout, {}, sampling);
+        host.setTemplate(0, 0, colour ? tinted(grey) : grey);
+        templatePlane = grey;
+        // 10 x 5 regions over the middle of the image.
+        const int w = size.width * 8 / 100;
+        const int h = size.height * 14 / 100;
+        for (int r = 0; r < 5; ++r)
+            for (int c = 0; c < 10; ++c)
+                regions.emplace_back(size.width / 10 + c * (w + w / 8), size.height / 10 + r * (h + h / 8), w, h);
+        for (const cv::Rect &rect : regions)
+            host.addRect(0, rect, DefectTool);
+        engine = std::make_unique<DetectAlgorithm>(&host.config, &host);
+    }
+
+    // A captured frame: the mould moved a little, a part left in one cavity.
+    void capture(cv::Point2f shift = cv::Point2f(7, -3))
+    {
+        synth::Conditions conditions;
+        conditions.shift = shift;
+        const synth::LeftPart part = synth::partInCavity(layout, 0, 0.3f);
+        const cv::Mat grey = synth::renderMould(layout, {part}, conditions);
+        host.setFrame(host.colour ? tinted(grey) : grey);
+    }
+
+    void trigger()
+    {
+        engine->registerImage(0);
+        engine->locate(0);
+        engine->run(0);
+    }
+};
+
+// The same regions judged with plain OpenCV calls: difference to the template beyond the
+// sensitivity, opening with the filter kernel, contour areas.
+inline int plainRegions(const cv::Mat &frame, const cv::Mat &templ, const std::vector<cv::Rect> &regions, int filter)
+{
+    const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(filter, filter));
+    int ng = 0;
+    cv::Mat diff;
+    cv::Mat marks;
+    std::vector<std::vector<cv::Point>> contours;
+    for (const cv::Rect &r : regions) {
+        cv::absdiff(frame(r), templ(r), diff);
+        cv::threshold(diff, marks, 25, 255, cv::THRESH_BINARY);
+        cv::morphologyEx(marks, marks, cv::MORPH_OPEN, kernel);
+        cv::findContours(marks, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+        double area = 0;
+        for (const auto &c : contours)
+            area += cv::contourArea(c);
+        ng += area > 100 ? 1 : 0;
+    }
+    return ng;
+}
+
+} // namespace bench
+
+#endif

@@ -1,0 +1,115 @@
+#ifndef INSPECTION_DETECTALGORITHM_H
+#define INSPECTION_DETECTALGORITHM_H
+
+#include "inspection/CammerSingleton.h"
+#include "inspection/ContourModel.h"
+#include "inspection/ImageRegistration.h"
+#include "inspection/PositioningModel.h"
+#include "inspection/SimilarityMatcher.h"
+
+#include <QList>
+#include <QRect>
+
+#include <opencv2/core.hpp>
+
+#include <vector>
+
+class EngineHost;
+class ROIInterface;
+
+// Region tool types of the detection configuration.
+enum ToolType {
+    DefectTool = 0,
+    SpotTool = 1,
+    IgnoreTool = 2,
+    PositionTool = 3,
+    BlackAreaTool = 4,
+    WhiteAreaTool = 5,
+    SimilarityTool = 6,
+    WhiteCountTool = 7,
+    NoTool = 8,
+    TemperatureTool = 9,
+    AngleCorrectionTool = 10,
+};
+
+// 255 where lo <= pixel <= hi, 0 elsewhere; lo > hi gives an empty mask.
+void grayRangeMask(const cv::Mat &image, cv::Mat &out, int lo, int hi);
+
+// The detection engine of one camera, owned by its camera view. Preparation per detect stage
+// (always in this order): the registration reference, the positioning model, then the stage's
+// valid-pixel mask and one comparison model per region from the stage's templates. Per frame,
+// in this order: registerImage, locate, run. It owns no image buffer: it works on the view's
+// buffers through the EngineHost. GUI thread only.
+class DetectAlgorithm
+{
+public:
+    static constexpr int StageCount = CammerSingleton::StageCount;
+    static constexpr int MaxRegions = CammerSingleton::MaxRegions;
+    static constexpr int SlotCount = CammerSingleton::RegionSlotCount;
+    // Boxes kept per region.
+    static constexpr int MaxBoxes = 99;
+
+    // Region errors of run: the stage is NG, the region keeps its own verdict.
+    enum RegionError {
+        MaskError = -1,        // no usable mask, undefined tool, failed measurement
+        ValidMaskError = -2,   // the stage was never prepared
+        OutsideError = -3      // nothing of the region lies in the image
+    };
+
+    // config: the view's active configuration; both must outlive the engine. Prepares every
+    // enabled stage.
+    DetectAlgorithm(CammerSingleton *config, EngineHost *view);
+
+    DetectAlgorithm(const DetectAlgorithm &) = delete;
+    DetectAlgorithm &operator=(const DetectAlgorithm &) = delete;
+
+    void buildRegistrationReference(int stage);
+    void buildPositioningModel(int stage);
+    void prepareComparators(int stage);
+
+    // frameImage aligned into registeredImage (or copied as it came). Always true.
+    bool registerImage(int stage);
+    // registeredImage moved (and turned) into positionedImage so that the positioning target
+    // sits where it sat in the template; for the run controller's current detect stage.
+    void locate();
+    void locate(int stage);
+    // Evaluates every region of the stage on positionedImage.
+    void run(int stage);
+    // Evaluates one region of the edit copy on the image the region editor shows.
+    void preview(int stage, int region);
+
+    CammerSingleton *config;
+    EngineHost *view;
+    cv::Mat validMask[StageCount];
+    std::vector<ContourModel> contourModels;
+    std::vector<SimilarityMatcher> similarityMatchers;
+    ImageRegistration registrations[StageCount];
+    double templateNorm[StageCount] = {};
+    PositioningModel positioningModels[StageCount];
+    int anchorX[StageCount] = {};
+    int anchorY[StageCount] = {};
+    cv::Rect searchRect[StageCount];
+
+private:
+    struct Region;
+    struct Evaluation;
+
+    bool fitsFrame(const cv::Mat &image) const;
+    bool fitsPlane(const cv::Mat &image) const;
+    // The 8-bit plane of a template or frame: itself for mono, converted into the colour
+    // plane for colour. Empty when it cannot be had.
+    cv::Mat planeOf(const cv::Mat &image);
+    void passOn(const cv::Mat &from, cv::Mat &to) const;
+    // The area registration takes its features from: the angle-correction shapes, or by default
+    // the image right of and below its first quarter.
+    cv::Mat registrationMask(int stage) const;
+    // The region's rectangle clipped to the image and its mask cropped to match.
+    int regionGeometry(const ROIInterface *shape, const cv::Mat &shapeMask, Region &region) const;
+
+    void evaluateRegion(int stage, int region, const cv::Mat &source, Evaluation &evaluation);
+    void evaluateTemperature(int stage, int region, Evaluation &evaluation);
+    void reportRegionError(int stage, int code);
+    void recordBoxes(int slot, const Region &geometry, const std::vector<std::vector<cv::Point>> &contours);
+};
+
+#endif

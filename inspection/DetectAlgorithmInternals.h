@@ -1,0 +1,64 @@
+#ifndef INSPECTION_DETECTALGORITHMINTERNALS_H
+#define INSPECTION_DETECTALGORITHMINTERNALS_H
+
+// Pieces shared by the preparation and the evaluation halves of DetectAlgorithm.
+
+#include "core/CycleResult.h"
+#include "inspection/DetectAlgorithm.h"
+
+#include <QList>
+
+#include <opencv2/core.hpp>
+
+// A region as the engine works on it: its rectangle clipped to the image, and its shape mask
+// cropped to that rectangle.
+struct DetectAlgorithm::Region
+{
+    cv::Rect rect;
+    cv::Mat mask;
+};
+
+// The state of one run of a stage.
+struct DetectAlgorithm::Evaluation
+{
+    CycleResult record;
+    // The view's result mask, the whole image.
+    cv::Mat resultMask;
+    QList<QList<int>> details;
+    QList<int> verdicts;
+};
+
+namespace detection {
+
+// System parameters the engine reads.
+enum Parameter {
+    StageEnabled = 119,      // + stage
+    MotionCorrection = 129,  // 0 on, -1 off
+    TemplateCount = 135,
+    Amplify = 140,
+    FilterSize = 149,
+    AlarmArea = 150,
+    TemperatureApart = 160,
+    RegionParameters = 170,
+    InvertedArea = 176,
+    MatchBrightness = 180,
+    Registration = 181,
+    CameraEnabled = 193,     // + camera
+    MinimumSpot = 201,
+    RotationRange = 216,
+};
+
+// The parameter from the current record; 0 while there is none.
+int parameter(int index);
+
+// The shape of region i of a stage, null when the configuration has no such region.
+const ROIInterface *shapeAt(const CammerSingleton &config, int stage, int region);
+
+// Region count of a stage, kept within 0..50 whatever the record holds.
+int regionCount(const CammerSingleton &config, int stage);
+
+inline bool validStage(int stage) { return stage >= 0 && stage < DetectAlgorithm::StageCount; }
+
+} // namespace detection
+
+#endif

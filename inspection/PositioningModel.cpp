@@ -1,0 +1,606 @@
+#include "inspection/PositioningModel.h"
+
+#include "inspection/OpenCvGuard.h"
+
+#include <opencv2/imgproc.hpp>
+#include <opencv2/video/tracking.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The deepest level built keeps at least this many pixels on the template's smaller side.
+constexpr int MinCoarseSide = 8;
+// A level needs this many edge points before the search may start on it.
+constexpr int MinCoarsePoints = 12;
+// Point comparisons the exhaustive coarse search may cost before a deeper level is taken.
+constexpr double SearchBudget = 1.0e5;
+// Distinct coarse peaks followed down the pyramid; a deep start level can rank the true
+// position second among look-alikes (repeated cavities), the finer levels sort them out.
+constexpr int KeptCandidates = 4;
+// Edge points below which a level's Canny threshold is lowered.
+constexpr int MinEdgePixels = 30;
+// Points kept per level: more add time, not precision.
+constexpr size_t MaxPoints = 2500;
+// The pose is settled on the level where the template is at most this wide, by at most these
+// many pixels and degrees.
+constexpr int PolishSide = 200;
+constexpr double MaxSettle = 3.0;
+constexpr double MaxSettleTurn = 6.0;
+constexpr double Pi = 3.14159265358979323846;
+
+// Each pixel the truncated mean of the 2 x 2 block below it. dst is reused when it has the size.
+void halve(const cv::Mat &src, cv::Mat &dst)
+{
+    dst.create(src.rows / 2, src.cols / 2, CV_8UC1);
+    for (int y = 0; y < dst.rows; ++y) {
+        const uchar *a = src.ptr<uchar>(2 * y);
+        const uchar *b = src.ptr<uchar>(2 * y + 1);
+        uchar *out = dst.ptr<uchar>(y);
+        for (int x = 0; x < dst.cols; ++x)
+            out[x] = static_cast<uchar>((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]) >> 2);
+    }
+}
+
+// A float matrix of the given size laid over a buffer that only grows, so that a search run
+// every frame allocates (and faults in) nothing once it has run.
+cv::Mat scratchOf(cv::Mat &buffer, cv::Size size)
+{
+    if (buffer.rows < size.height || buffer.cols < size.width)
+        buffer.create(std::max(buffer.rows, size.height), std::max(buffer.cols, size.width), CV_32F);
+    return buffer(cv::Rect(0, 0, size.width, size.height));
+}
+
+// Sobel derivatives and their inverse magnitude (0 where flat); written in place into matrices
+// that already have the image's size.
+void gradients(const cv::Mat &image, cv::Mat &gx, cv::Mat &gy, cv::Mat &inverse)
+{
+    cv::Sobel(image, gx, CV_32F, 1, 0, 3);
+    cv::Sobel(image, gy, CV_32F, 0, 1, 3);
+    cv::magnitude(gx, gy, inverse);
+    for (int y = 0; y < inverse.rows; ++y) {
+        float *m = inverse.ptr<float>(y);
+        for (int x = 0; x < inverse.cols; ++x)
+            m[x] = m[x] > 0 ? 1.0f / m[x] : 0.0f;
+    }
+}
+
+int edgeCount(const cv::Mat &edges) { return cv::countNonZero(edges); }
+
+// Edge map of one template level. The coarsest level keeps every clear edge (25/50 on the L2
+// magnitude); finer levels only the stronger ones, relaxed when the target is faint.
+cv::Mat edgeMap(const cv::Mat &image, int level, int levels)
+{
+    cv::Mat edges;
+    if (level == levels - 1) {
+        cv::Canny(image, edges, 25, 50, 3, true);
+        return edges;
+    }
+    double high = 60 + (140 * (levels - 1 - level)) / (levels - 1);
+    cv::Canny(image, edges, 2 * high / 3, high, 3, false);
+    int count = edgeCount(edges);
+    if (count < MinEdgePixels) {
+        const double wanted = (0.015 * level / levels + 0.015) * image.cols * image.rows;
+        while (count < wanted && high > 10) {
+            high *= 0.8;
+            cv::Canny(image, edges, 2 * high / 3, high, 3, false);
+            count = edgeCount(edges);
+        }
+    }
+    return edges;
+}
+
+// Keeps at most MaxPoints of a level's points, evenly spread over the point list.
+void thin(EdgeModel &m, size_t level)
+{
+    const size_t n = m.offsetX[level].size();
+    if (n <= MaxPoints)
+        return;
+    for (std::vector<float> *list : {&m.offsetX[level], &m.offsetY[level], &m.gradX[level], &m.gradY[level]}) {
+        std::vector<float> kept(MaxPoints);
+        for (size_t i = 0; i < MaxPoints; ++i)
+            kept[i] = (*list)[i * n / MaxPoints];
+        list->swap(kept);
+    }
+}
+
+} // namespace
+
+// A position (and angle) under consideration on one pyramid level.
+struct PositioningModel::Candidate
+{
+    int x = 0;
+    int y = 0;
+    double angle = 0;
+    double score = 0;
+    // Sub-pixel part of the position, found last on level 0 when turning.
+    double sx = 0;
+    double sy = 0;
+};
+
+// Unit gradient directions of a level over a window, with a zero border so that model points
+// falling outside the image read (0, 0) without a bounds test.
+struct PositioningModel::Field
+{
+    int x0 = 0;
+    int y0 = 0;
+    int pad = 0;
+    int stride = 0;
+    std::vector<cv::Vec2f> cells;
+    // Kept from call to call: only grow.
+    cv::Mat gxBuffer;
+    cv::Mat gyBuffer;
+    cv::Mat inverseBuffer;
+
+    const cv::Vec2f *at(int x, int y) const
+    {
+        return cells.data() + static_cast<ptrdiff_t>(y - y0 + pad) * stride + (x - x0 + pad);
+    }
+
+    // The window may reach beyond the level: cells outside it stay (0, 0).
+    void fill(const cv::Mat &level, cv::Rect window, int border)
+    {
+        x0 = window.x;
+        y0 = window.y;
+        pad = border;
+        stride = window.width + 2 * border;
+        cells.assign(static_cast<size_t>(stride) * static_cast<size_t>(window.height + 2 * border), cv::Vec2f(0, 0));
+        const cv::Rect inside = window & cv::Rect(0, 0, level.cols, level.rows);
+        if (inside.empty())
+            return;
+        // A view into the level: Sobel reads the real neighbours around the window.
+        cv::Mat gx = scratchOf(gxBuffer, inside.size());
+        cv::Mat gy = scratchOf(gyBuffer, inside.size());
+        cv::Mat inverse = scratchOf(inverseBuffer, inside.size());
+        gradients(level(inside), gx, gy, inverse);
+        for (int y = 0; y < inside.height; ++y) {
+            const float *a = gx.ptr<float>(y);
+            const float *b = gy.ptr<float>(y);
+            const float *m = inverse.ptr<float>(y);
+            cv::Vec2f *out = const_cast<cv::Vec2f *>(at(inside.x, inside.y + y));
+            for (int x = 0; x < inside.width; ++x)
+                out[x] = cv::Vec2f(a[x] * m[x], b[x] * m[x]);
+        }
+    }
+};
+
+namespace {
+
+// The model points of one level turned by an angle: linear offsets into a field (rounded to
+// whole pixels) and the turned unit directions.
+struct TurnedPoints
+{
+    std::vector<int> rx;
+    std::vector<int> ry;
+    std::vector<ptrdiff_t> offsets;
+    std::vector<float> ux;
+    std::vector<float> uy;
+
+    // Turns the points; their extent is added to bounds.
+    void turn(const EdgeModel &model, int level, double degrees, cv::Rect &bounds)
+    {
+        const size_t n = static_cast<size_t>(model.counts[static_cast<size_t>(level)]);
+        rx.resize(n);
+        ry.resize(n);
+        ux.resize(n);
+        uy.resize(n);
+        const double rad = degrees * Pi / 180.0;
+        const double c = std::cos(rad);
+        const double s = std::sin(rad);
+        const std::vector<float> &ox = model.offsetX[static_cast<size_t>(level)];
+        const std::vector<float> &oy = model.offsetY[static_cast<size_t>(level)];
+        const std::vector<float> &gx = model.gradX[static_cast<size_t>(level)];
+        const std::vector<float> &gy = model.gradY[static_cast<size_t>(level)];
+        int left = bounds.x;
+        int top = bounds.y;
+        int right = bounds.x + bounds.width;
+        int bottom = bounds.y + bounds.height;
+        for (size_t i = 0; i < n; ++i) {
+            rx[i] = static_cast<int>(std::lround(ox[i] * c - oy[i] * s));
+            ry[i] = static_cast<int>(std::lround(ox[i] * s + oy[i] * c));
+            ux[i] = static_cast<float>(gx[i] * c - gy[i] * s);
+            uy[i] = static_cast<float>(gx[i] * s + gy[i] * c);
+            left = std::min(left, rx[i]);
+            top = std::min(top, ry[i]);
+            right = std::max(right, rx[i] + 1);
+            bottom = std::max(bottom, ry[i] + 1);
+        }
+        bounds = cv::Rect(left, top, right - left, bottom - top);
+    }
+
+    // Offsets into a field of the given stride.
+    void link(int stride)
+    {
+        offsets.resize(rx.size());
+        for (size_t i = 0; i < rx.size(); ++i)
+            offsets[i] = static_cast<ptrdiff_t>(ry[i]) * stride + rx[i];
+    }
+
+    // Sum of the cosines at a centre; gives up (returns -1) once the sum can no longer reach
+    // need.
+    float sum(const cv::Vec2f *centre, float need) const
+    {
+        const size_t n = offsets.size();
+        const ptrdiff_t *o = offsets.data();
+        const float *gx = ux.data();
+        const float *gy = uy.data();
+        float total = 0;
+        size_t i = 0;
+        // Tested every eight points: a hopeless place is still left early, at a fraction of
+        // the tests.
+        for (; i + 8 <= n; i += 8) {
+            float part = 0;
+            for (size_t j = i; j < i + 8; ++j) {
+                const float *u = centre[o[j]].val;
+                part += gx[j] * u[0] + gy[j] * u[1];
+            }
+            total += part;
+            if (total + static_cast<float>(n - i - 8) < need)
+                return -1;
+        }
+        for (; i < n; ++i) {
+            const float *u = centre[o[i]].val;
+            total += gx[i] * u[0] + gy[i] * u[1];
+        }
+        return total < need ? -1 : total;
+    }
+};
+
+} // namespace
+
+// Buffers of the search, kept between frames.
+struct PositioningModel::Scratch
+{
+    std::vector<cv::Mat> pyramid;
+    Field coarse;
+    Field fine;
+    std::vector<TurnedPoints> turns;
+};
+
+
+PositioningModel::PositioningModel()
+    : scratch(std::make_unique<Scratch>())
+{
+}
+
+PositioningModel::~PositioningModel() = default;
+
+void EdgeModel::clear()
+{
+    levels = 0;
+    widths.clear();
+    heights.clear();
+    counts.clear();
+    offsetX.clear();
+    offsetY.clear();
+    gradX.clear();
+    gradY.clear();
+    radius.clear();
+    images.clear();
+}
+
+void PositioningModel::reset()
+{
+    ready = false;
+    edgeModel.clear();
+    targetLevels = 0;
+}
+
+bool PositioningModel::create(const cv::Mat &templ, int range, int x, int y, const cv::Mat &mask)
+{
+    reset();
+    if (range < 0) {
+        qWarning("Positioning model: negative angle range %d", range);
+        return false;
+    }
+    if (templ.empty() || templ.type() != CV_8UC1 || mask.type() != CV_8UC1 || mask.size() != templ.size()) {
+        qWarning("Positioning model: the template crop or its mask cannot be used");
+        return false;
+    }
+    angleRange = std::min(range, 180);
+    anchorX = x;
+    anchorY = y;
+    searchMode = angleRange > 0 ? 4 : 3;
+    ready = runGuarded("Positioning model", [&] { ready = build(templ, mask); }) && ready;
+    if (!ready)
+        reset();
+    return ready;
+}
+
+bool PositioningModel::build(const cv::Mat &templ, const cv::Mat &mask)
+{
+    const int smaller = std::min(templ.rows, templ.cols);
+    targetLevels = 1;
+    while ((15 << targetLevels) <= smaller)
+        ++targetLevels;
+    int levels = targetLevels;
+    while (levels < 12 && (smaller >> levels) >= MinCoarseSide)
+        ++levels;
+
+    std::vector<cv::Mat> images(static_cast<size_t>(levels));
+    std::vector<cv::Mat> masks(static_cast<size_t>(levels));
+    cv::medianBlur(templ, images[0], 3);
+    masks[0] = mask;
+    for (size_t k = 1; k < images.size(); ++k) {
+        halve(images[k - 1], images[k]);
+        halve(masks[k - 1], masks[k]);
+    }
+
+    EdgeModel &m = edgeModel;
+    m.levels = levels;
+    m.widths.assign(static_cast<size_t>(levels), 0);
+    m.heights.assign(static_cast<size_t>(levels), 0);
+    m.counts.assign(static_cast<size_t>(levels), 0);
+    m.radius.assign(static_cast<size_t>(levels), 0.0f);
+    m.offsetX.assign(static_cast<size_t>(levels), {});
+    m.offsetY.assign(static_cast<size_t>(levels), {});
+    m.gradX.assign(static_cast<size_t>(levels), {});
+    m.gradY.assign(static_cast<size_t>(levels), {});
+    m.images = images;
+    for (int level = levels - 1; level >= 0; --level) {
+        const size_t k = static_cast<size_t>(level);
+        const cv::Mat &image = images[k];
+        cv::Mat gx, gy, inverse;
+        gradients(image, gx, gy, inverse);
+        const cv::Mat edges = edgeMap(image, level, levels);
+        const int cx = image.cols / 2;
+        const int cy = image.rows / 2;
+        float radius = 0;
+        for (int y = 0; y < image.rows; ++y) {
+            const uchar *e = edges.ptr<uchar>(y);
+            const uchar *valid = masks[k].ptr<uchar>(y);
+            const float *a = gx.ptr<float>(y);
+            const float *b = gy.ptr<float>(y);
+            const float *inv = inverse.ptr<float>(y);
+            for (int x = 0; x < image.cols; ++x) {
+                if (!e[x] || !valid[x] || inv[x] == 0)
+                    continue;
+                const float ox = static_cast<float>(x - cx);
+                const float oy = static_cast<float>(y - cy);
+                m.offsetX[k].push_back(ox);
+                m.offsetY[k].push_back(oy);
+                m.gradX[k].push_back(a[x] * inv[x]);
+                m.gradY[k].push_back(b[x] * inv[x]);
+                radius = std::max(radius, std::sqrt(ox * ox + oy * oy));
+            }
+        }
+        thin(m, k);
+        m.widths[k] = image.cols;
+        m.heights[k] = image.rows;
+        m.counts[k] = static_cast<int>(m.offsetX[k].size());
+        m.radius[k] = radius;
+    }
+    if (m.counts[0] == 0)
+        qWarning("Positioning model: the target shows no edge; it will never be found");
+    return true;
+}
+
+double PositioningModel::angleStep(int level) const
+{
+    // A turn by one step moves the farthest point by about a pixel of the level: finer turns
+    // find nothing new there, and the final settling takes the angle further.
+    const double radius = std::max(1.0f, edgeModel.radius[static_cast<size_t>(level)]);
+    return std::max(0.1 * double(1 << level), std::atan(1.0 / radius) * 180.0 / Pi);
+}
+
+int PositioningModel::searchLevel(const cv::Size &image) const
+{
+    const int levels = edgeModel.levels;
+    int start = std::min(targetLevels, levels) - 1;
+    auto work = [&](int level) {
+        const size_t k = static_cast<size_t>(level);
+        const double columns = std::max(1, (image.width >> level) - edgeModel.widths[k] + 1);
+        const double rows = std::max(1, (image.height >> level) - edgeModel.heights[k] + 1);
+        const double angles = searchMode == 4 ? std::floor(2.0 * angleRange / angleStep(level)) + 1 : 1;
+        return columns * rows * angles * edgeModel.counts[k];
+    };
+    while (start + 1 < levels && edgeModel.counts[static_cast<size_t>(start + 1)] >= MinCoarsePoints
+           && work(start) > SearchBudget)
+        ++start;
+    return start;
+}
+
+void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const
+{
+    const size_t k = static_cast<size_t>(index);
+    const int n = edgeModel.counts[k];
+    if (n == 0)
+        return;
+    Field &field = scratch->coarse;
+    const int border = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2;
+    field.fill(level, cv::Rect(0, 0, level.cols, level.rows), border);
+
+    const int halfW = edgeModel.widths[k] / 2;
+    const int halfH = edgeModel.heights[k] / 2;
+    const double step = angleStep(index);
+    const int angles = searchMode == 4 ? static_cast<int>(std::floor(2.0 * angleRange / step)) + 1 : 1;
+    TurnedPoints points;
+    double best = 0;
+    double threshold = 0;
+    for (int a = 0; a < angles; ++a) {
+        const double angle = searchMode == 4 ? -angleRange + a * step : 0.0;
+        cv::Rect bounds;
+        points.turn(edgeModel, index, angle, bounds);
+        points.link(field.stride);
+        for (int y = halfH; y <= level.rows - halfH; ++y) {
+            const cv::Vec2f *row = field.at(0, y);
+            for (int x = halfW; x <= level.cols - halfW; ++x) {
+                const float total = points.sum(row + x, static_cast<float>(threshold * n));
+                if (total < 0)
+                    continue;
+                const double s = total / n;
+                if (s <= threshold)
+                    continue;
+                // Peaks within two pixels are one peak; the better angle or place wins.
+                auto near = std::find_if(kept.begin(), kept.end(), [&](const Candidate &c) {
+                    return std::abs(c.x - x) <= 2 && std::abs(c.y - y) <= 2;
+                });
+                if (near != kept.end()) {
+                    if (s > near->score)
+                        *near = Candidate{x, y, angle, s};
+                } else if (static_cast<int>(kept.size()) < KeptCandidates) {
+                    kept.push_back(Candidate{x, y, angle, s});
+                } else {
+                    auto worst = std::min_element(kept.begin(), kept.end(),
+                                                  [](const Candidate &l, const Candidate &r) { return l.score < r.score; });
+                    *worst = Candidate{x, y, angle, s};
+                }
+                best = std::max(best, s);
+                double weakest = best;
+                for (const Candidate &c : kept)
+                    weakest = std::min(weakest, c.score);
+                // Places scoring well below the best peak are never followed.
+                threshold = std::max(0.6 * best, static_cast<int>(kept.size()) < KeptCandidates ? 0.0 : weakest);
+            }
+        }
+    }
+}
+
+bool PositioningModel::refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const
+{
+    const size_t k = static_cast<size_t>(index);
+    const int n = edgeModel.counts[k];
+    if (n == 0)
+        return false;
+    const int cx = 2 * candidate.x;
+    const int cy = 2 * candidate.y;
+    double step = 0;
+    double first = 0;
+    int angles = 1;
+    if (searchMode == 4) {
+        step = angleStep(index);
+        first = candidate.angle - 2 * previousStep;
+        angles = static_cast<int>(static_cast<float>(4 * previousStep) / static_cast<float>(step)) + 1;
+    }
+    // Turn first, so that the gradients are computed just where the points can fall.
+    std::vector<TurnedPoints> &turns = scratch->turns;
+    turns.resize(static_cast<size_t>(angles));
+    cv::Rect bounds;
+    for (int a = 0; a < angles; ++a)
+        turns[size_t(a)].turn(edgeModel, index, searchMode == 4 ? first + a * step : 0.0, bounds);
+    Field &field = scratch->fine;
+    field.fill(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4), 1);
+
+    Candidate best{cx, cy, candidate.angle, 0};
+    for (int a = 0; a < angles; ++a) {
+        TurnedPoints &points = turns[size_t(a)];
+        points.link(field.stride);
+        const double angle = searchMode == 4 ? first + a * step : 0.0;
+        for (int y = cy - 2; y <= cy + 2; ++y) {
+            for (int x = cx - 2; x <= cx + 2; ++x) {
+                const float total = points.sum(field.at(x, y), -static_cast<float>(n) - 1);
+                const double s = total / n;
+                if (s > best.score)
+                    best = Candidate{x, y, angle, s};
+            }
+        }
+    }
+    candidate = best;
+    return best.score > 0;
+}
+
+void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const
+{
+    // Gradient directions hardly change when a straight edge turns by a few tenths of a degree
+    // or moves across by a fraction of a pixel, so the edge search leaves the angle loose on a
+    // small target. Aligning the template's grey values (ECC, rotation and translation) from the
+    // found pose settles angle and sub-pixel position; it runs on the level where the template
+    // is at most PolishSide pixels wide, which is precise enough and cheap.
+    int level = 0;
+    while (level + 1 < static_cast<int>(pyramid.size()) && level + 1 < edgeModel.levels
+           && std::max(edgeModel.widths[size_t(level)], edgeModel.heights[size_t(level)]) > PolishSide)
+        ++level;
+    const cv::Mat &templ = edgeModel.images[size_t(level)];
+    if (templ.cols < 8 || templ.rows < 8)
+        return;
+    const double scale = double(1 << level);
+    const double offset = (scale - 1) / 2;   // level-0 coordinate of a level pixel's centre
+    // Template centre and found centre in this level's coordinates.
+    const cv::Point2d centre0(edgeModel.widths[0] / 2, edgeModel.heights[0] / 2);
+    const cv::Point2d t((centre0.x - offset) / scale, (centre0.y - offset) / scale);
+    cv::Point2d f((candidate.x - offset) / scale, (candidate.y - offset) / scale);
+    // ECC converts all of its input: give it the neighbourhood of the target only.
+    const int reach = static_cast<int>(std::ceil(std::hypot(templ.cols, templ.rows) / 2)) + 8;
+    const cv::Rect near = cv::Rect(cvRound(f.x) - reach, cvRound(f.y) - reach, 2 * reach + 1, 2 * reach + 1)
+        & cv::Rect(0, 0, pyramid[size_t(level)].cols, pyramid[size_t(level)].rows);
+    if (near.width < templ.cols || near.height < templ.rows)
+        return;
+    const cv::Mat frame = pyramid[size_t(level)](near);
+    f -= cv::Point2d(near.x, near.y);
+    const double rad = candidate.angle * Pi / 180.0;
+    const double c = std::cos(rad);
+    const double s = std::sin(rad);
+    cv::Mat warp = (cv::Mat_<float>(2, 3) << c, -s, f.x - (c * t.x - s * t.y), s, c, f.y - (s * t.x + c * t.y));
+    const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, 40, 1e-4);
+    const bool aligned = runGuarded("Positioning refinement", [&] {
+        cv::findTransformECC(templ, frame, warp, cv::MOTION_EUCLIDEAN, until, cv::noArray(), 3);
+    });
+    if (!aligned)
+        return;
+    const double angle = std::atan2(double(warp.at<float>(1, 0)), double(warp.at<float>(0, 0))) * 180.0 / Pi;
+    const double x = warp.at<float>(0, 0) * t.x + warp.at<float>(0, 1) * t.y + warp.at<float>(0, 2) + near.x;
+    const double y = warp.at<float>(1, 0) * t.x + warp.at<float>(1, 1) * t.y + warp.at<float>(1, 2) + near.y;
+    // Only a settling of the found pose is taken, never a jump elsewhere.
+    const double moveX = x * scale + offset - candidate.x;
+    const double moveY = y * scale + offset - candidate.y;
+    if (std::abs(moveX) > MaxSettle || std::abs(moveY) > MaxSettle || std::abs(angle - candidate.angle) > MaxSettleTurn
+        || std::abs(angle) > angleRange)
+        return;
+    candidate.sx = moveX;
+    candidate.sy = moveY;
+    candidate.angle = angle;
+}
+
+bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angle) const
+{
+    score = 0;
+    if (!ready || image.empty() || image.type() != CV_8UC1)
+        return false;
+    Candidate found;
+    const bool searched = runGuarded("Positioning search", [&] {
+        const int start = searchLevel(image.size());
+        std::vector<cv::Mat> &pyramid = scratch->pyramid;
+        pyramid.resize(static_cast<size_t>(start + 1));
+        pyramid[0] = image;
+        for (size_t k = 1; k < pyramid.size(); ++k)
+            halve(pyramid[k - 1], pyramid[k]);
+
+        std::vector<Candidate> candidates;
+        coarseSearch(pyramid[static_cast<size_t>(start)], start, candidates);
+        for (int level = start - 1; level >= 0 && !candidates.empty(); --level) {
+            const double previousStep = angleStep(level + 1);
+            double best = 0;
+            std::vector<Candidate> next;
+            for (Candidate c : candidates) {
+                if (!refine(pyramid[static_cast<size_t>(level)], level, previousStep, c))
+                    continue;
+                const bool same = std::any_of(next.begin(), next.end(), [&](const Candidate &o) {
+                    return o.x == c.x && o.y == c.y && o.angle == c.angle;
+                });
+                if (!same)
+                    next.push_back(c);
+                best = std::max(best, c.score);
+            }
+            next.erase(std::remove_if(next.begin(), next.end(), [&](const Candidate &c) { return c.score < 0.6 * best; }),
+                       next.end());
+            candidates.swap(next);
+        }
+        for (const Candidate &c : candidates)
+            if (c.score > found.score)
+                found = c;
+        if (searchMode == 4 && found.score >= MinScore)
+            polish(pyramid, found);
+        pyramid[0].release();   // the caller's image, not ours to keep
+    });
+    if (!searched)
+        return false;
+    score = found.score;
+    if (found.score < MinScore)
+        return false;
+    // The nearest whole pixel: the frame is moved by whole pixels.
+    dx = static_cast<int>(std::lround(anchorX - (found.x + found.sx)));
+    dy = static_cast<int>(std::lround(anchorY - (found.y + found.sy)));
+    angle = searchMode == 4 ? found.angle : 0.0;
+    return true;
+}

@@ -1,0 +1,92 @@
+#ifndef INSPECTION_POSITIONINGMODEL_H
+#define INSPECTION_POSITIONINGMODEL_H
+
+#include <opencv2/core.hpp>
+
+#include <memory>
+#include <vector>
+
+// The learned edge points of a positioning target on a small image pyramid (level 0 = full
+// resolution). Offsets are relative to the template's centre pixel (width / 2, height / 2),
+// gradients are unit directions.
+struct EdgeModel
+{
+    int levels = 0;
+    std::vector<int> widths;
+    std::vector<int> heights;
+    std::vector<int> counts;
+    std::vector<std::vector<float>> offsetX;
+    std::vector<std::vector<float>> offsetY;
+    std::vector<std::vector<float>> gradX;
+    std::vector<std::vector<float>> gradY;
+    // Per level the largest distance of a point from the centre.
+    std::vector<float> radius;
+    // Per level the (median-filtered) template, for the final settling of the pose.
+    std::vector<cv::Mat> images;
+
+    void clear();
+};
+
+// Finds the operator's positioning target in a frame so that the engine can move (and turn)
+// the frame back onto the template. An edge-gradient matcher: the template's edge points with
+// their gradient directions are compared with the frame's gradient directions, coarse to fine
+// on a pyramid; the score is the mean cosine between the two (1 = every edge point meets an
+// edge of the same direction). GUI thread only.
+class PositioningModel
+{
+public:
+    // Smallest score that counts as found.
+    static constexpr double MinScore = 0.1;
+
+    PositioningModel();
+    ~PositioningModel();
+    PositioningModel(const PositioningModel &) = delete;
+    PositioningModel &operator=(const PositioningModel &) = delete;
+
+    // Builds the model from an 8-bit grey template crop and its 8-bit mask of the same size
+    // (edge points only under non-zero mask pixels). angleRange 0 searches position only,
+    // 1..180 also the rotation within +-angleRange degrees. anchorX/anchorY: the target's
+    // reference point in the full image. False (and not ready) for a negative range or an
+    // unusable template or mask.
+    bool create(const cv::Mat &templ, int angleRange, int anchorX, int anchorY, const cv::Mat &mask);
+    bool isReady() const { return ready; }
+    void reset();
+
+    // Searches the 8-bit grey image. On success dx = anchorX - x, dy = anchorY - y rounded to
+    // whole pixels for the found target centre (x, y) in the image's coordinates, and angle is
+    // the target's rotation in degrees (positive clockwise on the screen; 0 without rotation
+    // search). False when not ready, the image is
+    // unusable or the best score stays below MinScore.
+    bool find(const cv::Mat &image, int &dx, int &dy, double &angle) const;
+    // The score of the last successful or failed find, for diagnostics and tests.
+    double lastScore() const { return score; }
+
+    bool ready = false;
+    int angleRange = 0;
+    int anchorX = 0;
+    int anchorY = 0;
+    // 3 position only, 4 position and rotation.
+    int searchMode = 3;
+    EdgeModel edgeModel;
+
+private:
+    struct Candidate;
+    struct Field;
+    struct Scratch;
+
+    bool build(const cv::Mat &templ, const cv::Mat &mask);
+    int searchLevel(const cv::Size &image) const;
+    double angleStep(int level) const;
+    void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const;
+    bool refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const;
+    void polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const;
+
+    // Levels that the template's own size asks for; the search may start deeper when the
+    // search area is large beside the target.
+    int targetLevels = 0;
+    mutable double score = 0;
+    // Pyramid and gradient buffers reused from frame to frame.
+    std::unique_ptr<Scratch> scratch;
+};
+
+#endif

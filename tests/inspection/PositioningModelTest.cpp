@@ -1,0 +1,147 @@
+// The positioning model finds its target in moved and turned generated frames, a small target
+// in a whole large frame included, and refuses frames that do not show it.
+
+#include "inspection/PositioningModel.h"
+#include "tools/framegen/MouldSynth.h"
+
+#include <QtTest>
+
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+
+Q_DECLARE_METATYPE(cv::Point2f)
+Q_DECLARE_METATYPE(cv::Size)
+
+namespace {
+
+// A target of the given size with the fiducial mark in its top-left part.
+cv::Rect fiducialTarget(const synth::MouldLayout &layout, cv::Size size)
+{
+    const int margin = layout.fiducial.size / 5;
+    return cv::Rect(layout.fiducial.origin.x - margin, layout.fiducial.origin.y - margin, size.width, size.height);
+}
+
+} // namespace
+
+class PositioningModelTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void movedTargetIsFound_data();
+    void movedTargetIsFound();
+    void framesWithoutTheTargetAreRefused_data();
+    void framesWithoutTheTargetAreRefused();
+    void unusableTemplatesBuildNothing();
+};
+
+void PositioningModelTest::movedTargetIsFound_data()
+{
+    QTest::addColumn<cv::Size>("frameSize");
+    QTest::addColumn<cv::Size>("targetSize");
+    QTest::addColumn<cv::Point2f>("shift");
+    QTest::addColumn<double>("rotation");
+    QTest::addColumn<int>("range");
+    const cv::Size small(640, 480);
+    const cv::Size large(1280, 1024);
+    const cv::Size centreHalf(0, 0);
+    QTest::newRow("fiducial moved (7, -3)") << small << cv::Size(60, 40) << cv::Point2f(7, -3) << 0.0 << 0;
+    QTest::newRow("centre half moved (7, -3)") << small << centreHalf << cv::Point2f(7, -3) << 0.0 << 0;
+    QTest::newRow("centre half moved (-25, 40)") << small << centreHalf << cv::Point2f(-25, 40) << 0.0 << 0;
+    QTest::newRow("fiducial turned 4.3 in 10") << small << cv::Size(60, 40) << cv::Point2f(0, 0) << 4.3 << 10;
+    QTest::newRow("centre half turned -4.3 in 10") << small << centreHalf << cv::Point2f(3, 2) << -4.3 << 10;
+    QTest::newRow("60 x 40 in a whole 1280 x 1024 frame") << large << cv::Size(60, 40) << cv::Point2f(25, -14) << 0.0
+                                                          << 0;
+    QTest::newRow("60 x 40 turned 3 in 10, whole 1280 x 1024 frame")
+        << large << cv::Size(60, 40) << cv::Point2f(-31, 22) << 3.0 << 10;
+}
+
+void PositioningModelTest::movedTargetIsFound()
+{
+    QFETCH(cv::Size, frameSize);
+    QFETCH(cv::Size, targetSize);
+    QFETCH(cv::Point2f, shift);
+    QFETCH(double, rotation);
+    QFETCH(int, range);
+    const synth::MouldLayout layout = synth::makeMouldLayout(3, frameSize);
+    synth::Conditions sampling;
+    sampling.noiseSeed = 100;
+    const cv::Mat templ = synth::renderMould(layout, {}, sampling);
+    const cv::Rect target = targetSize.width > 0
+        ? fiducialTarget(layout, targetSize)
+        : cv::Rect(frameSize.width / 4, frameSize.height / 4, frameSize.width / 2, frameSize.height / 2);
+    const cv::Point anchor(target.x + target.width / 2, target.y + target.height / 2);
+
+    PositioningModel model;
+    QVERIFY(model.create(templ(target), range, anchor.x, anchor.y, cv::Mat(target.size(), CV_8UC1, cv::Scalar(255))));
+    synth::Conditions conditions;
+    conditions.shift = shift;
+    conditions.rotation = rotation;
+    const cv::Mat frame = synth::renderMould(layout, {}, conditions);
+    int dx = 0;
+    int dy = 0;
+    double angle = 99;
+    QVERIFY(model.find(frame, dx, dy, angle));
+    QVERIFY2(model.lastScore() > 0.5, qPrintable(QString::number(model.lastScore())));
+    // The anchor moved to where the camera now sees it; the model undoes that within a pixel.
+    const cv::Point2d seen = synth::transformPoint(synth::cameraTransform(frameSize, conditions), anchor);
+    QVERIFY2(std::abs(anchor.x - seen.x - dx) <= 1.0 && std::abs(anchor.y - seen.y - dy) <= 1.0,
+             qPrintable(QStringLiteral("found %1, %2 for %3, %4").arg(dx).arg(dy).arg(anchor.x - seen.x).arg(anchor.y - seen.y)));
+    // The model turns clockwise for a positive angle, the camera's roll counter-clockwise.
+    QVERIFY2(std::abs(angle + rotation) <= 0.1 + 1e-9, qPrintable(QString::number(angle)));
+}
+
+void PositioningModelTest::framesWithoutTheTargetAreRefused_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("flat") << int(synth::Degenerate::Flat);
+    QTest::newRow("black") << int(synth::Degenerate::Black);
+    QTest::newRow("saturated") << int(synth::Degenerate::Saturated);
+}
+
+void PositioningModelTest::framesWithoutTheTargetAreRefused()
+{
+    QFETCH(int, kind);
+    const cv::Size size(320, 240);
+    const synth::MouldLayout layout = synth::makeMouldLayout(4, size);
+    const cv::Mat templ = synth::renderMould(layout);
+    const cv::Rect target = fiducialTarget(layout, cv::Size(40, 40));
+    PositioningModel model;
+    QVERIFY(model.create(templ(target), 10, 0, 0, cv::Mat(target.size(), CV_8UC1, cv::Scalar(255))));
+    int dx = 0;
+    int dy = 0;
+    double angle = 0;
+    QVERIFY(!model.find(synth::degenerateFrame(synth::Degenerate(kind), size), dx, dy, angle));
+    // Wrong kinds of frame are refused, not read.
+    QVERIFY(!model.find(cv::Mat(), dx, dy, angle));
+    QVERIFY(!model.find(cv::Mat(size, CV_8UC3, cv::Scalar::all(0)), dx, dy, angle));
+    // A frame smaller than the target cannot hold it.
+    QVERIFY(!model.find(templ(cv::Rect(0, 0, 20, 20)), dx, dy, angle));
+}
+
+void PositioningModelTest::unusableTemplatesBuildNothing()
+{
+    const cv::Mat flat(60, 100, CV_8UC1, cv::Scalar(128));
+    const cv::Mat all(60, 100, CV_8UC1, cv::Scalar(255));
+    PositioningModel model;
+    QVERIFY(!model.create(flat, -1, 0, 0, all));
+    QVERIFY(!model.isReady());
+    QVERIFY(!model.create(cv::Mat(), 0, 0, 0, all));
+    QVERIFY(!model.create(flat, 0, 0, 0, cv::Mat(10, 10, CV_8UC1, cv::Scalar(255))));
+    QVERIFY(!model.isReady());
+    // A target without edges builds, but is never found.
+    QVERIFY(model.create(flat, 0, 50, 30, all));
+    int dx = 0;
+    int dy = 0;
+    double angle = 0;
+    QVERIFY(!model.find(cv::Mat(240, 320, CV_8UC1, cv::Scalar(90)), dx, dy, angle));
+    // Edges outside the mask do not count either.
+    cv::Mat edged = flat.clone();
+    cv::rectangle(edged, cv::Rect(10, 10, 30, 30), cv::Scalar(250), cv::FILLED);
+    QVERIFY(model.create(edged, 0, 0, 0, cv::Mat::zeros(edged.size(), CV_8UC1)));
+    QVERIFY(!model.find(edged, dx, dy, angle));
+}
+
+QTEST_GUILESS_MAIN(PositioningModelTest)
+#include "PositioningModelTest.moc"
