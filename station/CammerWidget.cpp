@@ -6,7 +6,9 @@
 #include "core/ParameterManager.h"
 #include "core/StationHost.h"
 #include "core/SystemParameters.h"
+#include "inspection/DetectAlgorithm.h"
 #include "inspection/FrameConversions.h"
+#include "station/CammerEngineHost.h"
 #include "station/MoJuWizard.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
@@ -91,7 +93,9 @@ CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
     LoadTemplates();
     LoadIgnoreMasks();
     loadConfigurations();
-    // The detection engine is built here over the active configuration and this view.
+    // It prepares every enabled stage from the templates and masks loaded above.
+    engineHost = std::make_unique<CammerEngineHost>(*this);
+    engine = std::make_unique<DetectAlgorithm>(activeConfig.get(), engineHost.get());
     if (thermal)
         UploadConfig();
 
@@ -122,7 +126,7 @@ void CammerWidget::allocateBuffers()
     positionedImage.assign(frame, 0);
     registeredImage.assign(frame, 0);
     resultMask.assign(pixels, 0);
-    roiBoxes = std::make_unique<RegionBoxes[]>(RegionSlotCount);
+    results = std::make_unique<DetectionResults>();
 
     const int stages = stagesInUse();
     recentNgImages.assign(size_t(stages),

@@ -2,6 +2,7 @@
 #define STATION_CAMMERWIDGET_H
 
 #include "inspection/CammerSingleton.h"
+#include "inspection/DetectionResults.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -13,6 +14,8 @@
 #include <vector>
 
 class CameraInterface;
+class CammerEngineHost;
+class DetectAlgorithm;
 class QTimer;
 class SystemParameters;
 
@@ -34,7 +37,6 @@ public:
     static constexpr int StageCount = 8;
     static constexpr int MaxRegions = 50;
     static constexpr int RegionSlotCount = StageCount * MaxRegions;
-    static constexpr int MaxBoxes = 100;
     static constexpr int RecentNgSlots = 3;
     static constexpr int IdentityBytes = 63;
 
@@ -141,17 +143,15 @@ public:
     int recentNgCount[StageCount] = {};
     int recentNgShown = 0;
 
-    // Results of the last evaluation, written by the detection engine.
-    bool roiOk[StageCount][MaxRegions] = {};
-    bool resultOk = true;
-    bool regionResultOk = true;
-    bool temperatureResultOk = true;
-    int roiValue[RegionSlotCount] = {};
-    // Per region: [0] the box count (a temperature region: the point x, y), [1..99] the NG
-    // boxes x1, y1, x2, y2 in image pixels.
-    using RegionBoxes = int[MaxBoxes][4];
-    std::unique_ptr<RegionBoxes[]> roiBoxes;
+    // Results of the last evaluation, written by the detection engine: per region the verdict
+    // (roiOk), the measured value (roiValue) and the boxes found (roiBoxes), and the camera's
+    // verdicts (resultOk, regionResultOk, temperatureResultOk).
+    std::unique_ptr<DetectionResults> results;
     bool previewShown = false;
+
+    // The detection engine over the active configuration and this view's buffers.
+    std::unique_ptr<CammerEngineHost> engineHost;
+    std::unique_ptr<DetectAlgorithm> engine;
 
     bool samplePending[StageCount] = {};
     bool ngHandled[StageCount] = {};

@@ -276,6 +276,7 @@ private:
     void countCycle(int g);
     void queueResultImages(int g);
     void flagImagesForArchiver();
+    void rebuildEngines(int stage);
     void startAlarmPulse();
     void endAlarmPulse();
     void switchParameterGroup();

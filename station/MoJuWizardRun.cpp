@@ -588,7 +588,7 @@ void MoJuWizard::TimerUp(int k)
     cyclePhase = 2;
     bool allOk = true;
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
-        allOk = allOk && cameraViews[c]->resultOk;
+        allOk = allOk && cameraViews[c]->results->resultOk;
     if (DisplayMode != 2 && allOk && k == 1 && !recheckPending && runSetting(TemplateAutoUpdate) != 0) {
         autoLearnPending = true;
         for (int c = 0; c < cameraCount && c < MaxCameras; ++c)

@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "core/PlatformHelpers.h"
 #include "core/TemperatureChartData.h"
+#include "inspection/DetectAlgorithm.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
 #include "machineio/IOThread.h"
@@ -95,25 +96,36 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
         storeSample(camera, stage);
         return;
     }
-    // 4. a. to c. The detection engine registers, positions and judges the frame here; until
-    //    it does, the frame is shown as taken and nothing is found in it.
-    view->cameraImage = view->frameImage;
+    // 4. a. The frame aligned to its reference and positioned; the view shows what is judged.
+    DetectionResults &results = *view->results;
+    DetectAlgorithm *engine = view->engine.get();
+    if (engine) {
+        engine->registerImage(stage);
+        engine->locate(stage);
+    }
+    // Simulated cameras show their stored picture as the engine moved it.
+    view->cameraImage = simulatedCameras && engine ? view->positionedImage : view->frameImage;
+    // b.
     CycleResult cycle = TemperatureChartData::instance()->currentCycle();
     cycle.camera = camera;
     TemperatureChartData::instance()->SetCurrentCycle(cycle);
-    view->resultOk = true;
-    view->regionResultOk = true;
-    view->temperatureResultOk = true;
+    // c. Every region of the stage judged; the results, the measured values and the result
+    //    rows follow.
+    if (engine) {
+        engine->run(stage);
+    } else {
+        results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
+    }
     // A lost or frozen camera shows an old picture; an old good picture must not release the
     // mould.
     if (!cameraFrameUsable(camera)) {
         qWarning("camera %d: no new frame since the cycle started (%s); judged NG", camera + 1,
                  view->connected ? "frozen" : "disconnected");
-        view->resultOk = false;
-        view->regionResultOk = false;
+        results.resultOk = false;
+        results.regionResultOk = false;
     }
     // d.
-    if (!view->resultOk)
+    if (!results.resultOk)
         judgeNgOutputs(camera, stage);
     // e.
     publishOutputs();
@@ -164,7 +176,7 @@ void MoJuWizard::storeSample(int camera, int stage)
     if (stageEnabled(stage))
         view->SaveReTrainImage(stage);
     view->samplePending[stage] = false;
-    view->resultOk = true;
+    view->results->resultOk = true;
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         for (int d = 0; d < detectsPerCamera && d < MaxStages; ++d) {
             if (stageEnabled(d) && cameraViews[c]->samplePending[d])
@@ -212,7 +224,7 @@ void MoJuWizard::judgeNgOutputs(int camera, int stage)
     if (runSetting(MultiOutput) != 0 && p == 0 && view->activeConfig) {
         const int regions = qBound(0, view->activeConfig->roiCount[0], int(CammerWidget::MaxRegions));
         for (int i = 0; i < regions; ++i) {
-            if (view->roiOk[0][i])
+            if (view->results->roiOk[0][i])
                 continue;
             const int entry = view->activeConfig->outN[i];
             if (entry >= 0 && entry < ExtraOutputCount)
@@ -244,16 +256,16 @@ void MoJuWizard::CheckNG(bool isClearNG)
     bool temperatureNg = false;
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         const CammerWidget *view = cameraViews[c];
-        if (!view->resultOk) {
+        if (!view->results->resultOk) {
             anyNg = true;
             if (resultRenderer)
                 resultRenderer->StartAlarmBlink(c);
         }
         modbusServer->SetReadRegisters(CameraVerdictRegister + 3 * c,
-                                       {verdictRegister(view->resultOk), verdictRegister(view->regionResultOk),
-                                        verdictRegister(view->temperatureResultOk)});
-        visionNg = visionNg || !view->regionResultOk;
-        temperatureNg = temperatureNg || !view->temperatureResultOk;
+                                       {verdictRegister(view->results->resultOk), verdictRegister(view->results->regionResultOk),
+                                        verdictRegister(view->results->temperatureResultOk)});
+        visionNg = visionNg || !view->results->regionResultOk;
+        temperatureNg = temperatureNg || !view->results->temperatureResultOk;
     }
     modbusServer->SetReadRegisters(AnyNgRegister, {verdictRegister(!anyNg), verdictRegister(!visionNg),
                                                    verdictRegister(!temperatureNg)});
@@ -386,7 +398,7 @@ void MoJuWizard::latchAlarm(int g)
     setStatusLed(0, 1);
     QString remark;
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        if (!cameraViews[c]->resultOk)
+        if (!cameraViews[c]->results->resultOk)
             remark += uiText(CameraAlarmTextEntry).arg(c + 1);
     }
     remark.chop(1);
@@ -398,7 +410,7 @@ void MoJuWizard::latchAlarm(int g)
 void MoJuWizard::countCycle(int g)
 {
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        if (!cameraViews[c]->resultOk)
+        if (!cameraViews[c]->results->resultOk)
             cameraNgInCycle[c] = true;
     }
     if (g != CavityStage)
@@ -425,7 +437,7 @@ void MoJuWizard::queueResultImages(int g)
         return;
     const bool archiveNgAtOnce = (runSetting(MultiOutput) != 0 && g == 0) || runSetting(PulseMode) != 0;
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        const bool ok = cameraViews[c]->resultOk;
+        const bool ok = cameraViews[c]->results->resultOk;
         int &code = ResultCode[c][d];
         if (code == 1) {
             if (ok) {
@@ -523,7 +535,7 @@ void MoJuWizard::InCheck()
 void MoJuWizard::ResetRun()
 {
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        for (auto &stage : cameraViews[c]->roiOk)
+        for (auto &stage : cameraViews[c]->results->roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
     }
 }
@@ -541,12 +553,12 @@ void MoJuWizard::StartDetect()
     std::fill(std::begin(recheckRemaining), std::end(recheckRemaining), 0);
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         CammerWidget *view = cameraViews[c];
-        view->resultOk = true;
-        view->regionResultOk = true;
-        view->temperatureResultOk = true;
-        for (auto &stage : view->roiOk)
+        view->results->resultOk = true;
+        view->results->regionResultOk = true;
+        view->results->temperatureResultOk = true;
+        for (auto &stage : view->results->roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
-        std::fill(std::begin(view->roiValue), std::end(view->roiValue), 0);
+        std::fill(std::begin(view->results->roiValue), std::end(view->results->roiValue), 0);
     }
     std::fill(std::begin(stageCountdown), std::end(stageCountdown), 0.0f);
     RunState = 1;
@@ -651,13 +663,28 @@ void MoJuWizard::TimerShow()
             update();
         }
     }
-    // The detection engine rebuilds its models from the renewed templates here: for every
-    // enabled stage after region editing, for stage 1 after an automatic template update.
+    // The engines learn the renewed templates: every enabled stage after region editing,
+    // stage 1 after an automatic template update.
     if (relearnPending) {
         relearnPending = false;
-        autoLearnPending = false;
+        for (int stage = 0; stage < MaxStages; ++stage) {
+            if (stageEnabled(stage))
+                rebuildEngines(stage);
+        }
     } else if (autoLearnPending) {
         autoLearnPending = false;
+        rebuildEngines(CavityStage);
+    }
+}
+
+void MoJuWizard::rebuildEngines(int stage)
+{
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        if (DetectAlgorithm *engine = cameraViews[c]->engine.get()) {
+            engine->buildPositioningModel(stage);
+            engine->buildRegistrationReference(stage);
+            engine->prepareComparators(stage);
+        }
     }
 }
 
@@ -682,9 +709,9 @@ void MoJuWizard::ReCheckImages()
         CammerWidget *view = cameraViews[c];
         if (view->ngHandled[s] || !stageEnabled(s)) {
             // Handled by the operator: it stays OK.
-            view->resultOk = true;
-            view->regionResultOk = true;
-            view->temperatureResultOk = true;
+            view->results->resultOk = true;
+            view->results->regionResultOk = true;
+            view->results->temperatureResultOk = true;
             continue;
         }
         armedCameras[g] |= 1 << c;

@@ -2,7 +2,11 @@
 
 #include "cameras/CameraDiscovery.h"
 #include "core/Globals.h"
+#include "core/ParameterManager.h"
 #include "core/UiTexts.h"
+#include "inspection/CammerSingleton.h"
+#include "inspection/ClustomRect.h"
+#include "inspection/DetectAlgorithm.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOFrames.h"
 #include "machineio/IOGlobals.h"
@@ -15,6 +19,7 @@
 #include "tools/framegen/MouldSynth.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <modbus.h>
@@ -57,7 +62,13 @@ bool StationHarness::prepare()
     MoJuWizard::modbusPort = 0;
     if (!work.isValid() || !loadUiTexts() || !openDefaultParameterStore())
         return false;
-    loadedSettings = *currentParams;
+    // Every test starts from these: no no-signal watchdog, no debounce, the cavity captured at
+    // once.
+    SystemParameters &p = *currentParams;
+    p[146] = 0;
+    p[147] = 0;
+    p[73] = 0;
+    loadedSettings = p;
     for (int c = 0; c < cameraCount; ++c) {
         const synth::MouldLayout layout = synth::makeMouldLayout(std::uint32_t(21 + c), cv::Size(Width, Height));
         synth::Conditions conditions;
@@ -70,9 +81,33 @@ bool StationHarness::prepare()
                                       reinterpret_cast<const uchar *>(good.last().constData())))
                 return false;
         }
+        if (!addCavityRegions(c, layout.cavities.front().rect))
+            return false;
         family.controls[c].frame = good.last();
     }
     return true;
+}
+
+// A defect region over the cavity and its rim in both stages, as an operator draws it, in the
+// camera's table of the parameter database.
+bool StationHarness::addCavityRegions(int camera, const cv::Rect &cavity)
+{
+    CammerSingleton config(camera);
+    QSqlQuery query = ParameterManager::instance()->paramQuery();
+    if (!config.load(query, Width, Height))
+        return false;
+    for (int stage = 0; stage < 2; ++stage) {
+        auto *shape = new ClustomRect();
+        shape->setRect(cavity.x - 6, cavity.y - 6, cavity.width + 12, cavity.height + 12);
+        const int slot = CammerSingleton::slot(stage, config.roiCount[stage]++);
+        config.toolType[slot] = DefectTool;
+        config.shapeType[slot] = shape->typeId();
+        config.param1[slot] = 3;
+        config.param2[slot] = 25;
+        config.param3[slot] = 100;
+        config.shapes[stage].append(shape);
+    }
+    return config.save(query);
 }
 
 SystemParameters &StationHarness::settings()

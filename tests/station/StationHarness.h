@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <opencv2/core.hpp>
+
 #include <memory>
 
 class MoJuWizard;
@@ -48,15 +50,17 @@ public:
     explicit StationHarness(int cameras = 1);
     ~StationHarness();
 
-    // Working folder, parameter store, UI texts and the cameras' templates of stages 1 and 2
-    // (the good frame of each camera).
+    // Working folder, parameter store, UI texts, the cameras' templates of stages 1 and 2 (the
+    // good frame of each camera) and a defect region over the cavity that the part frames have
+    // a part left in.
     bool prepare();
     // Builds the station with every camera streaming its good frame, starts the I/O thread and
     // connects the Modbus master.
     bool start();
     void stop();
 
-    // The live settings; changes apply at once, and are undone by stop().
+    // The live settings; changes apply at once, and are undone by stop(). Those read when the
+    // station is built (the stages in use) are changed between stop() and start().
     SystemParameters &settings();
 
     MoJuWizard *station() const { return window.get(); }
@@ -90,6 +94,8 @@ public:
     static QStringList recordRemarks();
 
 private:
+    bool addCavityRegions(int camera, const cv::Rect &cavity);
+
     const int cameraCount;
     TempWorkDir work;
     RecordingSystemActions systemActions;

@@ -126,8 +126,6 @@ void CycleModbusTest::initTestCase()
 
 void CycleModbusTest::init()
 {
-    harness.settings()[147] = 0;
-    harness.settings()[146] = 0;
     QVERIFY(harness.start());
     liveParameters = fileBytes(QStringLiteral("PARAM.db"));
 }

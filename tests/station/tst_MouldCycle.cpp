@@ -94,7 +94,7 @@ private slots:
 private:
     bool openMould() { return harness.openMould(); }
     // What makes a cycle NG.
-    enum NgCause { FrozenCamera };
+    enum NgCause { PartLeft, FrozenCamera };
     void setCause(NgCause cause, bool present);
     MoJuWizard *station() const { return harness.station(); }
     CammerWidget *view() const { return station()->cameraViews[0]; }
@@ -109,10 +109,6 @@ void MouldCycleTest::initTestCase()
 
 void MouldCycleTest::init()
 {
-    SystemParameters &p = harness.settings();
-    p[146] = 0;   // no-signal watchdog off
-    p[147] = 0;   // no debounce
-    p[73] = 0;    // cavity capture at once
     QVERIFY(harness.start());
 }
 
@@ -123,9 +119,13 @@ void MouldCycleTest::cleanup()
 
 void MouldCycleTest::setCause(NgCause cause, bool present)
 {
+    CycleCameraControl &camera = harness.camera(0);
     switch (cause) {
+    case PartLeft:
+        camera.frame = present ? harness.partFrame(0) : harness.goodFrame(0);
+        break;
     case FrozenCamera:
-        harness.camera(0).streaming = !present;
+        camera.streaming = !present;
         break;
     }
 }
@@ -153,6 +153,7 @@ void MouldCycleTest::okCycle()
 void MouldCycleTest::ngCycleLatchesUntilDoorWithGoodImage_data()
 {
     QTest::addColumn<int>("cause");
+    QTest::newRow("part left in the cavity") << int(PartLeft);
     QTest::newRow("camera delivers no new frame") << int(FrozenCamera);
 }
 
@@ -233,17 +234,20 @@ void MouldCycleTest::debounce()
 
 void MouldCycleTest::cavityRecheck_data()
 {
+    QTest::addColumn<int>("cause");
     QTest::addColumn<int>("ngJudgements");
     QTest::addColumn<int>("ngCycles");
     QTest::addColumn<int>("alarm");
-    QTest::newRow("NG, NG, OK") << 2 << 0 << 0;
-    QTest::newRow("NG three times") << 3 << 1 << 2;
+    QTest::newRow("part: NG, NG, OK") << int(PartLeft) << 2 << 0 << 0;
+    QTest::newRow("part: NG three times") << int(PartLeft) << 3 << 1 << 2;
+    QTest::newRow("frozen camera: NG, NG, OK") << int(FrozenCamera) << 2 << 0 << 0;
 }
 
 // With two re-checks, a cavity NG is judged again on the next passes; only the third NG
 // latches, and the cycle is counted once, with its final verdict.
 void MouldCycleTest::cavityRecheck()
 {
+    QFETCH(int, cause);
     QFETCH(int, ngJudgements);
     QFETCH(int, ngCycles);
     QFETCH(int, alarm);
@@ -251,9 +255,9 @@ void MouldCycleTest::cavityRecheck()
     MoJuWizard *window = station();
     CycleCameraControl &camera = harness.camera(0);
     // Each judgement sees the frame of its own pass; the station's re-check count tells which.
-    camera.source = [window, &camera, ngJudgements] {
+    camera.source = [this, window, &camera, cause, ngJudgements] {
         const int judged = window->recheckPending ? 3 - window->recheckRemaining[1] : 0;
-        camera.streaming = judged >= ngJudgements;
+        setCause(NgCause(cause), judged < ngJudgements);
         return camera.frame;
     };
     QVERIFY(openMould());
@@ -270,11 +274,14 @@ void MouldCycleTest::cavityRecheck()
 // ejector is held until the product stage passes, the mould until the cavity stage passes.
 void MouldCycleTest::twoStagesWithTheirDelays()
 {
+    // The product stage is prepared when the station is built.
+    harness.stop();
     SystemParameters &p = harness.settings();
     p[133] = 1;
     p[119] = 1;
     p[72] = 3;
     p[73] = 5;
+    QVERIFY(harness.start());
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
@@ -300,7 +307,7 @@ void MouldCycleTest::pulseMode()
     SystemParameters &p = harness.settings();
     p[156] = 1;
     p[145] = 2;
-    harness.camera(0).streaming = !ng;
+    setCause(PartLeft, ng);
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
@@ -431,9 +438,9 @@ void MouldCycleTest::alarmPulseReachesBoard()
     harness.settings()[160] = 1;
     harness.settings()[148] = 0;
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
-    view()->resultOk = true;
-    view()->regionResultOk = true;
-    view()->temperatureResultOk = false;
+    view()->results->resultOk = true;
+    view()->results->regionResultOk = true;
+    view()->results->temperatureResultOk = false;
     station()->CheckNG(true);
     QTRY_VERIFY_WITH_TIMEOUT(harness.outputWords().contains(Idle & ~AlarmOn), Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
