@@ -5,8 +5,6 @@
 #include "core/ParameterManager.h"
 #include "core/UiTexts.h"
 #include "inspection/CammerSingleton.h"
-#include "inspection/ClustomRect.h"
-#include "inspection/DetectAlgorithm.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOFrames.h"
 #include "machineio/IOGlobals.h"
@@ -16,6 +14,7 @@
 #include "station/TemplateFiles.h"
 #include "tests/station/RecordRows.h"
 #include "tests/station/StationTestSetup.h"
+#include "tools/boardsim/DefectRegion.h"
 #include "tools/framegen/MouldSynth.h"
 
 #include <QFile>
@@ -96,17 +95,8 @@ bool StationHarness::addCavityRegions(int camera, const cv::Rect &cavity)
     QSqlQuery query = ParameterManager::instance()->paramQuery();
     if (!config.load(query, Width, Height))
         return false;
-    for (int stage = 0; stage < 2; ++stage) {
-        auto *shape = new ClustomRect();
-        shape->setRect(cavity.x - 6, cavity.y - 6, cavity.width + 12, cavity.height + 12);
-        const int slot = CammerSingleton::slot(stage, config.roiCount[stage]++);
-        config.toolType[slot] = DefectTool;
-        config.shapeType[slot] = shape->typeId();
-        config.param1[slot] = 3;
-        config.param2[slot] = 25;
-        config.param3[slot] = 100;
-        config.shapes[stage].append(shape);
-    }
+    for (int stage = 0; stage < 2; ++stage)
+        addCavityDefectRegion(config, stage, cavity);
     return config.save(query);
 }
 
