@@ -337,8 +337,11 @@ bool MoJuWizard::runManualCapture()
         std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
     recheckRemaining[0] = 0;
     recheckRemaining[1] = 0;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         ResultCode[c][a] = 1;
+        // The capture judges what the cameras deliver now, as at a cycle start.
+        frameSinceCycleStart[c] = newFrameThisPass[c];
+    }
     stageCountdown[a] = 0;
     TimerUp(a);
     if (DisplayMode != 2)
