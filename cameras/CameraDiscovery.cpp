@@ -60,7 +60,7 @@ void discoverCameras()
         bindToSlots(foundCameras);
 }
 
-std::unique_ptr<CameraInterface> createCamera(const CameraInfo &info, bool colour)
+std::unique_ptr<CameraInterface> createCamera(const CameraInfo &info, bool colour, int number)
 {
     const auto prototype = cameraPrototypes.find(info.iid);
     if (prototype == cameraPrototypes.end() || !prototype->second)
@@ -68,6 +68,7 @@ std::unique_ptr<CameraInterface> createCamera(const CameraInfo &info, bool colou
     std::unique_ptr<CameraInterface> camera = prototype->second->create(info);
     if (!camera)
         return nullptr;
+    camera->setCameraNumber(number);
     camera->setColorOutput(colour);
     if (!camera->open()) {
         qInfo("camera %s (%s) did not open", info.nameBytes().constData(), qUtf8Printable(info.iid));
@@ -84,7 +85,7 @@ std::vector<std::unique_ptr<CameraInterface>> createCameras()
     for (int i = 0; i < tried; ++i) {
         const int number = int(cameras.size());
         const bool colour = currentParams && (*currentParams)[ColourOutputParameter + number] != 0;
-        if (std::unique_ptr<CameraInterface> camera = createCamera(foundCameras.at(i), colour))
+        if (std::unique_ptr<CameraInterface> camera = createCamera(foundCameras.at(i), colour, number))
             cameras.push_back(std::move(camera));
     }
 
@@ -97,7 +98,7 @@ std::vector<std::unique_ptr<CameraInterface>> createCameras()
             simulatedCameras = 1;
             const int simulated = qMin(int(foundCameras.size()), CameraSlotCount);
             for (int i = 0; i < simulated; ++i) {
-                if (std::unique_ptr<CameraInterface> camera = createCamera(foundCameras.at(i), false))
+                if (std::unique_ptr<CameraInterface> camera = createCamera(foundCameras.at(i), false, int(cameras.size())))
                     cameras.push_back(std::move(camera));
             }
         }

@@ -37,9 +37,10 @@ extern int cameraSlotOfCamera[CameraSlotCount];
 // first, in slot order. A free slot (empty or "0") binds nothing.
 void discoverCameras();
 
-// Creates a device object for info from its family's prototype, sets its colour output and
-// opens it. Null when the family has no prototype or the device does not open.
-std::unique_ptr<CameraInterface> createCamera(const CameraInfo &info, bool colour);
+// Creates a device object for info from its family's prototype, tells it its camera number,
+// sets its colour output and opens it. Null when the family has no prototype or the device
+// does not open.
+std::unique_ptr<CameraInterface> createCamera(const CameraInfo &info, bool colour, int number);
 
 // Creates the cameras in use from the front of foundCameras: up to CameraSlotCount records are
 // tried and the ones that open are kept; the colour setting (system parameter 183 + n) belongs

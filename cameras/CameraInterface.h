@@ -88,6 +88,9 @@ public:
     virtual void setTriggerMode(bool hardware) = 0;
     // Loads the next stored image (simulated cameras only).
     virtual void nextSimulatedFrame() = 0;
+    // The camera number (0-based, camera order) whose settings this device reads; set before
+    // open(). Drivers that read no per-camera settings ignore it.
+    virtual void setCameraNumber(int number) { Q_UNUSED(number) }
 
     virtual bool isColorOutput() const = 0;
     virtual void getSize(int *width, int *height) const = 0;

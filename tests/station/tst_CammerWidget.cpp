@@ -121,7 +121,7 @@ std::unique_ptr<CammerWidget> CammerWidgetTest::makeView(int cameraIndex, bool c
     discoverCameras();
     if (foundCameras.size() != 1)
         return nullptr;
-    std::unique_ptr<CameraInterface> created = createCamera(foundCameras.first(), colour);
+    std::unique_ptr<CameraInterface> created = createCamera(foundCameras.first(), colour, 0);
     camera = dynamic_cast<TestCamera *>(created.get());
     if (!camera)
         return nullptr;
