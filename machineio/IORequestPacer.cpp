@@ -17,6 +17,10 @@ bool IORequestPacer::maySend(qint64 nowMs) const
 
 void IORequestPacer::sent(qint64 nowMs, int expectedReplyType)
 {
+    if (inFlight && !overdue) {
+        overdue = true;
+        overdueSentMs = sentMs;
+    }
     inFlight = true;
     expectedType = expectedReplyType;
     sentMs = nowMs;
@@ -25,6 +29,12 @@ void IORequestPacer::sent(qint64 nowMs, int expectedReplyType)
 void IORequestPacer::received(qint64 nowMs, int replyType)
 {
     lastReplyMs = nowMs;
+    if (overdue) {
+        // The board answers again after a time-out: it may just be slower than it was, and the
+        // time-out must not cut its replies short again.
+        overdue = false;
+        replyMs = std::max(replyMs, int(std::clamp<qint64>(nowMs - overdueSentMs, 0, MaxTimeoutMs)));
+    }
     if (!inFlight || replyType != expectedType)
         return;
     inFlight = false;

@@ -12,8 +12,9 @@
 // requests in flight is back to one at the next information request. A request whose reply
 // has not come within the time-out, with the line quiet meanwhile, is taken as lost. The
 // time-out follows the board: three times its slowest recent reply, within
-// [MinTimeoutMs, MaxTimeoutMs], and MaxTimeoutMs until a first reply has been timed. Times are
-// milliseconds of a monotonic clock.
+// [MinTimeoutMs, MaxTimeoutMs], and MaxTimeoutMs until a first reply has been timed; the first
+// reply after a time-out counts from the request that timed out, so a board that became slower
+// is waited for from then on. Times are milliseconds of a monotonic clock.
 class IORequestPacer
 {
 public:
@@ -26,7 +27,7 @@ public:
     void sent(qint64 nowMs, int expectedReplyType);
     void received(qint64 nowMs, int replyType);
     // Nothing in flight any more (the port was opened anew); the reply times learnt stay.
-    void reset() { inFlight = false; }
+    void reset() { inFlight = overdue = false; }
 
     int timeoutMs() const;
     bool waiting() const { return inFlight; }
@@ -36,6 +37,9 @@ private:
     int expectedType = 0;
     qint64 sentMs = 0;
     qint64 lastReplyMs = 0;
+    // A request was sent while another still waited: when that one had been sent.
+    bool overdue = false;
+    qint64 overdueSentMs = 0;
     // Reply time estimate, -1 until timed: takes a slower reply at once and forgets it slowly.
     int replyMs = -1;
 };

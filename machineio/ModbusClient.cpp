@@ -126,6 +126,7 @@ void ModbusClient::HandleRequest()
         }
         ++answered;
         tookRequest = true;
+        requested = true;
         lastRequest = monotonicMs();
         if (!reply.isEmpty())
             sendReply(socket, reply);

@@ -37,6 +37,7 @@ public:
 
     // Monotonic milliseconds of the last request taken, or of the connection when none came.
     qint64 lastRequestMs() const { return lastRequest; }
+    bool hasRequested() const { return requested; }
     bool isClosing() const { return closing; }
     QString peer() const;
     // Closes the connection at once; the reason is logged when given.
@@ -53,6 +54,7 @@ private:
     QByteArray buffer;
     QTimer incompleteTimer;
     qint64 lastRequest = 0;
+    bool requested = false;
     bool turnScheduled = false;
     bool closing = false;
 };

@@ -11,6 +11,7 @@
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -95,16 +96,19 @@ void ModbusServer::makeRoomForClient(QTcpServer *server)
                open.end());
     if (open.size() < MaxClients)
         return;
+    // Connections that never asked anything go first, the oldest of them; a master that polls
+    // keeps its place however long its pauses are while such connections pile up.
     ModbusClient *quietest = *std::min_element(open.begin(), open.end(), [](ModbusClient *a, ModbusClient *b) {
-        return a->lastRequestMs() < b->lastRequestMs();
+        return std::make_pair(a->hasRequested(), a->lastRequestMs())
+            < std::make_pair(b->hasRequested(), b->lastRequestMs());
     });
     QElapsedTimer clock;
     clock.start();
     const qint64 now = clock.msecsSinceReference();
     if (limitReportedMs < 0 || now - limitReportedMs >= LimitReportMs) {
         limitReportedMs = now;
-        qWarning("ModbusServer: %d clients are connected; each new one closes the client quiet "
-                 "longest (first %s)", MaxClients, qPrintable(quietest->peer()));
+        qWarning("ModbusServer: %d clients are connected; each new one closes an idle client "
+                 "(first %s)", MaxClients, qPrintable(quietest->peer()));
     }
     quietest->drop(nullptr);
 }

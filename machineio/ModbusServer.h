@@ -21,8 +21,9 @@ class QTcpServer;
 // The server runs an event loop on a pool of one thread; that loop owns the TCP server and the
 // clients (ModbusClient, one receive buffer each, bounded so that no master can exhaust memory
 // or starve the others). At most MaxClients are served: a new connection beyond that closes the
-// client that has been quiet longest, so stale or flooding connections cannot use up the
-// process's descriptors nor lock the supervising host out. The GUI thread fills ReadData and
+// oldest connection that never sent a request, or else the client quiet longest, so stale or
+// flooding connections can neither use up the process's descriptors nor lock out a host that
+// polls. The GUI thread fills ReadData and
 // reads WriteData through the setters and the getter; the indices of each write reach it
 // through sigWriteChange, queued, after the values are stored.
 class ModbusServer : public QObject

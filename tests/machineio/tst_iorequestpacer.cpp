@@ -13,6 +13,7 @@ private slots:
     void timeoutFollowsReplies();
     void oneRequestInFlight();
     void lateReplyOfAnotherTypeAnswersNothing();
+    void boardThatTurnsSlowIsWaitedFor();
 };
 
 void TestIORequestPacer::timeoutFollowsReplies_data()
@@ -78,6 +79,30 @@ void TestIORequestPacer::lateReplyOfAnotherTypeAnswersNothing()
     QVERIFY(pacer.maySend(140 + timeout + 1));
     pacer.received(150, IOFrame::Status);
     QVERIFY(!pacer.waiting());
+}
+
+// A fast board that turns slow times a request out once; its late reply teaches the pacer to
+// wait long enough from then on.
+void TestIORequestPacer::boardThatTurnsSlowIsWaitedFor()
+{
+    IORequestPacer pacer;
+    pacer.sent(0, IOFrame::Poll);
+    pacer.received(5, IOFrame::Status);
+    QCOMPARE(pacer.timeoutMs(), IORequestPacer::MinTimeoutMs);
+    pacer.sent(10, IOFrame::Poll);
+    QVERIFY(pacer.maySend(61));
+    pacer.sent(61, IOFrame::Poll);
+    pacer.received(70, IOFrame::Status);
+    QVERIFY(pacer.timeoutMs() > 2 * 60);
+    // A reply lost on a fast board costs no more than that one time-out's worth of learning.
+    IORequestPacer lost;
+    lost.sent(0, IOFrame::Poll);
+    lost.received(5, IOFrame::Status);
+    lost.sent(10, IOFrame::Poll);
+    lost.sent(61, IOFrame::Poll);
+    lost.received(66, IOFrame::Status);
+    QVERIFY(!lost.waiting());
+    QVERIFY(lost.maySend(67));
 }
 
 QTEST_GUILESS_MAIN(TestIORequestPacer)

@@ -109,8 +109,14 @@ bool StationHarness::start()
 {
     boardSimulator = std::make_unique<BoardSimulator>();
     inputWord = 0;
+    retiredWords.clear();
     if (!boardSimulator->isValid() || !boardSimulator->linkAs(QStringLiteral("COM1")))
         return false;
+    return startStation();
+}
+
+bool StationHarness::startStation()
+{
     for (int c = 0; c < cameraCount; ++c) {
         CycleCameraControl &control = family.controls[c];
         control.frame = good.value(c);
@@ -131,6 +137,8 @@ bool StationHarness::start()
     window = std::make_unique<MoJuWizard>();
     window->setRegionPage(&regionPage);
     controlPort->StartIOThread(window.get(), &MoJuWizard::Run);
+    if (!QTest::qWaitFor([] { return controlPort->StatusReplyCount() > 0; }, Timeout))
+        return false;
 
     master = modbus_new_tcp("127.0.0.1", window->modbusServer->serverPort());
     if (!master)
@@ -140,7 +148,7 @@ bool StationHarness::start()
     return modbus_connect(master) == 0 && cameraCount == ::cameraCount;
 }
 
-void StationHarness::stop()
+void StationHarness::endStation()
 {
     if (master) {
         modbus_close(master);
@@ -148,6 +156,33 @@ void StationHarness::stop()
         master = nullptr;
     }
     window.reset();
+}
+
+bool StationHarness::restartStation(const QByteArray &waitingOnPort)
+{
+    endStation();
+    regionPage = RecordingRegionPage();
+    if (!waitingOnPort.isEmpty())
+        boardSimulator->sendRaw(waitingOnPort);
+    return startStation();
+}
+
+bool StationHarness::replaceBoard(const QByteArray &waitingOnPort)
+{
+    retiredWords += outputWords();
+    boardSimulator.reset();
+    boardSimulator = std::make_unique<BoardSimulator>();
+    if (!boardSimulator->isValid())
+        return false;
+    boardSimulator->setInputWord(inputWord);
+    if (!waitingOnPort.isEmpty())
+        boardSimulator->sendRaw(waitingOnPort);
+    return boardSimulator->linkAs(QStringLiteral("COM1"));
+}
+
+void StationHarness::stop()
+{
+    endStation();
     boardSimulator.reset();
     regionPage = RecordingRegionPage();
     if (currentParams)
