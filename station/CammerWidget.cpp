@@ -26,6 +26,7 @@ namespace {
 
 constexpr int LostCameraTextEntry = 332;
 constexpr int WatchdogIntervalMs = 1000;
+constexpr int AlarmBlinkMs = 1000;
 // Larger frames than this are refused; no camera of the station comes near it.
 constexpr qint64 MaxFrameBytes = qint64(1) << 30;
 
@@ -40,6 +41,7 @@ void writeRecord(const QString &text)
 CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
     : QWidget(parent)
     , cameraIndex(index)
+    , alarmBlinkTimer(new QTimer(this))
     , cameraDriver(camera)
     , watchdogTimer(new QTimer(this))
 {
@@ -87,6 +89,7 @@ CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
         grabbing = true;
         cameraDriver->startGrab();
     }
+    connect(alarmBlinkTimer, &QTimer::timeout, this, &CammerWidget::TimerShowAlarm);
     watchdogTimer->setInterval(WatchdogIntervalMs);
     connect(watchdogTimer, &QTimer::timeout, this, &CammerWidget::TimerFPS);
     watchdogTimer->start();
@@ -297,6 +300,22 @@ void CammerWidget::TimerFPS()
             ApplyCameraSettings();
         }
     }
+}
+
+void CammerWidget::StartAlarmBlink()
+{
+    alarmBlinkTimer->start(AlarmBlinkMs);
+}
+
+void CammerWidget::TimerShowAlarm()
+{
+    if (results->resultOk) {
+        blinkPhase = 0;
+        alarmBlinkTimer->stop();
+    } else {
+        blinkPhase = blinkPhase == 1 ? 0 : 1;
+    }
+    update();
 }
 
 void CammerWidget::UploadConfig()
