@@ -5,6 +5,7 @@
 #include "core/FontFallback.h"
 #include "core/Globals.h"
 #include "core/LogManager.h"
+#include "core/ParameterNames.h"
 #include "core/ParameterManager.h"
 #include "core/PlatformHelpers.h"
 #include "core/SkinPixmaps.h"
@@ -107,7 +108,7 @@ int main(int argc, char **argv)
     mainWindow = new MoJuWizard;
 
     // 16. Timed recording of results, in minutes.
-    TemperatureChartData::instance()->SetRecordInterval((*currentParams)[324]);
+    TemperatureChartData::instance()->SetRecordInterval((*currentParams)[Param::RecordMinutes]);
 
     // 17. The I/O polling thread; an input change runs a pass of the run controller.
     controlPort->StartIOThread(mainWindow, &MoJuWizard::Run);
@@ -125,6 +126,9 @@ int main(int argc, char **argv)
     // 20.
     // A stop requested while start-up waited for an answer ends the program now.
     const int exitCode = terminationRequested() ? 0 : application->exec();
+    // The polling thread logs too (a board lost or back): it ends before the exit record.
+    if (controlPort)
+        controlPort->StopIOThread();
     qInfo("程序退出 (event loop ended), code %d", exitCode);
     // The window and what it owns end before static objects are destroyed; it takes itself
     // out of mainWindow and stationHost.

@@ -51,6 +51,8 @@ public:
         connect(ioThread.get(), &IOThread::sigIOChange, receiver, slot);
         ioThread->start();
     }
+    // Stops the polling thread and waits for it; the board keeps the outputs last sent.
+    void StopIOThread();
     // Stamps the GUI heartbeat; the thread stops serving the board when it is over 10 s old.
     void TouchHeartbeat();
     // False while the inputs are stale: no thread, or no status reply from the board for more

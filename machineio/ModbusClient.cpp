@@ -105,12 +105,14 @@ void ModbusClient::HandleRequest()
     QByteArray reply;
     QList<int> stored;
     for (int answered = 0;;) {
+        // Held back or busy with its requests: no request of its waits on the master, so the
+        // incomplete-request clock does not run.
         if (socket->bytesToWrite() > MaxUnsentBytes) {
-            // Not the master's delay: the incomplete-request clock waits with us.
             incompleteTimer.stop();
             return;
         }
         if (answered == RequestsPerTurn) {
+            incompleteTimer.stop();
             scheduleTurn();
             return;
         }
@@ -133,7 +135,8 @@ void ModbusClient::HandleRequest()
         if (!stored.isEmpty())
             written(stored);
     }
-    // A request begun is given IncompleteRequestMs from its first byte.
+    // All the master sent is taken. A request begun is given IncompleteRequestMs from its first
+    // byte, or from when the master's turn came, if that was later.
     if (buffer.isEmpty())
         incompleteTimer.stop();
     else if (tookRequest || !incompleteTimer.isActive())

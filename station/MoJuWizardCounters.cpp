@@ -75,12 +75,12 @@ void MoJuWizard::switchParameterGroup()
     ushort value = 0;
     modbusServer->GetWriteRegister(GroupRegister, &value);
     const int index = value;
-    const int current = runSetting(RunSetting::ParameterGroup);
+    const int current = runSetting(Param::ParameterGroup);
     if (index == current) {
         qInfo("paramgroup index is same , index is %d", current);
         return;
     }
-    if (DisplayMode == 2) {
+    if (DisplayMode == DisplayModes::AlarmLatched) {
         qWarning("paramgroup change to %d refused while the alarm is latched; the current group %d "
                  "stays", index, current);
         return;
@@ -94,7 +94,7 @@ void MoJuWizard::switchParameterGroup()
     const QString name = groupSwitch.groupName();
     qInfo("paramgroup change to %s , index is %d", qPrintable(name), index);
     if (currentParams) {
-        (*currentParams)[RunSetting::ParameterGroup] = index;
+        (*currentParams)[Param::ParameterGroup] = index;
         if (!currentParams->SaveGroupIndex())
             qWarning("the new group index %d was not saved", index);
     }
