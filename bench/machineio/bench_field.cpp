@@ -186,6 +186,13 @@ bool waitFor(const std::function<bool()> &done, int ms)
     return true;
 }
 
+// Starts the link's polling thread; true once the board has answered more than `replies` polls.
+bool startPolling(ControlPort &port, QObject &receiver, quint64 replies)
+{
+    port.StartIOThread(&receiver, [] {});
+    return waitFor([&] { return port.StatusReplyCount() > replies; }, 5000);
+}
+
 void BM_OutputLatency(benchmark::State &state)
 {
     const int delay = int(state.range(0));
@@ -194,8 +201,7 @@ void BM_OutputLatency(benchmark::State &state)
     board.setReplyDelayMs(delay);
     ControlPort port(board.slaveName());
     QObject receiver;
-    port.StartIOThread(&receiver, [] {});
-    if (!waitFor([&] { return port.StatusReplyCount() > 10; }, 5000)) {
+    if (!startPolling(port, receiver, 10)) {
         state.SkipWithError("the board is not polled");
         return;
     }
@@ -261,8 +267,7 @@ void BM_ReplacedPortToFirstAnsweredPoll(benchmark::State &state)
     board->linkAs(path);
     ControlPort port(path);
     QObject receiver;
-    port.StartIOThread(&receiver, [] {});
-    if (!waitFor([&] { return port.StatusReplyCount() > 10; }, 5000)) {
+    if (!startPolling(port, receiver, 10)) {
         state.SkipWithError("the board is not polled");
         return;
     }
@@ -298,8 +303,7 @@ void BM_FreshLinkToFirstAnsweredPoll_Reference(benchmark::State &state)
             const auto start = Clock::now();
             ControlPort port(board.slaveName());
             QObject receiver;
-            port.StartIOThread(&receiver, [] {});
-            if (!waitFor([&] { return port.StatusReplyCount() > 0; }, 5000)) {
+            if (!startPolling(port, receiver, 0)) {
                 state.SkipWithError("the board is not polled");
                 return;
             }
