@@ -1,5 +1,6 @@
 #include "cameras/HikIRRules.h"
 
+#include "inspection/DetectAlgorithm.h"
 #include "platform/hcnetsdk/HCNetSDK.h"
 
 #include <algorithm>

@@ -13,7 +13,6 @@ struct NET_DVR_THERMOMETRY_PRESETINFO;
 // the camera, numbered stage * 10 + region + 1; a stage-0 region is measured at its centroid
 // (a point rule), a stage-1 region over its first 10 corners (a box rule).
 
-constexpr int TemperatureTool = 9;
 constexpr int TemperatureRuleStages = 2;
 constexpr int TemperatureRulesPerStage = 10;
 
