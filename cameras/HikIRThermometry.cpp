@@ -8,6 +8,7 @@
 #include "cameras/HikIRSdk.h"
 #include "core/Clock.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 
 #include <QJsonDocument>
@@ -16,10 +17,8 @@
 
 namespace {
 
-// Settings read per camera n: [24 + n] the thermometry range (the contrast level), the low 16
-// bits of [56 + n] the measuring distance in centimetres.
-constexpr int ThermometryRangeSetting = 24;
-constexpr int DistanceSetting = 56;
+// The contrast level serves as the thermometry range.
+constexpr int ThermometryRangeSetting = Param::Contrast;
 constexpr int MaxThermometryRange = 2;
 
 enum BasicParameter { ExposureParameter, GainParameter, SharpnessParameter, ContrastParameter, GammaParameter };
@@ -242,7 +241,7 @@ void HikIRCamera::setConfig(const QVariant &config, int kind)
     preset.wPresetNo = PresetNumber;
 
     int distance = -1;
-    if (cameraSetting(DistanceSetting, distance))
+    if (cameraSetting(Param::ThermalDistance, distance))
         distance &= 0xFFFF;
     ruleSlots = buildTemperatureRules(*regions, width, height, distance, preset);
 

@@ -4,6 +4,7 @@
 
 #include "cameras/HikIRCamera.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "inspection/Circle.h"
 #include "inspection/ClustomRect.h"
@@ -167,9 +168,9 @@ void HikIRThermometryTest::defaultsFollowTheCameraNumber()
     QFETCH(int, number);
     QFETCH(int, level);
     QFETCH(int, range);
-    settings[24 + Number] = level;
-    settings[24 + Number - 1] = 0;
-    settings[24 + Number + 1] = 0;
+    settings[Param::Contrast + Number] = level;
+    settings[Param::Contrast + Number - 1] = 0;
+    settings[Param::Contrast + Number + 1] = 0;
     NET_DVR_THERMOMETRY_BASICPARAM camera{};
     camera.dwSize = sizeof camera;
     camera.byThermometryRange = 1;
@@ -227,7 +228,7 @@ void HikIRThermometryTest::settersWriteTheBasicParameters()
     QFETCH(int, value);
     QFETCH(int, range);
     QFETCH(int, writes);
-    settings[24 + Number] = 1;
+    settings[Param::Contrast + Number] = 1;
     std::unique_ptr<CameraInterface> camera = openCamera(k);
     QVERIFY(camera);
     const size_t before = thermal::writesOf(NET_DVR_SET_THERMOMETRY_BASICPARAM).size();
@@ -251,7 +252,7 @@ void HikIRThermometryTest::settersWriteTheBasicParameters()
 // stage 1. Circles and other tools get none; the camera's own rules past entry 21 stay.
 void HikIRThermometryTest::rulesFromRegions()
 {
-    settings[56 + Number] = thermal::packed(350, 9);
+    settings[Param::ThermalDistance + Number] = thermal::packed(350, 9);
     NET_DVR_THERMOMETRY_PRESETINFO own{};
     own.dwSize = sizeof own;
     own.wPresetNo = 1;

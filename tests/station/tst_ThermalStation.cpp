@@ -4,6 +4,7 @@
 
 #include "cameras/Yuv420Conversion.h"
 #include "core/ParameterManager.h"
+#include "core/ParameterNames.h"
 #include "inspection/CammerSingleton.h"
 #include "inspection/ClustomRect.h"
 #include "station/CammerWidget.h"
@@ -31,7 +32,7 @@ constexpr int CavityStage = 1;
 constexpr int Rule = 11;
 // The cavity stage's capture delay, in tenths of a second, and a delay that lets the camera
 // deliver a frame after the cycle started.
-constexpr int CaptureDelaySetting = 72 + CavityStage;
+constexpr int CaptureDelaySetting = Param::CaptureDelay + CavityStage;
 constexpr int CaptureDelay = 3;
 
 // A temperature rectangle as region 0 of the cavity stage of camera 0, as an operator draws it.
