@@ -50,6 +50,7 @@ TemperatureChartData::TemperatureChartData(QObject *parent)
 TemperatureChartData::~TemperatureChartData()
 {
     stopping.store(true);
+    cancelRead.store(true);
     startupRead.waitForFinished();
     if (readerThread)
         readerThread->wait();
@@ -152,7 +153,8 @@ void TemperatureChartData::AppendCycleData()
             const QString key = seriesKey(cycle.camera, cycle.detect, r);
             const QPointF point(seconds, detail.at(1));
             todaySeriesMap[key].append(point);
-            liveSeriesMap[key].append(point);
+            if (liveCollecting)
+                liveSeriesMap[key].append(point);
         }
         if (roundStart < 0)
             continue;

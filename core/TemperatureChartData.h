@@ -63,9 +63,15 @@ public:
     // Queries, read by the statistics and chart windows.
     void SetQuery(const ResultQuery &query);
     ResultQuery query() const;
-    // Empties the loaded maps and starts the reader thread; false (nothing touched) while a
-    // read is still running.
-    bool StartQuery();
+    // Starts a read of the stored query on the reader thread: the temperature series when the
+    // chart mode is 2, the result rows with their axis and counts when the result mode is 1,
+    // both as they are now. Returns the read's identity, which its finished signals carry;
+    // 0, with nothing touched, while a read is still running.
+    quint64 StartQuery();
+    // The read's answer is no longer wanted (its window closed or left the search): the read
+    // stops early, publishes nothing and still reports its end.
+    void DropRead(quint64 read);
+    bool isReading() const { return readerBusy.load(); }
     void ResetDayAxis();
     void BuildRangeAxis();
     void ComputeHourlyCounts();
@@ -73,9 +79,17 @@ public:
     QList<int> GetHourlyCounts() const;
     // Today's series in chart mode 0, the loaded range in mode 2, else nothing.
     SeriesMap GetSeries() const;
-    // Points added since the plot last drew; the plot takes a copy, then clears them.
+    // GetSeries for a plot that draws everything anew: the live points are emptied in the
+    // same step, since the copy already holds them and they must not be appended again.
+    SeriesMap TakeSeries();
+    // Points added since the plot last drew; TakeLivePoints copies and empties them at once.
     SeriesMap liveSeries() const;
+    SeriesMap TakeLivePoints();
     void ClearLivePoints();
+    // Live points are collected only while a plot draws them in real time; switching off
+    // empties them, so a closed or paused chart holds nothing back.
+    void setLiveCollecting(bool on);
+    bool isLiveCollecting() const { return liveCollecting; }
     // The statistics day roll-over drops today's data.
     void ClearTodayResults();
     void ClearTodaySeries();
@@ -105,9 +119,10 @@ public:
     int pendingRowCount() const { return pendingInserts.size(); }
     dataThread *reader() const { return readerThread; }
 
-    // Reader-thread steps, called by dataThread::run.
-    void LoadTemperatures();
-    void LoadResults();
+    // Reader-thread steps, called by dataThread::run with the read's own copy of the query.
+    // Each publishes what it read only while the read is still wanted.
+    void LoadTemperatures(quint64 read, const ResultQuery &range);
+    void LoadResults(quint64 read, const ResultQuery &range);
     void FinishRead() { readerBusy.store(false); }
 
     // Rows held back while the database is unavailable; older ones are dropped beyond this.
@@ -132,6 +147,10 @@ private:
 
     void LoadToday(const QDate &today);
     bool FlushPending();
+    // With resultStoreMutex held: the series GetSeries hands out, the axis and the counts.
+    SeriesMap SeriesOfModeLocked() const;
+    void BuildRangeAxisLocked(const ResultQuery &range);
+    void ComputeCountsLocked(const ResultQuery &range, const ResultMap &results);
     void FinishExport(QProcess *process, bool succeeded);
 
     mutable QMutex resultStoreMutex;
@@ -167,6 +186,11 @@ private:
     std::atomic_bool readFinished{false};
     std::atomic_bool readerBusy{false};
     std::atomic_bool stopping{false};
+    // The range read under way is to end early: it was dropped, or the store is going.
+    std::atomic_bool cancelRead{false};
+    quint64 lastRead = 0;              // GUI thread only
+    quint64 wantedRead = 0;            // guarded by resultStoreMutex; 0 when none is wanted
+    bool liveCollecting = false;       // GUI thread only
     bool initialised = false;
     bool exportBusy = false;
 

@@ -32,45 +32,70 @@ ResultQuery TemperatureChartData::query() const
     return storedQuery;
 }
 
-bool TemperatureChartData::StartQuery()
+quint64 TemperatureChartData::StartQuery()
 {
     if (!readerThread) {
         qWarning("range query before the result store was initialised");
-        return false;
+        return 0;
+    }
+    const bool temperatures = chartMode() == 2;
+    const bool results = resultMode() == 1;
+    if (!temperatures && !results) {
+        qInfo("range query without anything to read");
+        return 0;
     }
     if (readerBusy.exchange(true)) {
         qInfo("a range read is still running; the new query is not started");
-        return false;
+        return 0;
     }
     // The previous read has reported; let its thread end before it is started again.
     readerThread->wait();
+    const quint64 read = ++lastRead;
+    ResultQuery range;
     {
         QMutexLocker locker(&resultStoreMutex);
         loadedSeriesMap.clear();
         loadedResultMap.clear();
+        wantedRead = read;
+        range = storedQuery;
     }
+    cancelRead.store(false);
+    readerThread->setRead(read, range, temperatures, results);
     readerThread->start();
-    return true;
+    return read;
 }
 
-void TemperatureChartData::LoadTemperatures()
+void TemperatureChartData::DropRead(quint64 read)
 {
-    const ResultQuery range = query();
+    QMutexLocker locker(&resultStoreMutex);
+    if (read == 0 || read != wantedRead)
+        return;
+    wantedRead = 0;
+    cancelRead.store(true);
+}
+
+void TemperatureChartData::LoadTemperatures(quint64 read, const ResultQuery &range)
+{
     SeriesMap series;
-    ResultReader reader(QStringLiteral("ResDB"), &stopping);
+    ResultReader reader(QStringLiteral("ResDB"), &cancelRead);
     reader.readSeries(range, wallClock()->now().date(), series);
     QMutexLocker locker(&resultStoreMutex);
-    loadedSeriesMap = std::move(series);
+    if (read == wantedRead)
+        loadedSeriesMap = std::move(series);
 }
 
-void TemperatureChartData::LoadResults()
+void TemperatureChartData::LoadResults(quint64 read, const ResultQuery &range)
 {
-    const ResultQuery range = query();
     ResultMap results(ResultMap::CaptureTimeKey);
-    ResultReader reader(QStringLiteral("ResDB"), &stopping);
+    ResultReader reader(QStringLiteral("ResDB"), &cancelRead);
     reader.readResults(range, wallClock()->now().date(), results);
     QMutexLocker locker(&resultStoreMutex);
+    // A dropped read leaves the axis and the counts to whoever shows them now.
+    if (read != wantedRead)
+        return;
     loadedResultMap = std::move(results);
+    BuildRangeAxisLocked(range);
+    ComputeCountsLocked(range, loadedResultMap);
 }
 
 void TemperatureChartData::ResetDayAxis()
@@ -92,8 +117,13 @@ void TemperatureChartData::ResetDayAxis()
 void TemperatureChartData::BuildRangeAxis()
 {
     QMutexLocker locker(&resultStoreMutex);
-    const QDateTime from = storedQuery.from;
-    const QDateTime to = storedQuery.to;
+    BuildRangeAxisLocked(storedQuery);
+}
+
+void TemperatureChartData::BuildRangeAxisLocked(const ResultQuery &range)
+{
+    const QDateTime from = range.from;
+    const QDateTime to = range.to;
     const qint64 seconds = from.secsTo(to);
     axisStart = from;
     axisEnd = to;
@@ -119,10 +149,13 @@ void TemperatureChartData::ComputeHourlyCounts()
     QMutexLocker locker(&resultStoreMutex);
     const ResultMap empty;
     const int mode = resultMode();
-    const ResultMap &results =
-        mode == 0 ? todayResultMap : mode == 1 ? loadedResultMap : empty;
+    ComputeCountsLocked(storedQuery,
+                        mode == 0 ? todayResultMap : mode == 1 ? loadedResultMap : empty);
+}
 
-    const qint64 rangeMSecs = storedQuery.from.msecsTo(storedQuery.to);
+void TemperatureChartData::ComputeCountsLocked(const ResultQuery &range, const ResultMap &results)
+{
+    const qint64 rangeMSecs = range.from.msecsTo(range.to);
     const int buckets = int(qBound<qint64>(0, qint64(std::ceil(rangeMSecs / 3600000.0)), 24));
     okCounts = QList<int>();
     ngCounts = QList<int>();
@@ -140,9 +173,9 @@ void TemperatureChartData::ComputeHourlyCounts()
     LocalTimeCache clock;
     if (axisStart.isValid() && bucketMSecs > 0) {
         for (const ResultEntry &entry : results) {
-            if ((storedQuery.camera != -1 && storedQuery.camera != entry.camera)
-                || (storedQuery.detect != -1 && storedQuery.detect != entry.detect)
-                || (storedQuery.region != -1 && storedQuery.region != entry.region))
+            if ((range.camera != -1 && range.camera != entry.camera)
+                || (range.detect != -1 && range.detect != entry.detect)
+                || (range.region != -1 && range.region != entry.region))
                 continue;
             const double offset = double(clock.toMSecsSinceEpoch(entry.roundStart) - startMSecs);
             const double bucket = std::floor(offset / bucketMSecs);
@@ -180,9 +213,8 @@ QList<int> TemperatureChartData::GetHourlyCounts() const
     return okCounts + ngCounts;
 }
 
-SeriesMap TemperatureChartData::GetSeries() const
+SeriesMap TemperatureChartData::SeriesOfModeLocked() const
 {
-    QMutexLocker locker(&resultStoreMutex);
     switch (chartMode()) {
     case 0:
         return todaySeriesMap;
@@ -193,16 +225,44 @@ SeriesMap TemperatureChartData::GetSeries() const
     }
 }
 
+SeriesMap TemperatureChartData::GetSeries() const
+{
+    QMutexLocker locker(&resultStoreMutex);
+    return SeriesOfModeLocked();
+}
+
+SeriesMap TemperatureChartData::TakeSeries()
+{
+    QMutexLocker locker(&resultStoreMutex);
+    liveSeriesMap.clear();
+    return SeriesOfModeLocked();
+}
+
 SeriesMap TemperatureChartData::liveSeries() const
 {
     QMutexLocker locker(&resultStoreMutex);
     return liveSeriesMap;
 }
 
+SeriesMap TemperatureChartData::TakeLivePoints()
+{
+    QMutexLocker locker(&resultStoreMutex);
+    SeriesMap points;
+    points.swap(liveSeriesMap);
+    return points;
+}
+
 void TemperatureChartData::ClearLivePoints()
 {
     QMutexLocker locker(&resultStoreMutex);
     liveSeriesMap.clear();
+}
+
+void TemperatureChartData::setLiveCollecting(bool on)
+{
+    liveCollecting = on;
+    if (!on)
+        ClearLivePoints();
 }
 
 void TemperatureChartData::ClearTodayResults()
@@ -216,6 +276,7 @@ void TemperatureChartData::ClearTodaySeries()
 {
     QMutexLocker locker(&resultStoreMutex);
     todaySeriesMap.clear();
+    liveSeriesMap.clear();
     ++clearGeneration;
 }
 

@@ -7,23 +7,29 @@ dataThread::dataThread(TemperatureChartData *store, QObject *parent)
 {
 }
 
+void dataThread::setRead(quint64 read, const ResultQuery &range, bool temperatures, bool results)
+{
+    readId = read;
+    query = range;
+    readTemperatures = temperatures;
+    readResults = results;
+}
+
 void dataThread::run()
 {
-    const bool temperatures = store->chartMode() == 2;
-    const bool results = store->resultMode() == 1;
-    if (temperatures) {
-        store->LoadTemperatures();
-        if (!results)
+    // The store is free for the next read before the last signal goes out, so a window that
+    // receives it may search again at once.
+    if (readTemperatures) {
+        store->LoadTemperatures(readId, query);
+        if (!readResults)
             store->FinishRead();
-        emit readTempFinished();
+        emit readTempFinished(readId);
     }
-    if (results) {
-        store->LoadResults();
-        store->BuildRangeAxis();
-        store->ComputeHourlyCounts();
+    if (readResults) {
+        store->LoadResults(readId, query);
         store->FinishRead();
-        emit readResFinished();
+        emit readResFinished(readId);
     }
-    if (!temperatures && !results)
+    if (!readTemperatures && !readResults)
         store->FinishRead();
 }

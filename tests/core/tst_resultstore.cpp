@@ -83,6 +83,9 @@ private slots:
     void rangeReads_data();
     void rangeReads();
     void queryWhileReadingIsRefused();
+    void readKeepsItsQueryAndDroppedReadsPublishNothing_data();
+    void readKeepsItsQueryAndDroppedReadsPublishNothing();
+    void livePointsOnlyWhileAPlotDraws();
     void dayAxis();
     void rangeAxis_data();
     void rangeAxis();
@@ -266,10 +269,8 @@ void ResultStoreTest::queryWhileReadingIsRefused()
     QTRY_VERIFY(store.isReadFinished());
 
     // Another connection holds the day file, so the read waits until it lets go.
-    SqlConnection holder(QStringLiteral("holder"));
-    QVERIFY(holder.open(archive));
-    QSqlQuery lock(holder.database());
-    QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    DayFileLock lock(archive);
+    QVERIFY(lock.isHeld());
 
     ResultQuery query;
     query.from = at(3, 0);
@@ -279,12 +280,119 @@ void ResultStoreTest::queryWhileReadingIsRefused()
     QSignalSpy results(store.reader(), &dataThread::readResFinished);
     QVERIFY(store.StartQuery());
     QVERIFY(!store.StartQuery());
-    QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+    QVERIFY(lock.release());
 
-    QVERIFY(results.wait(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(results.count() == 1, 20000);
     QCOMPARE(results.count(), 1);
     QCOMPARE(store.loadedResults().size(), 2);
     QCOMPARE(store.ngCycles(), 1);
+}
+
+void ResultStoreTest::readKeepsItsQueryAndDroppedReadsPublishNothing_data()
+{
+    QTest::addColumn<bool>("dropped");
+    QTest::newRow("read to its end") << false;
+    QTest::newRow("dropped while reading") << true;
+}
+
+void ResultStoreTest::readKeepsItsQueryAndDroppedReadsPublishNothing()
+{
+    QFETCH(bool, dropped);
+    const QString archive = QStringLiteral("ResStatistics/2024-03-03.db");
+    QVERIFY(QDir().mkpath(QString::fromLatin1(resultArchiveFolder)));
+    QVERIFY(writeResultRows(archive, {makeCycle(0, 0, at(3, 8), at(3, 8), {1, 0}, 40)}));
+    QVERIFY(writeResultRows(databaseFile, {makeCycle(0, 0, at(5, 9), at(5, 9), {1})}));
+    TemperatureChartData store;
+    QVERIFY(store.Init());
+    QTRY_VERIFY(store.isReadFinished());
+    store.ComputeHourlyCounts();
+    QCOMPARE(store.totalCycles(), 1);
+
+    // Another connection holds the day file, so the read waits until it lets go.
+    DayFileLock lock(archive);
+    QVERIFY(lock.isHeld());
+
+    ResultQuery query;
+    query.from = at(3, 0);
+    query.to = at(3, 23, 59, 59, 999);
+    store.SetQuery(query);
+    store.setResultMode(1);
+    store.setChartMode(2);
+    QSignalSpy temperatures(store.reader(), &dataThread::readTempFinished);
+    QSignalSpy results(store.reader(), &dataThread::readResFinished);
+    const quint64 read = store.StartQuery();
+    QVERIFY(read != 0);
+    QVERIFY(store.isReading());
+    // What a window hands the store meanwhile does not change the read under way.
+    ResultQuery other;
+    other.camera = 5;
+    other.from = at(5, 0);
+    other.to = at(5, 23, 59, 59, 999);
+    store.SetQuery(other);
+    store.setChartMode(0);
+    if (dropped)
+        store.DropRead(read);
+    QVERIFY(lock.release());
+
+    QTRY_VERIFY_WITH_TIMEOUT(results.count() == 1, 20000);
+    QCOMPARE(temperatures.count(), 1);
+    QCOMPARE(temperatures.at(0).at(0).value<quint64>(), read);
+    QCOMPARE(results.at(0).at(0).value<quint64>(), read);
+    QVERIFY(!store.isReading());
+    store.setChartMode(2);
+    if (dropped) {
+        QCOMPARE(store.loadedResults().size(), 0);
+        QCOMPARE(pointCount(store.GetSeries()), 0);
+        // Today's counts stay as they were.
+        QCOMPARE(store.totalCycles(), 1);
+        QCOMPARE(store.axisLabels().at(0).first(), QStringLiteral("03-05 00:00:00"));
+    } else {
+        QCOMPARE(store.loadedResults().size(), 2);
+        QCOMPARE(pointCount(store.GetSeries()), 1);
+        QCOMPARE(store.totalCycles(), 1);
+        QCOMPARE(store.ngCycles(), 1);
+        QCOMPARE(store.axisLabels().at(0).first(), QStringLiteral("03-03 00:00:00"));
+    }
+    // The next read gets an identity of its own.
+    QVERIFY(store.StartQuery() > read);
+    QVERIFY(results.wait(20000));
+}
+
+void ResultStoreTest::livePointsOnlyWhileAPlotDraws()
+{
+    TemperatureChartData store;
+    const QString key = QStringLiteral("C:0_D:0_F:0");
+    auto append = [&store](int second) {
+        store.SetCurrentCycle(makeCycle(0, 0, at(5, 10), at(5, 10, 0, second), {1}, 50 + second));
+        store.AppendCycleData();
+    };
+    // No plot draws: today's series grows, nothing is held back for a plot.
+    append(1);
+    QVERIFY(store.liveSeries().isEmpty());
+
+    store.setLiveCollecting(true);
+    append(2);
+    append(3);
+    QCOMPARE(store.liveSeries().value(key).size(), 2);
+    // A plot that draws everything anew takes the live points with the series.
+    const SeriesMap series = store.TakeSeries();
+    QCOMPARE(series.value(key).size(), 3);
+    QVERIFY(store.liveSeries().isEmpty());
+    append(4);
+    QCOMPARE(store.TakeLivePoints().value(key).size(), 1);
+    QVERIFY(store.liveSeries().isEmpty());
+
+    // The day's roll-over drops them with today's series.
+    append(5);
+    store.ClearTodaySeries();
+    QVERIFY(store.liveSeries().isEmpty());
+    // Switching off empties them.
+    append(6);
+    store.setLiveCollecting(false);
+    QVERIFY(store.liveSeries().isEmpty());
+    append(7);
+    QVERIFY(store.liveSeries().isEmpty());
+    QCOMPARE(store.GetSeries().value(key).size(), 2);
 }
 
 void ResultStoreTest::dayAxis()

@@ -45,7 +45,7 @@ bool writeResultRows(const QString &file, const QList<CycleResult> &cycles)
         QSqlQuery insert(db);
         ok = insert.prepare(QStringLiteral(
             "INSERT INTO res_report (roundstart, detectstart, idx_camera, idx_detect,"
-            " roi_detail, roi_result, result, description) values (?, ?, ?, ?, ?, ?, ?, '')"));
+            " roi_detail, roi_result, result, description) values (?, ?, ?, ?, ?, ?, ?, ?)"));
         for (const CycleResult &cycle : cycles) {
             insert.addBindValue(cycle.roundStart.toString(timeFormat));
             insert.addBindValue(cycle.detectStart.toString(timeFormat));
@@ -54,6 +54,7 @@ bool writeResultRows(const QString &file, const QList<CycleResult> &cycles)
             insert.addBindValue(roiDetailJson(cycle.roiDetail));
             insert.addBindValue(roiResultJson(cycle.roiResult));
             insert.addBindValue(cycle.result);
+            insert.addBindValue(cycle.description.isNull() ? QStringLiteral("") : cycle.description);
             ok = ok && insert.exec();
         }
     }
@@ -93,4 +94,27 @@ QList<QStringList> readCountRows(const QString &file)
         rows.append({query.value(0).toString(), query.value(1).toString(),
                      query.value(2).toString()});
     return rows;
+}
+
+DayFileLock::DayFileLock(const QString &file)
+    : connection(QStringLiteral("dayFileLock"))
+{
+    if (!connection.open(file))
+        return;
+    query = std::make_unique<QSqlQuery>(connection.database());
+    held = query->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+}
+
+DayFileLock::~DayFileLock()
+{
+    release();
+    query.reset();
+}
+
+bool DayFileLock::release()
+{
+    if (!held)
+        return false;
+    held = false;
+    return query->exec(QStringLiteral("ROLLBACK"));
 }
