@@ -99,6 +99,7 @@ constexpr int StoredSerialCount = 134;       // counted when the camera serials 
 constexpr int BacklightSeconds = 138;        // 0: the screen stays on
 constexpr int LogoutSeconds = 141;
 constexpr int Statistics = 173;              // verdicts are counted per hour
+constexpr int TemperatureChart = 203;        // the temperature chart window can be opened
 constexpr int Scratch = 217;                 // target of the stored positions without a setting
 constexpr int Password = 218;                // 218..242: the password text
 constexpr int LoadMarker = 306;              // set to 4 by every load

@@ -1,0 +1,69 @@
+#include "statistics/ResultExport.h"
+
+#include "core/TemperatureChartData.h"
+#include "uikit/tipbox.h"
+
+#include <QFileDialog>
+
+namespace {
+
+int ask(int buttons, const QString &text)
+{
+    tipbox box(buttons, nullptr, 600, 420);
+    box.setText(text);
+    return box.exec();
+}
+
+} // namespace
+
+ResultExport::ResultExport(TemperatureChartData *store, QWidget *window)
+    : QObject(window), store(store), window(window)
+{
+    chooseFolder = [](QWidget *parent) {
+        return QFileDialog::getExistingDirectory(
+            parent, QStringLiteral("choose directory"), QString(),
+            QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    };
+    connect(store, &TemperatureChartData::exportFinish, this, &ResultExport::Finished);
+}
+
+ResultExport::~ResultExport()
+{
+    delete notice.data();
+}
+
+bool ResultExport::Run(const ResultQuery &query, int kind)
+{
+    if (store->isExportBusy()) {
+        ask(1, tr("上一个导出任务未完成"));
+        return false;
+    }
+    const QString folder = chooseFolder(window);
+    if (folder.isEmpty()) {
+        ask(1, tr("请先选择导出路径"));
+        return false;
+    }
+    if (ask(2, tr("确定是否导出")) != 1)
+        return false;
+    store->SetQuery(query);
+    // Set first: a program that cannot be started reports its end inside ExportData.
+    started = true;
+    const bool running = store->ExportData(kind, folder);
+    if (!running)
+        started = false;
+    return running;
+}
+
+void ResultExport::Finished(bool succeeded)
+{
+    if (!started)
+        return;
+    started = false;
+    delete notice.data();
+    // Without a parent, as every notice of the station; it goes when it is answered.
+    auto *box = new tipbox(1, nullptr, 600, 420);
+    box->setText(succeeded ? tr("数据导出完成") : tr("数据导出失败"));
+    connect(box, &QDialog::finished, box, &QObject::deleteLater);
+    notice = box;
+    box->show();
+}
