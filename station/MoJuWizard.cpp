@@ -21,6 +21,8 @@
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
 #include "statistics/StatisticsData.h"
+#include "statistics/StatisticsWidget.h"
+#include "statistics/TemperatureChartWidget.h"
 #include "uikit/FloatSlider.h"
 #include "uikit/NumCharInput.h"
 #include "uikit/NumberInput.h"
@@ -145,6 +147,11 @@ MoJuWizard::~MoJuWizard()
         disconnect(gpNumberInput, nullptr, this, nullptr);
     if (gpNumCharInput)
         disconnect(gpNumCharInput, nullptr, this, nullptr);
+    // The statistics and chart windows end with the station that opened them.
+    statisticsWidget = nullptr;
+    temperatureChartWidget = nullptr;
+    statisticsWindow.reset();
+    chartWindow.reset();
     // The views use the cameras until they are gone.
     delete cameraBox;
     cameraBox = nullptr;

@@ -24,6 +24,8 @@ class ModbusServer;
 class QTimer;
 class ResultImageBuffers;
 class StatisticsData;
+class StatisticsWidget;
+class TemperatureChartWidget;
 class Warnbox;
 class tipbox;
 
@@ -209,6 +211,12 @@ public slots:
     void publishMeasurements();
     void SlotModbusDataChange(QList<int> chg_WriteData_index);
 
+    // The statistics window (modal) and the temperature chart window (beside the station), each
+    // built on first use; a notice instead while it is switched off or today's results are
+    // still being read.
+    void SlotShowStatisticsWidget();
+    void SlotTemperatureChart();
+
     void TimerLogout();
     void TimerLCD();
     void recreateNumberInput();
@@ -323,6 +331,9 @@ private:
     std::unique_ptr<ResultImageBuffers> resultImages;
     QTimer *logoutTimer = nullptr;
     QTimer *backlightTimer = nullptr;
+    // Published as statisticsWidget and temperatureChartWidget while they exist.
+    std::unique_ptr<StatisticsWidget> statisticsWindow;
+    std::unique_ptr<TemperatureChartWidget> chartWindow;
 };
 
 // The one main window; set by its constructor.
