@@ -10,6 +10,8 @@
 #include <QVector>
 #include <qcustomplot.h>
 
+#include <cmath>
+
 namespace {
 
 // The real-time window: the last 890 s and the next 10 s.
@@ -235,7 +237,7 @@ void mCustomPlot::RebuildGraphs()
         splitPoints(it.value(), &keys, &values);
         shownGraphs.append(graphCount);
         AddGraph(it.key());
-        customPlot->graph(graphCount - 1)->setData(keys, values, true);
+        AddPoints(graphCount - 1, keys, values, true);
     }
     if (keyToGraph.isEmpty()) {
         customPlot->addGraph(customPlot->xAxis, customPlot->yAxis)
@@ -253,6 +255,62 @@ void mCustomPlot::ClearGraphs()
     customPlot->clearGraphs();
     keyToGraph.clear();
     shownGraphs.clear();
+    valueSpans.clear();
+}
+
+void mCustomPlot::AddPoints(int index, const QVector<double> &keys, const QVector<double> &values,
+                            bool replace)
+{
+    QCPGraph *graph = customPlot->graph(index);
+    if (!graph)
+        return;
+    if (replace)
+        graph->setData(keys, values, true);
+    else
+        graph->addData(keys, values, true);
+    if (valueSpans.size() <= index)
+        valueSpans.resize(index + 1);
+    ValueSpan &span = valueSpans[index];
+    if (replace)
+        span = ValueSpan();
+    for (const double value : values) {
+        if (std::isnan(value))
+            continue;
+        if (!span.any) {
+            span.low = span.high = value;
+            span.any = true;
+        } else {
+            span.low = qMin(span.low, value);
+            span.high = qMax(span.high, value);
+        }
+    }
+}
+
+void mCustomPlot::FitValueAxis()
+{
+    QCPRange range;
+    bool any = false;
+    const int graphs = qMin(customPlot->graphCount(), valueSpans.size());
+    for (int i = 0; i < graphs; ++i) {
+        const ValueSpan &span = valueSpans.at(i);
+        if (!span.any || !customPlot->graph(i)->realVisibility())
+            continue;
+        if (!any) {
+            range = QCPRange(span.low, span.high);
+            any = true;
+        } else {
+            range.expand(QCPRange(span.low, span.high));
+        }
+    }
+    if (!any)
+        return;
+    if (!QCPRange::validRange(range)) {
+        // One value only: keep the axis' size around it.
+        const double centre = (range.lower + range.upper) * 0.5;
+        const double half = customPlot->yAxis->range().size() / 2.0;
+        range = QCPRange(centre - half, centre + half);
+    }
+    customPlot->yAxis->setRange(range);
 }
 
 void mCustomPlot::realTimeDataSlot()
@@ -260,10 +318,11 @@ void mCustomPlot::realTimeDataSlot()
     ResetWindow();
     customPlot->xAxis->setRange(double(rangeStart.toSecsSinceEpoch()),
                                 double(rangeEnd.toSecsSinceEpoch()));
-    customPlot->yAxis->rescale(true);
+    FitValueAxis();
     AppendLivePoints();
     customPlot->legend->setVisible(!keyToGraph.isEmpty());
-    customPlot->replot(QCustomPlot::rpRefreshHint);
+    // One replot: a second one would draw every curve again into the same picture, and with
+    // hundreds of curves that is most of the tick.
     customPlot->replot(QCustomPlot::rpRefreshHint);
 }
 
@@ -283,19 +342,18 @@ void mCustomPlot::AppendLivePoints()
         splitPoints(it.value(), &keys, &values);
         const int index = keyToGraph.value(it.key(), -1);
         if (index >= 0) {
-            if (QCPGraph *graph = customPlot->graph(index))
-                graph->addData(keys, values, true);
+            AddPoints(index, keys, values, false);
             continue;
         }
         // A new series is drawn at once; the next filter change decides about it.
         AddGraph(it.key());
-        customPlot->graph(graphCount - 1)->setData(keys, values, true);
+        AddPoints(graphCount - 1, keys, values, true);
     }
 }
 
 void mCustomPlot::RestoreRange()
 {
-    customPlot->yAxis->rescale(true);
+    FitValueAxis();
     if (!rangeStart.isNull() || !rangeEnd.isNull())
         customPlot->xAxis->setRange(double(rangeStart.toSecsSinceEpoch()),
                                     double(rangeEnd.toSecsSinceEpoch()));

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 class ColorButton;
@@ -75,7 +76,21 @@ protected:
 private:
     void AppendLivePoints();
     void AddGraph(const QString &key);
+    // The graph's new points: drawn, and its value span widened.
+    void AddPoints(int index, const QVector<double> &keys, const QVector<double> &values,
+                   bool replace);
+    // The y axis over the visible graphs, as QCPAxis::rescale(true) sets it.
+    void FitValueAxis();
     void HideTracer();
+
+    // Lowest and highest value of each graph, kept as points arrive: fitting the y axis once a
+    // second must not walk the whole day of every series.
+    struct ValueSpan
+    {
+        double low = 0;
+        double high = 0;
+        bool any = false;
+    };
 
     TemperatureChartData *store;
     QCustomPlot *customPlot = nullptr;
@@ -92,6 +107,7 @@ private:
     QDateTime rangeEnd;
     QMap<QString, int> keyToGraph;
     QList<int> shownGraphs;
+    QVector<ValueSpan> valueSpans;
     int graphCount = 0;
     bool hasSeries = false;
     bool zoomMode = false;

@@ -88,6 +88,7 @@ private slots:
     void modeTransitions();
     void readEndingWhilePausedKeepsThePlot();
     void pauseAndResumeKeepEachPointOnce();
+    void valueAxisFitsTheShownCurves();
     void regionFilter_data();
     void regionFilter();
     void recordMinutes_data();
@@ -284,6 +285,43 @@ void ChartWindowTest::pauseAndResumeKeepEachPointOnce()
     QCOMPARE(plot->plot()->graph(2)->pen().color(), QColor(0, 0, 255));
     for (const QString &key : {cameraOneProduct, cameraOneRegion13})
         QCOMPARE(graphPoints(plot, key), seriesPoints(key));
+}
+
+void ChartWindowTest::valueAxisFitsTheShownCurves()
+{
+    mCustomPlot *plot = window->chartPlot;
+    QCPAxis *axis = plot->plot()->yAxis;
+    // The plot's own fit against the library's rescale over the visible graphs.
+    auto fitsLikeRescale = [axis]() {
+        const QCPRange fitted = axis->range();
+        axis->rescale(true);
+        return qFuzzyCompare(fitted.lower, axis->range().lower)
+               && qFuzzyCompare(fitted.upper, axis->range().upper);
+    };
+    open();
+    QCOMPARE(axis->range().lower, 60.0);
+    QCOMPARE(axis->range().upper, 70.0);
+
+    // A new highest value reaches the fit with the next restore.
+    record(makeCycle(0, 0, at(5, 10), at(5, 10), {1}, 95));
+    plot->realTimeDataSlot();
+    plot->RestoreRange();
+    QCOMPARE(axis->range().upper, 95.0);
+    QVERIFY(fitsLikeRescale());
+
+    // Only the cavity stage shown: one value, the axis keeps its size around it.
+    window->detectCombo->setCurrentIndex(2);
+    plot->RestoreRange();
+    QVERIFY(axis->range().contains(70));
+    QVERIFY(fitsLikeRescale());
+
+    // Paused and resumed: the graphs are drawn anew, every one shown.
+    plot->ToggleRealTime();
+    record(makeCycle(0, 0, at(5, 10, 1), at(5, 10, 1), {1}, 40));
+    plot->ToggleRealTime();
+    QCOMPARE(axis->range().lower, 40.0);
+    QCOMPARE(axis->range().upper, 95.0);
+    QVERIFY(fitsLikeRescale());
 }
 
 void ChartWindowTest::regionFilter_data()
