@@ -126,6 +126,9 @@ int main(int argc, char **argv)
     // A stop requested while start-up waited for an answer ends the program now.
     const int exitCode = terminationRequested() ? 0 : application->exec();
     qInfo("程序退出 (event loop ended), code %d", exitCode);
+    // Result rows still held in memory (a full disk) get a last try; they do not survive the
+    // process.
+    TemperatureChartData::instance()->WritePendingRows();
     // The window and what it owns end before static objects are destroyed; it takes itself
     // out of mainWindow and stationHost.
     delete mainWindow;

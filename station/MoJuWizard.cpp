@@ -514,7 +514,9 @@ QByteArray MoJuWizard::cameraIdentity(int camera) const
 void MoJuWizard::closeDatabasesForReboot()
 {
     ParameterManager::instance()->CloseDatabase();
+    // Rows held in memory (a full disk) do not survive the restart: a last try.
     operationRecord.Close();
+    TemperatureChartData::instance()->WritePendingRows();
 }
 
 void MoJuWizard::showWarning(const QString &text)
