@@ -125,10 +125,10 @@ int main(int argc, char **argv)
     // 20.
     // A stop requested while start-up waited for an answer ends the program now.
     const int exitCode = terminationRequested() ? 0 : application->exec();
-    qInfo("程序退出 (event loop ended), code %d", exitCode);
     // Result rows still held in memory (a full disk) get a last try; they do not survive the
     // process.
     TemperatureChartData::instance()->WritePendingRows();
+    qInfo("程序退出 (event loop ended), code %d", exitCode);
     // The window and what it owns end before static objects are destroyed; it takes itself
     // out of mainWindow and stationHost.
     delete mainWindow;

@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -33,7 +34,8 @@ const char createCountTable[] =
     "CREATE TABLE IF NOT EXISTS resstatistics(name TEXT PRIMARY KEY, value1 TEXT, value2 TEXT)";
 
 QMutex replacedMutex;
-QString replacedPath;   // guarded by replacedMutex
+QString replacedPath;      // guarded by replacedMutex
+QSet<QString> checkedFiles;   // guarded by replacedMutex
 
 QString dateText(const QDate &date)
 {
@@ -58,6 +60,14 @@ bool ensureResultTables(QSqlDatabase &db)
 QString replaceDamagedResultDatabase()
 {
     const QString file = QString::fromLatin1(resultDatabaseFile);
+    // Each of the file's users at start-up calls this; one check of a day's rows is enough.
+    {
+        QMutexLocker locker(&replacedMutex);
+        const QString path = QFileInfo(file).absoluteFilePath();
+        if (checkedFiles.contains(path))
+            return QString();
+        checkedFiles.insert(path);
+    }
     const QString aside = setAsideDamagedDatabase(file);
     if (aside.isEmpty())
         return aside;
