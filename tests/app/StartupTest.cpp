@@ -73,7 +73,11 @@ void StartupTest::startsShowsTheWindowAndEndsWhenAsked()
                  qPrintable(records.first()));
         // The lamp library beside the executable was found and initialised.
         QVERIFY(records.at(1).endsWith(QStringLiteral("] 初始化成功")));
-        QVERIFY2(records.last().endsWith(QStringLiteral("code 0")), qPrintable(records.mid(records.size() - 4).join(QLatin1Char(10))));
+        // The I/O thread may still report the silent board while the window is taken down,
+        // after the end of the event loop was logged.
+        const QStringList ends = records.filter(QStringLiteral("(event loop ended)"));
+        QCOMPARE(ends.size(), 1);
+        QVERIFY2(ends.first().endsWith(QStringLiteral("code 0")), qPrintable(ends.first()));
         QCOMPARE(logFileNames(work.path(), QStringLiteral("glog_")).size(), run - 1);
     }
     QVERIFY(logFileNames(work.path(), QStringLiteral("ERROR_")).isEmpty());

@@ -3,6 +3,7 @@
 
 #include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/ParameterManager.h"
 #include "core/TemperatureChartData.h"
 #include "core/UiTexts.h"
@@ -240,8 +241,8 @@ void DamagedFilesTest::sysparamValues()
     SystemParameters again;
     again.SetDefaults();
     QVERIFY(again.Load(manager.paramQuery()));
-    QCOMPARE(again[108], 1);
-    QCOMPARE(again[112], 1);
+    QCOMPARE(again[Param::OutputIdleLevel], 1);
+    QCOMPARE(again[Param::LaterOutputsIdleLevel], 1);
 }
 
 void DamagedFilesTest::databases_data()
@@ -299,7 +300,7 @@ void DamagedFilesTest::databases()
     if (file == QLatin1String("PARAM.db") || file == QLatin1String("SN.db")) {
         ParameterManager manager;
         QVERIFY(manager.Init());
-        QCOMPARE((*manager.currentRecord())[166], 1);
+        QCOMPARE((*manager.currentRecord())[Param::DefectToolEnabled], 1);
         QCOMPARE(actions.count(QStringLiteral("reboot")), 1);
         QCOMPARE(readFile(file), readFile(QStringLiteral("paraGroup/default/") + file));
     } else if (file == QLatin1String("RECORD.db")) {
@@ -366,7 +367,7 @@ void DamagedFilesTest::smallTextFiles()
         QVERIFY(writeDefaultSerialDatabase(QStringLiteral("SN.db")));
         ParameterManager manager;
         QVERIFY(manager.Init());
-        QCOMPARE((*manager.currentRecord())[357], 0);
+        QCOMPARE((*manager.currentRecord())[Param::ParameterGroup], 0);
     } else if (file == QLatin1String("restime.txt")) {
         StatisticsData counts(1, 2, nullptr);
         QCOMPARE(QDateTime::fromSecsSinceEpoch(counts.dayStart()).date(), startTime.date());

@@ -5,6 +5,7 @@
 
 #include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/ParameterManager.h"
 #include "core/TemperatureChartData.h"
 #include "core/UiTexts.h"
@@ -108,8 +109,8 @@ void FullDiskScenario::writtenDataSurvivesAFullDisk()
         ParameterManager manager;
         QVERIFY(manager.Init());
         SystemParameters &record = *manager.currentRecord();
-        record[139] = 50;
-        record[357] = 2;
+        record[Param::FrameRate] = 50;
+        record[Param::ParameterGroup] = 2;
         QVERIFY(record.SaveAll(manager.paramQuery()));
         QVERIFY(record.SaveGroupIndex());
         setCounts(9);
@@ -136,9 +137,9 @@ void FullDiskScenario::writtenDataSurvivesAFullDisk()
             QVERIFY(!writeProductionCounters());
         }
         QCOMPARE(log.count(QStringLiteral("count.txt not written")), 1);
-        record[139] = 60;
+        record[Param::FrameRate] = 60;
         QVERIFY(!record.SaveAll(manager.paramQuery()));
-        record[357] = 3;
+        record[Param::ParameterGroup] = 3;
         QVERIFY(!record.SaveGroupIndex());
         const std::vector<uchar> other(64 * 48, 200);
         QVERIFY(!saveTemplateImage(templateFilePath(0, 0, 0), 64, 48, false, other.data()));
@@ -176,8 +177,8 @@ void FullDiskScenario::writtenDataSurvivesAFullDisk()
     // A restart reads everything written before and after the disk was full.
     ParameterManager manager;
     QVERIFY(manager.Init());
-    QCOMPARE((*manager.currentRecord())[139], 50);
-    QCOMPARE((*manager.currentRecord())[357], 2);
+    QCOMPARE((*manager.currentRecord())[Param::FrameRate], 50);
+    QCOMPARE((*manager.currentRecord())[Param::ParameterGroup], 2);
     QVERIFY(readProductionCounters());
     QCOMPARE(cycleTotalCount, 12);
     QCOMPARE(cameraNgCount[0], 1);
