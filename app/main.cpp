@@ -129,6 +129,9 @@ int main(int argc, char **argv)
     // Result rows still held in memory (a full disk) get a last try; they do not survive the
     // process.
     TemperatureChartData::instance()->WritePendingRows();
+    // The polling thread logs too (a board lost or back): it ends before the exit record.
+    if (controlPort)
+        controlPort->StopIOThread();
     qInfo("程序退出 (event loop ended), code %d", exitCode);
     // The window and what it owns end before static objects are destroyed; it takes itself
     // out of mainWindow and stationHost.

@@ -73,11 +73,7 @@ void StartupTest::startsShowsTheWindowAndEndsWhenAsked()
                  qPrintable(records.first()));
         // The lamp library beside the executable was found and initialised.
         QVERIFY(records.at(1).endsWith(QStringLiteral("] 初始化成功")));
-        // The I/O thread may still report the silent board while the window is taken down,
-        // after the end of the event loop was logged.
-        const QStringList ends = records.filter(QStringLiteral("(event loop ended)"));
-        QCOMPARE(ends.size(), 1);
-        QVERIFY2(ends.first().endsWith(QStringLiteral("code 0")), qPrintable(ends.first()));
+        QVERIFY(records.last().endsWith(QStringLiteral("code 0")));
         QCOMPARE(logFileNames(work.path(), QStringLiteral("glog_")).size(), run - 1);
     }
     QVERIFY(logFileNames(work.path(), QStringLiteral("ERROR_")).isEmpty());
