@@ -205,11 +205,31 @@ void MoJuWizard::latchDebouncedInputs(bool busy)
 
 void MoJuWizard::pullFrames()
 {
+    const bool cameraTriggered = runSetting(CameraTriggered) != 0 && DisplayMode != 2;
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         newFrameThisPass[c] = cameraViews[c]->GrabFrame();
         if (newFrameThisPass[c])
             frameSinceCycleStart[c] = true;
+        if (newFrameThisPass[c] && cameraTriggered)
+            newFrameMask |= 1 << c;
     }
+}
+
+// Every camera took a frame on its trigger input since the last such start, and every view
+// has its camera on the hardware trigger.
+bool MoJuWizard::camerasTriggered() const
+{
+    const int cameras = qMin(cameraCount, int(MaxCameras));
+    if (runSetting(CameraTriggered) == 0 || cameras <= 0)
+        return false;
+    const int all = (1 << cameras) - 1;
+    if ((newFrameMask & all) != all)
+        return false;
+    for (int c = 0; c < cameras; ++c) {
+        if (!cameraViews[c]->triggerReady)
+            return false;
+    }
+    return true;
 }
 
 // A lost camera holds the mould and slows the pass down until every camera is back.
@@ -312,6 +332,13 @@ bool MoJuWizard::takeRequests(bool busy)
 {
     if (runSetting(FreeRun) != 0 && !busy && DisplayMode != 2)
         triggerRequest = 0;
+    // The cameras' trigger starts a cycle as the mould-open end would; the frames they took,
+    // some in earlier passes, belong to it.
+    cycleFramesTriggered = !busy && DisplayMode != 2 && camerasTriggered();
+    if (cycleFramesTriggered) {
+        triggerRequest = 0;
+        newFrameMask = 0;
+    }
     // A manual capture waits until no capture delay runs: taken during one it would capture
     // nothing and keep the real verdict from being counted.
     if (manualStage != detectsPerCamera && !busy && runManualCapture())
@@ -439,7 +466,7 @@ void MoJuWizard::startCycle(int pos)
             ResultCode[c][l] = 1;
         }
         // The frame pulled by this pass came after the previous one, with the input edge.
-        frameSinceCycleStart[c] = newFrameThisPass[c];
+        frameSinceCycleStart[c] = newFrameThisPass[c] || cycleFramesTriggered;
     }
 
     const int mode = runSetting(MachineMode);

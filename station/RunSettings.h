@@ -41,6 +41,7 @@ constexpr int MachineMode = 205;              // 0 standard, 1 two-colour, 2 rot
 constexpr int MouldSide = 207;
 constexpr int PreCut = 208;                   // tenths of a second
 constexpr int FreeRun = 322;
+constexpr int CameraTriggered = 323;          // cameras take frames on their trigger input
 constexpr int FirstOutputDelay = 358;         // steps of 100 ms
 constexpr int SecondOutputDelay = 359;        // steps of 100 ms
 constexpr int ParameterGroup = 357;

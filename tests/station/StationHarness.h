@@ -2,6 +2,7 @@
 #define TESTS_STATION_STATIONHARNESS_H
 
 #include "core/SystemParameters.h"
+#include "platform/camsim/SimDevice.h"
 #include "platform/system/RecordingSystemActions.h"
 #include "station/RegionPage.h"
 #include "tests/station/CycleCamera.h"
@@ -47,7 +48,12 @@ public:
     // Generous: the suite runs under the sanitizers on a loaded machine.
     static constexpr int Timeout = 20000;
 
-    explicit StationHarness(int cameras = 1);
+    // The cameras the station finds: ones the test drives frame by frame (camera()), or grey
+    // devices of a simulated machine-vision SDK, seen through their real driver (sdkDevice()),
+    // which deliver frames only when a test asks or pulses their trigger input.
+    enum class Cameras { Driven, SdkDevices };
+
+    explicit StationHarness(int cameras = 1, Cameras kind = Cameras::Driven);
     ~StationHarness();
 
     // Working folder, parameter store, UI texts, the cameras' templates of stages 1 and 2 (the
@@ -66,6 +72,7 @@ public:
     MoJuWizard *station() const { return window.get(); }
     BoardSimulator &board() const { return *boardSimulator; }
     CycleCameraControl &camera(int c) { return family.controls[c]; }
+    camsim::Device &sdkDevice(int c) const { return *sdkDevices.at(c); }
     RecordingSystemActions &actions() { return systemActions; }
     RecordingRegionPage regionPage;
 
@@ -95,8 +102,11 @@ public:
 
 private:
     bool addCavityRegions(int camera, const cv::Rect &cavity);
+    void addSdkDevice(int c, const QByteArray &grey);
 
     const int cameraCount;
+    const Cameras cameraKind;
+    QVector<std::shared_ptr<camsim::Device>> sdkDevices;
     TempWorkDir work;
     RecordingSystemActions systemActions;
     QMutex ioLock;
