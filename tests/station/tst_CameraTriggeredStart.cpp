@@ -1,6 +1,7 @@
 // Cycles started by the cameras' own trigger: the station on two grey devices of a simulated
 // machine-vision SDK, seen through their driver, with camera-triggered frames (setting 323) on.
 
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr int Timeout = StationHarness::Timeout;
-constexpr int CameraTriggered = 323;
+constexpr int CameraTriggered = Param::ExternalTrigger;
 // Run passes come every 100 ms; this many give the station time to act on what it pulled.
 constexpr int SettleMs = 500;
 
