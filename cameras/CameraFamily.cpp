@@ -2,6 +2,7 @@
 
 #include "cameras/Do3thinkCamera.h"
 #include "cameras/HikCamera.h"
+#include "cameras/HikIRCamera.h"
 #include "cameras/MindCamera.h"
 #include "cameras/SimulateCamera.h"
 
@@ -22,6 +23,7 @@ QList<CameraFamily> &families()
 {
     static QList<CameraFamily> registered = {
         builtIn<SimulateCamera>(SimulateCameraIid, 0),
+        builtIn<HikIRCamera>(HikIRCameraIid, 0x10),
         builtIn<HikCamera>(HikCameraIid, 0x08),
         builtIn<MindCamera>(MindCameraIid, 0x04),
         builtIn<Do3thinkCamera>(Do3thinkCameraIid, 0x200),

@@ -48,12 +48,15 @@ public:
     // Generous: the suite runs under the sanitizers on a loaded machine.
     static constexpr int Timeout = 20000;
 
-    // The cameras the station finds: ones the test drives frame by frame (camera()), or grey
-    // devices of a simulated machine-vision SDK, seen through their real driver (sdkDevice()),
-    // which deliver frames only when a test asks or pulses their trigger input.
+    // cameras: the cameras whose frames the test chooses; otherCameras: cameras of other
+    // families whose devices the test registers, which discovery finds first, so the test's
+    // own cameras follow them. camera(c), goodFrame(c) and partFrame(c) count own cameras.
+    // kind: own cameras the test drives frame by frame (camera()), or grey devices of a
+    // simulated machine-vision SDK seen through their real driver (sdkDevice()), which deliver
+    // frames only when a test asks or pulses their trigger input.
     enum class Cameras { Driven, SdkDevices };
 
-    explicit StationHarness(int cameras = 1, Cameras kind = Cameras::Driven);
+    explicit StationHarness(int cameras = 1, int otherCameras = 0, Cameras kind = Cameras::Driven);
     ~StationHarness();
 
     // Working folder, parameter store, UI texts, the cameras' templates of stages 1 and 2 (the
@@ -105,6 +108,7 @@ private:
     void addSdkDevice(int c, const QByteArray &grey);
 
     const int cameraCount;
+    const int otherCameras;
     const Cameras cameraKind;
     QVector<std::shared_ptr<camsim::Device>> sdkDevices;
     TempWorkDir work;

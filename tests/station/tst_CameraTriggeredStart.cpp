@@ -36,7 +36,7 @@ private:
     // Pulses camera c's trigger input and waits until its driver had the frame.
     bool pulse(int c);
 
-    StationHarness harness{2, StationHarness::Cameras::SdkDevices};
+    StationHarness harness{2, 0, StationHarness::Cameras::SdkDevices};
 };
 
 void CameraTriggeredStartTest::initTestCase()
