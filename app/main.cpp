@@ -126,11 +126,13 @@ int main(int argc, char **argv)
     // 20.
     // A stop requested while start-up waited for an answer ends the program now.
     const int exitCode = terminationRequested() ? 0 : application->exec();
-    // The window and what it owns end before static objects are destroyed; it takes itself
-    // out of mainWindow and stationHost. The I/O thread it owns runs until then, so the exit
-    // record follows whatever that thread still reports.
-    delete mainWindow;
+    // The polling thread logs too (a board lost or back): it ends before the exit record.
+    if (controlPort)
+        controlPort->StopIOThread();
     qInfo("程序退出 (event loop ended), code %d", exitCode);
+    // The window and what it owns end before static objects are destroyed; it takes itself
+    // out of mainWindow and stationHost.
+    delete mainWindow;
     LogManager::flush();
     return exitCode;
 }
