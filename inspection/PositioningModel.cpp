@@ -1,6 +1,7 @@
 #include "inspection/PositioningModel.h"
 
 #include "inspection/OpenCvGuard.h"
+#include "inspection/PearsonCorrelation.h"
 
 #include <opencv2/imgproc.hpp>
 #include <opencv2/video/tracking.hpp>
@@ -28,6 +29,12 @@ constexpr size_t MaxPoints = 2500;
 constexpr int PolishSide = 200;
 constexpr double MaxSettle = 3.0;
 constexpr double MaxSettleTurn = 6.0;
+// A target may lie partly outside the frame (a mould moved against a fiducial near the image
+// border): at most this far (level-0 pixels) and never more than this share of its edge points.
+// Its score is then taken over the points that can be seen; placing it wholly inside instead
+// would find it wrongly, elsewhere.
+constexpr int MaxHiddenPixels = 64;
+constexpr double MinVisibleShare = 0.5;
 constexpr double Pi = 3.14159265358979323846;
 
 // Each pixel the truncated mean of the 2 x 2 block below it. dst is reused when it has the size.
@@ -117,6 +124,8 @@ struct PositioningModel::Candidate
     // Sub-pixel part of the position, found last on level 0 when turning.
     double sx = 0;
     double sy = 0;
+    // The score on the level where the search started.
+    double coarse = 0;
 };
 
 // Unit gradient directions of a level over a window, with a zero border so that model points
@@ -209,6 +218,22 @@ struct TurnedPoints
         bounds = cv::Rect(left, top, right - left, bottom - top);
     }
 
+    // How many of the points fall inside a level of the given size around centre (x, y); the
+    // extent of the points (from turn) answers most places without counting.
+    int visible(int x, int y, cv::Size level, const cv::Rect &extent) const
+    {
+        if (x + extent.x >= 0 && y + extent.y >= 0 && x + extent.x + extent.width <= level.width
+            && y + extent.y + extent.height <= level.height)
+            return static_cast<int>(rx.size());
+        int n = 0;
+        for (size_t i = 0; i < rx.size(); ++i) {
+            const int px = x + rx[i];
+            const int py = y + ry[i];
+            n += (px >= 0 && py >= 0 && px < level.width && py < level.height) ? 1 : 0;
+        }
+        return n;
+    }
+
     // Offsets into a field of the given stride.
     void link(int stride)
     {
@@ -247,6 +272,51 @@ struct TurnedPoints
     }
 };
 
+// The number of turned points inside any window of offsets, in constant time: a summed-area
+// table over the points' extent. The coarse search asks it for every place near the border.
+struct VisibleTable
+{
+    cv::Rect extent;
+    std::vector<int> sums;   // (extent.height + 1) x (extent.width + 1)
+
+    void build(const TurnedPoints &points, const cv::Rect &bounds)
+    {
+        extent = bounds;
+        const int w = extent.width + 1;
+        sums.assign(static_cast<size_t>(w) * static_cast<size_t>(extent.height + 1), 0);
+        for (size_t i = 0; i < points.rx.size(); ++i)
+            ++sums[static_cast<size_t>(points.ry[i] - extent.y + 1) * size_t(w) + size_t(points.rx[i] - extent.x + 1)];
+        for (int y = 1; y <= extent.height; ++y)
+            for (int x = 1; x <= extent.width; ++x)
+                sums[size_t(y) * size_t(w) + size_t(x)] += sums[size_t(y - 1) * size_t(w) + size_t(x)]
+                    + sums[size_t(y) * size_t(w) + size_t(x - 1)] - sums[size_t(y - 1) * size_t(w) + size_t(x - 1)];
+    }
+
+    // Points whose offset lies in [x0, x1) x [y0, y1).
+    int count(int x0, int y0, int x1, int y1) const
+    {
+        const int w = extent.width + 1;
+        x0 = std::clamp(x0 - extent.x, 0, extent.width);
+        x1 = std::clamp(x1 - extent.x, 0, extent.width);
+        y0 = std::clamp(y0 - extent.y, 0, extent.height);
+        y1 = std::clamp(y1 - extent.y, 0, extent.height);
+        if (x1 <= x0 || y1 <= y0)
+            return 0;
+        auto at = [&](int x, int y) { return sums[size_t(y) * size_t(w) + size_t(x)]; };
+        return at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0);
+    }
+
+    // Points inside a level of the given size around centre (x, y).
+    int visible(int x, int y, cv::Size level) const { return count(-x, -y, level.width - x, level.height - y); }
+};
+
+// The divisor of a place's score: the visible points, but never fewer than the share that
+// must be seen, so that a sliver of the target at the border cannot win.
+int scoreDivisor(int visible, int n)
+{
+    return std::max(visible, static_cast<int>(std::ceil(MinVisibleShare * n)));
+}
+
 } // namespace
 
 // Buffers of the search, kept between frames.
@@ -256,6 +326,9 @@ struct PositioningModel::Scratch
     Field coarse;
     Field fine;
     std::vector<TurnedPoints> turns;
+    // The target's pixels and the frame's beneath them, for the check of a pose.
+    std::vector<uchar> target;
+    std::vector<uchar> there;
 };
 
 
@@ -278,6 +351,7 @@ void EdgeModel::clear()
     gradY.clear();
     radius.clear();
     images.clear();
+    masks.clear();
 }
 
 void PositioningModel::reset()
@@ -338,6 +412,7 @@ bool PositioningModel::build(const cv::Mat &templ, const cv::Mat &mask)
     m.gradX.assign(static_cast<size_t>(levels), {});
     m.gradY.assign(static_cast<size_t>(levels), {});
     m.images = images;
+    m.masks = masks;
     for (int level = levels - 1; level >= 0; --level) {
         const size_t k = static_cast<size_t>(level);
         const cv::Mat &image = images[k];
@@ -407,15 +482,19 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
     const int n = edgeModel.counts[k];
     if (n == 0)
         return;
+    // How far the target's centre may leave the place where it lies wholly inside.
+    const int hidden = std::min(MaxHiddenPixels >> index, std::min(edgeModel.widths[k], edgeModel.heights[k]) / 2);
     Field &field = scratch->coarse;
-    const int border = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2;
+    const int border = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2 + hidden;
     field.fill(level, cv::Rect(0, 0, level.cols, level.rows), border);
 
     const int halfW = edgeModel.widths[k] / 2;
     const int halfH = edgeModel.heights[k] / 2;
     const double step = angleStep(index);
     const int angles = searchMode == 4 ? static_cast<int>(std::floor(2.0 * angleRange / step)) + 1 : 1;
+    const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     TurnedPoints points;
+    VisibleTable table;
     double best = 0;
     double threshold = 0;
     for (int a = 0; a < angles; ++a) {
@@ -423,28 +502,38 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
         cv::Rect bounds;
         points.turn(edgeModel, index, angle, bounds);
         points.link(field.stride);
-        for (int y = halfH; y <= level.rows - halfH; ++y) {
+        table.build(points, bounds);
+        for (int y = halfH - hidden; y <= level.rows - halfH + hidden; ++y) {
             const cv::Vec2f *row = field.at(0, y);
-            for (int x = halfW; x <= level.cols - halfW; ++x) {
-                const float total = points.sum(row + x, static_cast<float>(threshold * n));
+            const bool rowInside = y + bounds.y >= 0 && y + bounds.y + bounds.height <= level.rows;
+            for (int x = halfW - hidden; x <= level.cols - halfW + hidden; ++x) {
+                int visible = n;
+                if (!rowInside || x + bounds.x < 0 || x + bounds.x + bounds.width > level.cols) {
+                    visible = table.visible(x, y, level.size());
+                    if (visible < need)
+                        continue;
+                }
+                const int divisor = scoreDivisor(visible, n);
+                const float total = points.sum(row + x, static_cast<float>(threshold * divisor));
                 if (total < 0)
                     continue;
-                const double s = total / n;
+                const double s = total / divisor;
                 if (s <= threshold)
                     continue;
                 // Peaks within two pixels are one peak; the better angle or place wins.
                 auto near = std::find_if(kept.begin(), kept.end(), [&](const Candidate &c) {
                     return std::abs(c.x - x) <= 2 && std::abs(c.y - y) <= 2;
                 });
+                const Candidate here{x, y, angle, s, 0, 0, s};
                 if (near != kept.end()) {
                     if (s > near->score)
-                        *near = Candidate{x, y, angle, s};
+                        *near = here;
                 } else if (static_cast<int>(kept.size()) < KeptCandidates) {
-                    kept.push_back(Candidate{x, y, angle, s});
+                    kept.push_back(here);
                 } else {
                     auto worst = std::min_element(kept.begin(), kept.end(),
                                                   [](const Candidate &l, const Candidate &r) { return l.score < r.score; });
-                    *worst = Candidate{x, y, angle, s};
+                    *worst = here;
                 }
                 best = std::max(best, s);
                 double weakest = best;
@@ -483,43 +572,68 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     field.fill(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4), 1);
 
     Candidate best{cx, cy, candidate.angle, 0};
+    const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     for (int a = 0; a < angles; ++a) {
         TurnedPoints &points = turns[size_t(a)];
         points.link(field.stride);
         const double angle = searchMode == 4 ? first + a * step : 0.0;
         for (int y = cy - 2; y <= cy + 2; ++y) {
             for (int x = cx - 2; x <= cx + 2; ++x) {
+                const int visible = points.visible(x, y, level.size(), bounds);
+                if (visible < need)
+                    continue;
                 const float total = points.sum(field.at(x, y), -static_cast<float>(n) - 1);
-                const double s = total / n;
+                const double s = total / scoreDivisor(visible, n);
                 if (s > best.score)
                     best = Candidate{x, y, angle, s};
             }
         }
     }
+    best.coarse = candidate.coarse;
     candidate = best;
     return best.score > 0;
+}
+
+int PositioningModel::checkLevel(const std::vector<cv::Mat> &pyramid) const
+{
+    // The pose is settled and checked on the level where the template is at most PolishSide
+    // pixels wide: precise enough, and cheap.
+    int level = 0;
+    while (level + 1 < static_cast<int>(pyramid.size()) && level + 1 < edgeModel.levels
+           && std::max(edgeModel.widths[size_t(level)], edgeModel.heights[size_t(level)]) > PolishSide)
+        ++level;
+    return level;
+}
+
+// Template coordinates of a level to frame coordinates of the same level for a pose.
+cv::Matx23d PositioningModel::levelPose(int level, const Candidate &candidate) const
+{
+    const double scale = double(1 << level);
+    const double offset = (scale - 1) / 2;   // level-0 coordinate of a level pixel's centre
+    const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
+    const cv::Point2d f((candidate.x + candidate.sx - offset) / scale, (candidate.y + candidate.sy - offset) / scale);
+    const double rad = candidate.angle * Pi / 180.0;
+    const double c = std::cos(rad);
+    const double s = std::sin(rad);
+    return cv::Matx23d(c, -s, f.x - (c * t.x - s * t.y), s, c, f.y - (s * t.x + c * t.y));
 }
 
 void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const
 {
     // Gradient directions hardly change when a straight edge turns by a few tenths of a degree
     // or moves across by a fraction of a pixel, so the edge search leaves the angle loose on a
-    // small target. Aligning the template's grey values (ECC, rotation and translation) from the
-    // found pose settles angle and sub-pixel position; it runs on the level where the template
-    // is at most PolishSide pixels wide, which is precise enough and cheap.
-    int level = 0;
-    while (level + 1 < static_cast<int>(pyramid.size()) && level + 1 < edgeModel.levels
-           && std::max(edgeModel.widths[size_t(level)], edgeModel.heights[size_t(level)]) > PolishSide)
-        ++level;
+    // small target, and the position on a blurred one. Aligning the template's grey values
+    // (ECC: translation, with rotation when turning) from the found pose settles angle and
+    // sub-pixel position.
+    const int level = checkLevel(pyramid);
     const cv::Mat &templ = edgeModel.images[size_t(level)];
     if (templ.cols < 8 || templ.rows < 8)
         return;
     const double scale = double(1 << level);
-    const double offset = (scale - 1) / 2;   // level-0 coordinate of a level pixel's centre
-    // Template centre and found centre in this level's coordinates.
-    const cv::Point2d centre0(edgeModel.widths[0] / 2, edgeModel.heights[0] / 2);
-    const cv::Point2d t((centre0.x - offset) / scale, (centre0.y - offset) / scale);
-    cv::Point2d f((candidate.x - offset) / scale, (candidate.y - offset) / scale);
+    const double offset = (scale - 1) / 2;
+    const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
+    const cv::Matx23d pose = levelPose(level, candidate);
+    const cv::Point2d f(pose(0, 0) * t.x + pose(0, 1) * t.y + pose(0, 2), pose(1, 0) * t.x + pose(1, 1) * t.y + pose(1, 2));
     // ECC converts all of its input: give it the neighbourhood of the target only.
     const int reach = static_cast<int>(std::ceil(std::hypot(templ.cols, templ.rows) / 2)) + 8;
     const cv::Rect near = cv::Rect(cvRound(f.x) - reach, cvRound(f.y) - reach, 2 * reach + 1, 2 * reach + 1)
@@ -527,14 +641,12 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     if (near.width < templ.cols || near.height < templ.rows)
         return;
     const cv::Mat frame = pyramid[size_t(level)](near);
-    f -= cv::Point2d(near.x, near.y);
-    const double rad = candidate.angle * Pi / 180.0;
-    const double c = std::cos(rad);
-    const double s = std::sin(rad);
-    cv::Mat warp = (cv::Mat_<float>(2, 3) << c, -s, f.x - (c * t.x - s * t.y), s, c, f.y - (s * t.x + c * t.y));
+    cv::Mat warp = (cv::Mat_<float>(2, 3) << pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1),
+                    pose(1, 2) - near.y);
     const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, 40, 1e-4);
     const bool aligned = runGuarded("Positioning refinement", [&] {
-        cv::findTransformECC(templ, frame, warp, cv::MOTION_EUCLIDEAN, until, cv::noArray(), 3);
+        cv::findTransformECC(templ, frame, warp, searchMode == 4 ? cv::MOTION_EUCLIDEAN : cv::MOTION_TRANSLATION, until,
+                             cv::noArray(), 3);
     });
     if (!aligned)
         return;
@@ -549,7 +661,46 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
         return;
     candidate.sx = moveX;
     candidate.sy = moveY;
-    candidate.angle = angle;
+    if (searchMode == 4)
+        candidate.angle = angle;
+}
+
+double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const
+{
+    // The frame laid back onto the template at the pose; pixels that come from outside the
+    // frame take no part, and at least MinVisibleShare of the target must be seen.
+    const int level = checkLevel(pyramid);
+    const cv::Mat &templ = edgeModel.images[size_t(level)];
+    const cv::Mat &mask = edgeModel.masks[size_t(level)];
+    const cv::Mat &frame = pyramid[size_t(level)];
+    const cv::Mat pose(levelPose(level, candidate));
+    cv::Mat back;
+    cv::Mat seen;
+    cv::warpAffine(frame, back, pose, templ.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT);
+    cv::warpAffine(cv::Mat(frame.size(), CV_8UC1, cv::Scalar(255)), seen, pose, templ.size(),
+                   cv::INTER_NEAREST | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT, cv::Scalar(0));
+    const int wanted = cv::countNonZero(mask);
+    cv::bitwise_and(seen, mask, seen);
+    const int visible = cv::countNonZero(seen);
+    if (wanted == 0 || visible < MinVisibleShare * wanted)
+        return 0;
+    std::vector<uchar> &target = scratch->target;
+    std::vector<uchar> &there = scratch->there;
+    target.clear();
+    there.clear();
+    for (int y = 0; y < templ.rows; ++y) {
+        const uchar *t = templ.ptr<uchar>(y);
+        const uchar *f = back.ptr<uchar>(y);
+        const uchar *m = seen.ptr<uchar>(y);
+        for (int x = 0; x < templ.cols; ++x) {
+            if (m[x]) {
+                target.push_back(t[x]);
+                there.push_back(f[x]);
+            }
+        }
+    }
+    // A target without edges is never found, so "both flat" (1) cannot pass as agreement here.
+    return pearsonCorrelation(target, there);
 }
 
 bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angle) const
@@ -558,6 +709,9 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
     if (!ready || image.empty() || image.type() != CV_8UC1)
         return false;
     Candidate found;
+    correlation = 0;
+    double bestScore = 0;
+    bool accepted = false;
     const bool searched = runGuarded("Positioning search", [&] {
         const int start = searchLevel(image.size());
         std::vector<cv::Mat> &pyramid = scratch->pyramid;
@@ -586,17 +740,31 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
                        next.end());
             candidates.swap(next);
         }
-        for (const Candidate &c : candidates)
-            if (c.score > found.score)
+        // The best pose whose grey values agree with the target's; a pose that does not is
+        // never reported, whatever its edges scored.
+        std::sort(candidates.begin(), candidates.end(),
+                  [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
+        bestScore = candidates.empty() ? 0.0 : candidates.front().score;
+        for (Candidate c : candidates) {
+            if (c.score < MinScore)
+                break;
+            polish(pyramid, c);
+            const double agreement = correlate(pyramid, c);
+            if (c.score == bestScore)
+                correlation = agreement;   // the best pose's, for the log
+            if (agreement >= MinCorrelation) {
                 found = c;
-        if (searchMode == 4 && found.score >= MinScore)
-            polish(pyramid, found);
+                correlation = agreement;
+                accepted = true;
+                break;
+            }
+        }
         pyramid[0].release();   // the caller's image, not ours to keep
     });
     if (!searched)
         return false;
-    score = found.score;
-    if (found.score < MinScore)
+    score = accepted ? found.score : bestScore;
+    if (!accepted)
         return false;
     // The nearest whole pixel: the frame is moved by whole pixels.
     dx = static_cast<int>(std::lround(anchorX - (found.x + found.sx)));
