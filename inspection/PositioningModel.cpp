@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -174,6 +175,71 @@ struct PositioningModel::Field
     }
 };
 
+// Unit gradient directions of a level computed only where a point asks for one, and kept for
+// the other points and places of the same window: the finer levels sample a few thousand points
+// around one place, and a whole window of gradients would cost many times that.
+struct PositioningModel::LazyField
+{
+    const cv::Mat *level = nullptr;
+    int x0 = 0;
+    int y0 = 0;
+    int stride = 0;
+    int rows = 0;
+    std::uint32_t generation = 0;
+    std::vector<cv::Vec2f> cells;
+    std::vector<std::uint32_t> stamps;
+
+    void reset(const cv::Mat &image, const cv::Rect &window)
+    {
+        level = &image;
+        x0 = window.x;
+        y0 = window.y;
+        stride = window.width;
+        rows = window.height;
+        const size_t size = static_cast<size_t>(stride) * static_cast<size_t>(rows);
+        if (cells.size() < size) {
+            cells.resize(size);
+            stamps.resize(size, 0);
+        }
+        if (++generation == 0) {
+            std::fill(stamps.begin(), stamps.end(), 0);
+            generation = 1;
+        }
+    }
+
+    // The 3 x 3 Sobel direction at (x, y), the image border reflected as cv::Sobel does; (0, 0)
+    // outside the level or the window, and where the level is flat.
+    cv::Vec2f at(int x, int y)
+    {
+        const int wx = x - x0;
+        const int wy = y - y0;
+        if (x < 0 || y < 0 || x >= level->cols || y >= level->rows || wx < 0 || wy < 0 || wx >= stride || wy >= rows)
+            return cv::Vec2f(0, 0);
+        const size_t i = static_cast<size_t>(wy) * static_cast<size_t>(stride) + static_cast<size_t>(wx);
+        if (stamps[i] != generation) {
+            stamps[i] = generation;
+            cells[i] = direction(x, y);
+        }
+        return cells[i];
+    }
+
+    cv::Vec2f direction(int x, int y) const
+    {
+        const int w = level->cols;
+        const int h = level->rows;
+        auto reflect = [](int v, int n) { return n == 1 ? 0 : (v < 0 ? -v : (v >= n ? 2 * n - 2 - v : v)); };
+        const uchar *up = level->ptr<uchar>(reflect(y - 1, h));
+        const uchar *mid = level->ptr<uchar>(y);
+        const uchar *down = level->ptr<uchar>(reflect(y + 1, h));
+        const int l = reflect(x - 1, w);
+        const int r = reflect(x + 1, w);
+        const float gx = float(up[r] + 2 * mid[r] + down[r] - up[l] - 2 * mid[l] - down[l]);
+        const float gy = float(down[l] + 2 * down[x] + down[r] - up[l] - 2 * up[x] - up[r]);
+        const float m = std::sqrt(gx * gx + gy * gy);
+        return m > 0 ? cv::Vec2f(gx / m, gy / m) : cv::Vec2f(0, 0);
+    }
+};
+
 namespace {
 
 // The model points of one level turned by an angle: linear offsets into a field (rounded to
@@ -324,7 +390,7 @@ struct PositioningModel::Scratch
 {
     std::vector<cv::Mat> pyramid;
     Field coarse;
-    Field fine;
+    LazyField fine;
     std::vector<TurnedPoints> turns;
     // The target's pixels and the frame's beneath them, for the check of a pose.
     std::vector<uchar> target;
@@ -557,10 +623,18 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     double step = 0;
     double first = 0;
     int angles = 1;
-    if (searchMode == 4) {
+    // On full resolution nine turns would cost the most of the whole search; the grey-value
+    // settling that follows finds the angle more precisely than these steps could, but only
+    // where the whole target lies in the frame.
+    const int reach = static_cast<int>(std::ceil(edgeModel.radius[k])) + 3;
+    const bool settled = index == 0 && cx - reach >= 0 && cy - reach >= 0 && cx + reach < level.cols
+        && cy + reach < level.rows;
+    if (searchMode == 4 && !settled) {
         step = angleStep(index);
         first = candidate.angle - 2 * previousStep;
         angles = static_cast<int>(static_cast<float>(4 * previousStep) / static_cast<float>(step)) + 1;
+    } else if (searchMode == 4) {
+        first = candidate.angle;
     }
     // Turn first, so that the gradients are computed just where the points can fall.
     std::vector<TurnedPoints> &turns = scratch->turns;
@@ -568,21 +642,24 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     cv::Rect bounds;
     for (int a = 0; a < angles; ++a)
         turns[size_t(a)].turn(edgeModel, index, searchMode == 4 ? first + a * step : 0.0, bounds);
-    Field &field = scratch->fine;
-    field.fill(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4), 1);
+    LazyField &field = scratch->fine;
+    field.reset(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4));
 
     Candidate best{cx, cy, candidate.angle, 0};
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     for (int a = 0; a < angles; ++a) {
-        TurnedPoints &points = turns[size_t(a)];
-        points.link(field.stride);
+        const TurnedPoints &points = turns[size_t(a)];
         const double angle = searchMode == 4 ? first + a * step : 0.0;
         for (int y = cy - 2; y <= cy + 2; ++y) {
             for (int x = cx - 2; x <= cx + 2; ++x) {
                 const int visible = points.visible(x, y, level.size(), bounds);
                 if (visible < need)
                     continue;
-                const float total = points.sum(field.at(x, y), -static_cast<float>(n) - 1);
+                float total = 0;
+                for (size_t i = 0; i < points.rx.size(); ++i) {
+                    const cv::Vec2f u = field.at(x + points.rx[i], y + points.ry[i]);
+                    total += points.ux[i] * u[0] + points.uy[i] * u[1];
+                }
                 const double s = total / scoreDivisor(visible, n);
                 if (s > best.score)
                     best = Candidate{x, y, angle, s};
@@ -594,12 +671,12 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     return best.score > 0;
 }
 
-int PositioningModel::checkLevel(const std::vector<cv::Mat> &pyramid) const
+int PositioningModel::checkLevel() const
 {
     // The pose is settled and checked on the level where the template is at most PolishSide
     // pixels wide: precise enough, and cheap.
     int level = 0;
-    while (level + 1 < static_cast<int>(pyramid.size()) && level + 1 < edgeModel.levels
+    while (level + 1 < edgeModel.levels
            && std::max(edgeModel.widths[size_t(level)], edgeModel.heights[size_t(level)]) > PolishSide)
         ++level;
     return level;
@@ -625,7 +702,7 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     // small target, and the position on a blurred one. Aligning the template's grey values
     // (ECC: translation, with rotation when turning) from the found pose settles angle and
     // sub-pixel position.
-    const int level = checkLevel(pyramid);
+    const int level = checkLevel();
     const cv::Mat &templ = edgeModel.images[size_t(level)];
     if (templ.cols < 8 || templ.rows < 8)
         return;
@@ -669,7 +746,7 @@ double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Ca
 {
     // The frame laid back onto the template at the pose; pixels that come from outside the
     // frame take no part, and at least MinVisibleShare of the target must be seen.
-    const int level = checkLevel(pyramid);
+    const int level = checkLevel();
     const cv::Mat &templ = edgeModel.images[size_t(level)];
     const cv::Mat &mask = edgeModel.masks[size_t(level)];
     const cv::Mat &frame = pyramid[size_t(level)];
@@ -715,14 +792,14 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
     const bool searched = runGuarded("Positioning search", [&] {
         const int start = searchLevel(image.size());
         std::vector<cv::Mat> &pyramid = scratch->pyramid;
-        pyramid.resize(static_cast<size_t>(start + 1));
+        pyramid.resize(static_cast<size_t>(std::max(start, checkLevel()) + 1));
         pyramid[0] = image;
         for (size_t k = 1; k < pyramid.size(); ++k)
             halve(pyramid[k - 1], pyramid[k]);
 
         std::vector<Candidate> candidates;
         coarseSearch(pyramid[static_cast<size_t>(start)], start, candidates);
-        for (int level = start - 1; level >= 0 && !candidates.empty(); --level) {
+        for (int level = start - 1; level >= 1 && !candidates.empty(); --level) {
             const double previousStep = angleStep(level + 1);
             double best = 0;
             std::vector<Candidate> next;
@@ -740,18 +817,24 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
                        next.end());
             candidates.swap(next);
         }
-        // The best pose whose grey values agree with the target's; a pose that does not is
-        // never reported, whatever its edges scored.
-        std::sort(candidates.begin(), candidates.end(),
-                  [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
-        bestScore = candidates.empty() ? 0.0 : candidates.front().score;
+        // Full resolution costs the most: the candidates are settled there one by one, best
+        // first, and the first whose grey values agree with the target's is the pose; a pose
+        // that does not agree is never reported, whatever its edges scored.
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
         for (Candidate c : candidates) {
+            if (start > 0 && !refine(pyramid[0], 0, angleStep(1), c))
+                continue;
+            bestScore = std::max(bestScore, c.score);
             if (c.score < MinScore)
-                break;
-            polish(pyramid, c);
+                continue;
+            // Large targets are placed to a pixel by their many points; small ones, and turned
+            // ones, are settled on their grey values.
+            if (searchMode == 4 || checkLevel() == 0)
+                polish(pyramid, c);
             const double agreement = correlate(pyramid, c);
-            if (c.score == bestScore)
-                correlation = agreement;   // the best pose's, for the log
+            if (!accepted && agreement > correlation)
+                correlation = agreement;   // for the log when nothing agrees
             if (agreement >= MinCorrelation) {
                 found = c;
                 correlation = agreement;

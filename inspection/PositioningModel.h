@@ -80,6 +80,7 @@ public:
 private:
     struct Candidate;
     struct Field;
+    struct LazyField;
     struct Scratch;
 
     bool build(const cv::Mat &templ, const cv::Mat &mask);
@@ -87,7 +88,7 @@ private:
     double angleStep(int level) const;
     void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const;
     bool refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const;
-    int checkLevel(const std::vector<cv::Mat> &pyramid) const;
+    int checkLevel() const;
     cv::Matx23d levelPose(int level, const Candidate &candidate) const;
     void polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const;
     double correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const;
