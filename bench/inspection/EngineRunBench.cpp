@@ -11,6 +11,7 @@
 #include "bench/inspection/EngineBenchScene.h"
 #include "bench/inspection/PyramidMatch.h"
 #include "bench/inspection/RatioReporter.h"
+#include "core/ParameterNames.h"
 #include "inspection/DetectionRuntime.h"
 
 #include <benchmark/benchmark.h>
@@ -51,7 +52,7 @@ bench::Camera &camera(bool colour)
 
 void runStage(benchmark::State &state, bool colour)
 {
-    settings()[149] = int(state.range(0));
+    settings()[Param::FilterSize] = int(state.range(0));
     bench::Camera &c = camera(colour);
     for (auto _ : state) {
         c.engine->run(0);
@@ -133,10 +134,10 @@ struct Station
 
 void applySettings(const TriggerCase &c)
 {
-    settings()[149] = c.filter;
-    settings()[216] = c.angle;
-    settings()[181] = c.registration;
-    settings()[140] = c.amplify;
+    settings()[Param::FilterSize] = c.filter;
+    settings()[Param::RotationRange] = c.angle;
+    settings()[Param::Registration] = c.registration;
+    settings()[Param::Amplify] = c.amplify;
 }
 
 Station &station(const TriggerCase &c)
