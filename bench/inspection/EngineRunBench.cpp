@@ -108,8 +108,8 @@ struct TriggerCase
 };
 
 const TriggerCase Cases[] = {
-    {"1280x1024, 50 regions, defaults", 1280, 1024, 50, 3, 0, 0, 1, 0, nullptr, 100},
-    {"1280x1024, 10 regions", 1280, 1024, 10, 3, 0, 0, 1, 0, nullptr, 100},
+    {"1280x1024, 50 regions, defaults", 1280, 1024, 50, 3, 0, 0, 1, 0, nullptr, 40},
+    {"1280x1024, 10 regions", 1280, 1024, 10, 3, 0, 0, 1, 0, nullptr, 40},
     {"1920x1080, 50 regions", 1920, 1080, 50, 3, 0, 0, 1, 0, nullptr, 40},
     {"2448x2048, 50 regions", 2448, 2048, 50, 3, 0, 0, 1, 0, nullptr, 100},
     {"filter size 15", 1280, 1024, 50, 15, 0, 0, 1, 0, "1280x1024, 50 regions, defaults", 1.3},
