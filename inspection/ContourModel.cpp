@@ -6,6 +6,10 @@
 
 #include <opencv2/imgproc.hpp>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 
@@ -37,11 +41,28 @@ void bandRow(uchar *__restrict out, const uchar *__restrict image, const uchar *
     }
 }
 
-// Pixels of a row outside their band [low, high]; plain enough for the compiler to vectorise.
+// Pixels of a row outside their band [low, high]. Sixteen at a time where SSE2 is there: a
+// pixel lies outside when low - value or value - high, saturated at 0, is not 0, and the sum of
+// absolute differences adds up the flags without widening every byte.
 int outsideCount(const uchar *__restrict image, const uchar *__restrict low, const uchar *__restrict high, int width)
 {
     int count = 0;
-    for (int x = 0; x < width; ++x)
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i sums = zero;
+    for (; x + 16 <= width; x += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(image + x));
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(low + x));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i *>(high + x));
+        const __m128i beyond = _mm_or_si128(_mm_subs_epu8(lo, v), _mm_subs_epu8(v, hi));
+        const __m128i outside = _mm_andnot_si128(_mm_cmpeq_epi8(beyond, zero), one);
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(outside, zero));
+    }
+    count = _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums));
+#endif
+    for (; x < width; ++x)
         count += (image[x] < low[x]) | (image[x] > high[x]);
     return count;
 }
