@@ -28,7 +28,6 @@
 #include "uikit/inputbox.h"
 
 #include <QImage>
-#include <QMutexLocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -473,20 +472,19 @@ void MoJuWizard::queueResultImages(int g)
 
 void MoJuWizard::flagImagesForArchiver()
 {
-    if (!imageSaveBuffers || !imageSaveMutex)
+    if (!imageSaveBuffers)
         return;
-    QMutexLocker locker(imageSaveMutex);
     for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
         for (int d = 0; d < detectsPerCamera && d < MaxStages; ++d) {
             int &code = ResultCode[c][d];
-            bool(&pending)[ResultImageBuffers::SlotCount] = imageSaveBuffers->pending[c][d];
             if (code == 2) {
-                pending[ResultImageBuffers::OkSlot] = true;
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::OkSlot, false);
             } else if (code == 9) {
-                pending[ResultImageBuffers::NgSlot] = true;
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::NgSlot, true);
             } else if (code == 10) {
-                pending[ResultImageBuffers::NgSlot] = true;
-                pending[ResultImageBuffers::OkSlot] = true;
+                // The OK image of a passed re-examination goes beside the NG image it clears.
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::NgSlot, true);
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::OkSlot, true);
             } else {
                 continue;
             }
