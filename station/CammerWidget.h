@@ -178,8 +178,9 @@ public slots:
     // Renders the result of stage detect into the camera's result image of slot ok (0 NG,
     // 1 OK): the positioned image with verdict, door note, outlines, NG boxes and labels.
     void SaveFailImage(int detect, int ok);
-    // Stamps the operator's decision that the run controller's resultCode stands for (4, 5, 7,
-    // 8) onto the result image already in the slot; other codes leave it untouched.
+    // Stamps the operator's decision that the run controller's result code stands for
+    // (ResultCodes) onto the result image already in the slot; codes without a decision leave
+    // it untouched.
     void UpdateFailImage(int detect, int slot, int resultCode);
     // Starts the alarm blink: the phase flips every second from now on.
     void StartAlarmBlink();

@@ -1,19 +1,18 @@
 #include "station/ResultImagePainter.h"
 
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "inspection/CammerSingleton.h"
 #include "inspection/DetectAlgorithm.h"
 #include "inspection/DetectionResults.h"
 #include "inspection/ROIInterface.h"
+#include "station/RunCodes.h"
 #include "uikit/UiKitGlobals.h"
 
 #include <QImage>
 #include <QPainter>
 
 namespace {
-
-constexpr int AlarmAreaIndex = 150;
-constexpr int RegionParametersIndex = 170;
 
 constexpr int SmallImageWidth = 640;
 constexpr ResultTextStyle SmallText = {16, 25};
@@ -71,8 +70,8 @@ QString regionLimitText(const CammerSingleton &config, int slot, const SystemPar
     const int p3 = config.param3[slot];
     switch (config.toolType[slot]) {
     case DefectTool:
-        if (params && (*params)[RegionParametersIndex] == 0)
-            return QString::number((*params)[AlarmAreaIndex]);
+        if (params && (*params)[Param::RegionParameters] == 0)
+            return QString::number((*params)[Param::AlarmArea]);
         break;
     case SimilarityTool:
         return QString::number(p2);
@@ -98,13 +97,13 @@ QString resultRegionLabel(int region, int regionCount, int leftEdge, int imageWi
 QString decisionStampText(int resultCode)
 {
     switch (resultCode) {
-    case 4:
+    case ResultCodes::NgAccepted:
         return uiText(ClearMethodEntry) + uiText(NoDetectionEntry);
-    case 5:
+    case ResultCodes::NgAsTemplate:
         return uiText(ClearMethodEntry) + uiText(TakenAsTemplateEntry);
-    case 7:
+    case ResultCodes::ExaminedAgain:
         return uiText(ClearMethodEntry) + uiText(ReDetectedEntry);
-    case 8:
+    case ResultCodes::NgRerendered:
         return uiText(OkReDetectedEntry);
     default:
         return QString();

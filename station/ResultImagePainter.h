@@ -37,8 +37,10 @@ QString regionLimitText(const CammerSingleton &config, int slot, const SystemPar
 QString resultRegionLabel(int region, int regionCount, int leftEdge, int imageWidth,
                           const QString &limit, const QString &value);
 
-// The stamp for the state of a result: "Alarm clear method:" with "Don't Detect" (4), "Add As
-// Temp" (5) or "Re-detected" (7), "OK Image Re-detect" (8); empty for any other code.
+// The stamp for the state of a result (ResultCodes): "Alarm clear method:" with "Don't
+// Detect" (accepted without detection), "Add As Temp" (taken as template) or "Re-detected"
+// (examined again); "OK Image Re-detect" on the OK image after a passed examination (the NG
+// image re-rendered); empty for any other code.
 QString decisionStampText(int resultCode);
 
 struct ResultScene

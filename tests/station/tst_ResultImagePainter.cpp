@@ -9,6 +9,7 @@
 #include "inspection/ClustomRect.h"
 #include "inspection/DetectionResults.h"
 #include "station/ResultImagePainter.h"
+#include "station/RunCodes.h"
 
 #include <QImage>
 #include <QtTest>
@@ -277,13 +278,14 @@ void ResultImagePainterTest::decisionStamps_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("stamp");
-    QTest::newRow("4 not detected") << 4 << "Alarm clear method:Don't Detect";
-    QTest::newRow("5 taken as template") << 5 << "Alarm clear method:Add As Temp";
-    QTest::newRow("7 examined again") << 7 << "Alarm clear method:Re-detected";
-    QTest::newRow("8 OK after the examination") << 8 << "OK Image Re-detect";
-    QTest::newRow("2 OK image") << 2 << "";
-    QTest::newRow("3 NG kept") << 3 << "";
-    QTest::newRow("9 NG to archive") << 9 << "";
+    using namespace ResultCodes;
+    QTest::newRow("4 not detected") << int(NgAccepted) << "Alarm clear method:Don't Detect";
+    QTest::newRow("5 taken as template") << int(NgAsTemplate) << "Alarm clear method:Add As Temp";
+    QTest::newRow("7 examined again") << int(ExaminedAgain) << "Alarm clear method:Re-detected";
+    QTest::newRow("8 OK after the examination") << int(NgRerendered) << "OK Image Re-detect";
+    QTest::newRow("2 OK image") << int(OkToArchive) << "";
+    QTest::newRow("3 NG kept") << int(NgKept) << "";
+    QTest::newRow("9 NG to archive") << int(NgToArchive) << "";
 }
 
 // The stamp is red at the verdict's line, right of the verdict; a code without one leaves
