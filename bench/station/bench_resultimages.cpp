@@ -184,7 +184,7 @@ BENCHMARK(BM_ArchiverImagesPerSecond_Reference)
 
 void printCycleFigures(const RatioReporter &reporter)
 {
-    const double round = reporter.secondsOf("BM_ArchiverImagesPerSecond");
+    const double round = reporter.secondsOf("BM_ArchiverImagesPerSecond/real_time");
     const double write = reporter.secondsOf("BM_ResultImageWrite");
     if (round <= 0 || write <= 0)
         return;
