@@ -23,6 +23,8 @@ class FloatSlider;
 class ModbusServer;
 class QTimer;
 class ResultImageBuffers;
+class SaveFialImageThread;
+class ViewResultImageRenderer;
 class StatisticsData;
 class Warnbox;
 class tipbox;
@@ -110,6 +112,8 @@ public:
 
     QTimer *runTimer = nullptr;
     QTimer *dateTimer = nullptr;
+    // The result image archiver, running from start-up until the window goes.
+    SaveFialImageThread *imageArchiver() const { return archiver.get(); }
 
     void setCurrentDetect(int stage) { detect = stage; }
 
@@ -236,6 +240,7 @@ private:
     void makeFolders();
     void createRunTimers();
     void allocateResultImages();
+    void startImageArchiver();
     void startOperationRecordDate();
     void createProductionCounts();
     void startRunning();
@@ -327,6 +332,8 @@ private:
     std::unique_ptr<tipbox> noticeBox;
     std::unique_ptr<StatisticsData> counts;
     std::unique_ptr<ResultImageBuffers> resultImages;
+    std::unique_ptr<ViewResultImageRenderer> viewRenderer;
+    std::unique_ptr<SaveFialImageThread> archiver;
     QTimer *logoutTimer = nullptr;
     QTimer *backlightTimer = nullptr;
 };
