@@ -23,6 +23,8 @@ class FloatSlider;
 class ModbusServer;
 class QTimer;
 class ResultImageBuffers;
+class SaveFialImageThread;
+class ViewResultImageRenderer;
 class StatisticsData;
 class StatisticsWidget;
 class TemperatureChartWidget;
@@ -112,6 +114,8 @@ public:
 
     QTimer *runTimer = nullptr;
     QTimer *dateTimer = nullptr;
+    // The result image archiver, running from start-up until the window goes.
+    SaveFialImageThread *imageArchiver() const { return archiver.get(); }
 
     void setCurrentDetect(int stage) { detect = stage; }
 
@@ -162,6 +166,9 @@ public:
     bool autoLearnPending = false;
     // Camera c delivered a new frame since the current cycle started.
     bool frameSinceCycleStart[MaxCameras] = {};
+    // With camera-triggered frames: bit c, camera c delivered a frame since the last
+    // camera-triggered cycle start.
+    int newFrameMask = 0;
 
     // The examination after an NG that the region page's re-check runs after saving the edits:
     // every region back to OK, the cameras that still owe the stage captured again and the
@@ -241,6 +248,7 @@ private:
     void makeFolders();
     void createRunTimers();
     void allocateResultImages();
+    void startImageArchiver();
     void startOperationRecordDate();
     void createProductionCounts();
     void startRunning();
@@ -273,6 +281,7 @@ private:
     void runInputPass(bool busy);
     void startCycle(int pos);
     void rearmSecondTrigger(int pos);
+    bool camerasTriggered() const;
     bool armStages(int pos);
     void endPass(int nextPassMs);
     void keepHeartbeatDuringNestedPass();
@@ -304,6 +313,8 @@ private:
     int whiteBalanceCounter = 0;
     qint64 accumulatedDelay = 0;
     bool newFrameThisPass[MaxCameras] = {};
+    // This pass starts a cycle on the frames the cameras took on their trigger.
+    bool cycleFramesTriggered = false;
     bool relearnPending = false;
     // What the latched alarm was raised for ("camera 1, 3, detect stage 2"); empty when none.
     QString latchedAlarm;
@@ -329,6 +340,8 @@ private:
     std::unique_ptr<tipbox> noticeBox;
     std::unique_ptr<StatisticsData> counts;
     std::unique_ptr<ResultImageBuffers> resultImages;
+    std::unique_ptr<ViewResultImageRenderer> viewRenderer;
+    std::unique_ptr<SaveFialImageThread> archiver;
     QTimer *logoutTimer = nullptr;
     QTimer *backlightTimer = nullptr;
     // Published as statisticsWidget and temperatureChartWidget while they exist.
