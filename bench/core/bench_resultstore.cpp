@@ -285,10 +285,9 @@ void BM_RangeRead30Days(benchmark::State &state)
         [](TemperatureChartData &store) {
             store.SetQuery(rangeQuery());
             store.setResultMode(1);
-            // What the reader thread runs for the statistics window.
-            store.LoadResults();
-            store.BuildRangeAxis();
-            store.ComputeHourlyCounts();
+            // What the reader thread runs for the statistics window: rows, axis and counts.
+            // No read was started, so the store takes the answer of read 0.
+            store.LoadResults(0, rangeQuery());
         },
         [&state](const TemperatureChartData &store) {
             state.counters["rounds"] = store.totalCycles();
@@ -303,7 +302,7 @@ void BM_RangeTemperatures30Days(benchmark::State &state)
         [](TemperatureChartData &store) {
             store.SetQuery(rangeQuery());
             store.setChartMode(2);
-            store.LoadTemperatures();
+            store.LoadTemperatures(0, rangeQuery());
         },
         [](const TemperatureChartData &store) {
             qint64 points = 0;
