@@ -31,14 +31,15 @@ const Command commands[] = {
 
 QString commandRule(const QString &selector, const char *icon)
 {
-    return QStringLiteral("%1{padding-top:5px;padding-bottom:-20px;background-image:url(%2);"
+    return QStringLiteral("%1{padding-top:5px;padding-bottom:4px;background-image:url(%2);"
                           "background-repeat:no-repeat;background-position:top;background-origin:content;"
                           "background-color:#4F5963;font-size:16px;color:white;font-weight:400;text-align:bottom;}")
         .arg(selector, QString::fromLatin1(icon));
 }
 
 // The command rules come first and the running rules last: a later rule of the same weight
-// wins, so the running look holds whether or not the pointer is over the button.
+// wins, so the running look holds whether or not the pointer is over the button. The text
+// stands at the foot of each button, under its icon.
 QString menuStyle()
 {
     QString style = QStringLiteral("QWidget{background-color:#353D45;outline:0px;border:none;}"
@@ -52,7 +53,7 @@ QString menuStyle()
     style += QStringLiteral("%1,%1:hover,%1:!hover{padding-left:40px;padding-right:40px;"
                             "background-image:url(:/Stop.png);background-repeat:no-repeat;"
                             "background-position:top;background-origin:content;background-color:#F24C3F;"
-                            "font-size:22px;color:white;text-align:right;}"
+                            "font-size:22px;color:white;text-align:bottom;}"
                             "%1:pressed{background-color:#2687F2;}")
                  .arg(running);
     return style;
