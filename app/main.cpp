@@ -5,6 +5,7 @@
 #include "core/FontFallback.h"
 #include "core/Globals.h"
 #include "core/LogManager.h"
+#include "core/ParameterNames.h"
 #include "core/ParameterManager.h"
 #include "core/PlatformHelpers.h"
 #include "core/SkinPixmaps.h"
@@ -107,7 +108,7 @@ int main(int argc, char **argv)
     mainWindow = new MoJuWizard;
 
     // 16. Timed recording of results, in minutes.
-    TemperatureChartData::instance()->SetRecordInterval((*currentParams)[324]);
+    TemperatureChartData::instance()->SetRecordInterval((*currentParams)[Param::RecordMinutes]);
 
     // 17. The I/O polling thread; an input change runs a pass of the run controller.
     controlPort->StartIOThread(mainWindow, &MoJuWizard::Run);

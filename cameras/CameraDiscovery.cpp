@@ -2,6 +2,7 @@
 
 #include "cameras/CameraFamily.h"
 #include "cameras/CameraInterface.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 
 quint32 cameraFamilyMask = 0;
@@ -12,9 +13,6 @@ int cameraCount = 0;
 int cameraSlotOfCamera[CameraSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7};
 
 namespace {
-
-// Index of the colour-output setting of camera 0; camera n uses the next ones.
-constexpr int ColourOutputParameter = 183;
 
 QByteArray slotSerial(int slot)
 {
@@ -84,7 +82,7 @@ std::vector<std::unique_ptr<CameraInterface>> createCameras()
     const int tried = qMin(int(foundCameras.size()), CameraSlotCount);
     for (int i = 0; i < tried; ++i) {
         const int number = int(cameras.size());
-        const bool colour = currentParams && (*currentParams)[ColourOutputParameter + number] != 0;
+        const bool colour = currentParams && (*currentParams)[Param::ColourOutput + number] != 0;
         if (std::unique_ptr<CameraInterface> camera = createCamera(foundCameras.at(i), colour, number))
             cameras.push_back(std::move(camera));
     }

@@ -4,6 +4,7 @@
 #include "cameras/CameraDiscovery.h"
 #include "core/Globals.h"
 #include "core/StationHost.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "platform/system/SystemActions.h"
 
@@ -19,8 +20,6 @@ CameraBindingHost *cameraBindingHost = nullptr;
 
 namespace {
 
-// Number of slots that held an identity when the serial rows were loaded.
-constexpr int StoredSerialCountParameter = 134;
 constexpr int NoCameraTextEntry = 134;
 constexpr int CameraCountChangedTextEntry = 360;
 // A camera view keeps at most this many bytes of its camera's identity.
@@ -133,7 +132,7 @@ void confirmCameraBinding()
         return;
     }
 
-    const int stored = currentParams ? (*currentParams)[StoredSerialCountParameter] : 0;
+    const int stored = currentParams ? (*currentParams)[Param::StoredSerialCount] : 0;
     if (stored <= 0 || stored == foundCameras.size())
         return;
     if (!cameraBindingHost->confirmNotice(uiText(CameraCountChangedTextEntry)))

@@ -23,7 +23,7 @@ namespace {
 
 // Positions of a row that do not hold a record index.
 constexpr int LanguagePosition = -1;      // currentLanguage
-constexpr int MachineModePosition = -2;   // read into 205 (active mode), written from 206 (configured)
+constexpr int MachineModePosition = -2;   // read into the active mode, written from the configured one
 
 // One row of table sysparam and the record index of each of its values, in position order.
 struct ParameterRow
@@ -101,7 +101,7 @@ QString rowValue(const SystemParameters &record, const ParameterRow &row, int la
     QStringList numbers;
     for (int index : row.indices) {
         const qint32 value = index == LanguagePosition      ? language
-                             : index == MachineModePosition ? record[206]
+                             : index == MachineModePosition ? record[Param::ConfiguredMachineMode]
                                                             : record[index];
         numbers << QString::number(value);
     }
@@ -119,17 +119,17 @@ void checkRange(SystemParameters &record, int index, quint32 low, quint32 high, 
 
 void readGroupIndex(SystemParameters &record)
 {
-    record[357] = 0;
+    record[Param::ParameterGroup] = 0;
     QFile file(QStringLiteral("sysadd.txt"));
     if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         QTextStream stream(&file);
         qint32 group = 0;
         stream >> group;
-        record[357] = stream.status() == QTextStream::Ok ? group : 0;
+        record[Param::ParameterGroup] = stream.status() == QTextStream::Ok ? group : 0;
         return;
     }
     QSaveFile created(QStringLiteral("sysadd.txt"));
-    if (!created.open(QIODevice::WriteOnly) || created.write(QByteArray::number(record[357])) < 0
+    if (!created.open(QIODevice::WriteOnly) || created.write(QByteArray::number(record[Param::ParameterGroup])) < 0
         || !created.commit())
         qWarning("sysadd.txt cannot be created: %s", qPrintable(created.errorString()));
 }
@@ -174,12 +174,12 @@ bool SystemParameters::operator==(const SystemParameters &other) const
 SystemParameters &SystemParameters::SetDefaults()
 {
     // Every other index defaults to 0, which a new record already holds.
-    std::fill(values + 108, values + 118, 1);    // idle levels of the outputs
-    values[120] = 1;                              // the mould-cavity stage is enabled
-    values[81] = 0;
-    std::fill(values + 193, values + 201, 1);    // cameras enabled
-    values[244] = 2;                              // stages of the multi-stage I/O page
-    values[324] = 30;                             // timed-recording minutes
+    std::fill(values + Param::OutputIdleLevel, values + Param::OutputIdleLevel + 10, 1);
+    values[Param::StageEnabled + 1] = 1;          // the mould-cavity stage
+    values[Param::TriggerInput] = 0;
+    std::fill(values + Param::CameraEnabled, values + Param::CameraEnabled + CameraSlotCount, 1);
+    values[Param::MultiStageCount] = 2;
+    values[Param::RecordMinutes] = 30;
     std::fill(passwordBytes(), passwordBytes() + PasswordBytes, '\0');
     return *this;
 }
@@ -242,7 +242,7 @@ bool SystemParameters::Load(QSqlQuery query)
             if (index == LanguagePosition)
                 currentLanguage = number;
             else
-                values[index == MachineModePosition ? 205 : index] = number;
+                values[index == MachineModePosition ? Param::MachineMode : index] = number;
         }
     }
     // A missing row gets the values the record holds for it (its defaults), written as a save
@@ -254,100 +254,107 @@ bool SystemParameters::Load(QSqlQuery query)
         ok = insertSysparamRows(query, inserted) && ok;
     }
 
-    std::fill(values + 113, values + 118, values[112]);
+    std::fill(values + Param::LaterOutputsIdleLevel + 1, values + Param::OutputIdleLevel + 10,
+              values[Param::LaterOutputsIdleLevel]);
     CheckRanges();
-    if (!values[166] && !values[167] && !values[211] && !values[212] && !values[215]
-        && !values[213])
-        values[166] = 1;   // defect detection is the fall-back tool
+    if (!values[Param::DefectToolEnabled] && !values[Param::SpotToolEnabled]
+        && !values[Param::BlackAreaToolEnabled] && !values[Param::WhiteAreaToolEnabled]
+        && !values[Param::SimilarityToolEnabled] && !values[Param::WhiteCountToolEnabled])
+        values[Param::DefectToolEnabled] = 1;   // defect detection is the fall-back tool
     DeriveStageLayout();
-    loadIoNames(values[205]);
+    loadIoNames(values[Param::MachineMode]);
     return ok;
 }
 
 void SystemParameters::CheckRanges()
 {
+    using namespace Param;
     SystemParameters &r = *this;
     for (int camera = 0; camera < CameraSlotCount; ++camera) {
-        checkRange(r, 0 + camera, 0, 10000, 30);
-        checkRange(r, 8 + camera, 0, 10000, 32);
-        checkRange(r, 16 + camera, 0, 10000, 0);
-        checkRange(r, 24 + camera, 0, 10000, 50);
-        checkRange(r, 32 + camera, 0, 10000, 70);
-        checkRange(r, 64 + camera, 0, 2, 1);
+        checkRange(r, Exposure + camera, 0, 10000, 30);
+        checkRange(r, Gain + camera, 0, 10000, 32);
+        checkRange(r, Sharpness + camera, 0, 10000, 0);
+        checkRange(r, Contrast + camera, 0, 10000, 50);
+        checkRange(r, Gamma + camera, 0, 10000, 70);
+        checkRange(r, ReflectionValue + camera, 0, 2, 1);
     }
-    checkRange(r, 244, 2, 8, 2);
-    checkRange(r, 205, 0, 2, 0);
-    values[206] = values[205];
-    if (values[205] == 1 || values[205] == 2)
-        checkRange(r, 207, 0, 3, 0);
-    checkRange(r, 208, 0, 10000, 0);
-    checkRange(r, 143, 0, 10000, 0);
-    checkRange(r, 149, 1, 100, 3);
-    checkRange(r, 150, 1, 100000, 100);
-    checkRange(r, 135, 1, 100, 10);
-    checkRange(r, 136, 0, 10000, 0);
-    checkRange(r, 137, 0, 10000, 0);
-    checkRange(r, 144, 0, 10000, 0);
-    checkRange(r, 145, 0, 10000, 0);
-    if (values[129] != -1 && values[129] != 0)
-        values[129] = -1;   // motion correction: 0 on, -1 off
-    checkRange(r, 216, 0, 180, 0);
-    checkRange(r, 141, 0, 10000, 0);
-    checkRange(r, 140, 0, 4, 0);
-    checkRange(r, 175, 1, 8000, 8000);
-    if (values[138] != 0)
-        checkRange(r, 138, 30, 9999, 600);   // screen off: 0 is never
-    checkRange(r, 139, 0, 100, 12);
-    checkRange(r, 146, 0, 100000000, 60);
+    checkRange(r, MultiStageCount, 2, 8, 2);
+    checkRange(r, MachineMode, 0, 2, 0);
+    values[ConfiguredMachineMode] = values[MachineMode];
+    if (values[MachineMode] == 1 || values[MachineMode] == 2)
+        checkRange(r, MouldSide, 0, 3, 0);
+    checkRange(r, PreCut, 0, 10000, 0);
+    checkRange(r, CavityRechecks, 0, 10000, 0);
+    checkRange(r, FilterSize, 1, 100, 3);
+    checkRange(r, AlarmArea, 1, 100000, 100);
+    checkRange(r, TemplateCount, 1, 100, 10);
+    checkRange(r, NgImagesToKeep, 0, 10000, 0);
+    checkRange(r, OkImagesToKeep, 0, 10000, 0);
+    checkRange(r, EjectorPulse, 0, 10000, 0);
+    checkRange(r, ClampPulse, 0, 10000, 0);
+    if (values[MotionCorrection] != -1 && values[MotionCorrection] != 0)
+        values[MotionCorrection] = -1;   // 0 on, -1 off
+    checkRange(r, RotationRange, 0, 180, 0);
+    checkRange(r, LogoutSeconds, 0, 10000, 0);
+    checkRange(r, Amplify, 0, 4, 0);
+    checkRange(r, PositioningOffset, 1, 8000, 8000);
+    if (values[BacklightSeconds] != 0)
+        checkRange(r, BacklightSeconds, 30, 9999, 600);   // 0 is never
+    checkRange(r, FrameRate, 0, 100, 12);
+    checkRange(r, NoSignalSeconds, 0, 100000000, 60);
     if (currentLanguage < 0 || currentLanguage > 3)
         currentLanguage = 0;
-    checkRange(r, 182, 0, 100, 0);
-    checkRange(r, 201, 1, 100, 3);
-    checkRange(r, 217, 0, 100000000, 0);
+    checkRange(r, IoPort, 0, 100, 0);
+    checkRange(r, MinimumSpot, 1, 100, 3);
+    checkRange(r, Scratch, 0, 100000000, 0);
 }
 
 void SystemParameters::DeriveStageLayout()
 {
-    // 119..122 enable the stages, 81 and 82 select the trigger of stages 0 and 1; the side
-    // (1: stages 0 and 1, 0: stages 2 and 3) belongs to the main window.
-    const int product = values[133] ? 1 : 0;
-    const bool semiAuto = values[118] != 0;
-    const int mode = values[205];
-    const int selection = values[207];
+    // The stages in use and the trigger inputs of stages 0 and 1 follow from the machine mode
+    // and the side selection; the side (1: stages 0 and 1, 0: stages 2 and 3) belongs to the
+    // main window.
+    using namespace Param;
+    const int product = values[ProductStage] ? 1 : 0;
+    const bool semiAuto = values[SemiAutomatic] != 0;
+    const int mode = values[MachineMode];
+    const int selection = values[MouldSide];
+    qint32 *enabled = values + StageEnabled;
+    qint32 *trigger = values + TriggerInput;
     int side = -1;
-    values[306] = 4;
+    values[LoadMarker] = 4;
     if (mode == 0) {
-        values[119] = values[133];
-        values[120] = 1;
-        values[81] = 0;
-        values[82] = semiAuto ? 2 : 0;
+        enabled[0] = values[ProductStage];
+        enabled[1] = 1;
+        trigger[0] = 0;
+        trigger[1] = semiAuto ? 2 : 0;
         detectsPerCamera = 2;
         return;
     }
     detectsPerCamera = 4;
     if (selection == 0) {
-        values[119] = product;
-        values[120] = 1;
-        values[121] = 0;
-        values[122] = 0;
-        values[81] = 0;
-        values[82] = mode == 1 ? 2 : (semiAuto ? 2 : 0);
+        enabled[0] = product;
+        enabled[1] = 1;
+        enabled[2] = 0;
+        enabled[3] = 0;
+        trigger[0] = 0;
+        trigger[1] = mode == 1 ? 2 : (semiAuto ? 2 : 0);
         side = 1;
     } else if (selection == 1) {
-        values[119] = 0;
-        values[120] = 0;
-        values[121] = product;
-        values[122] = 1;
-        values[81] = mode == 1 ? 0 : 3;
-        values[82] = mode == 1 ? 3 : (semiAuto ? 2 : 3);
+        enabled[0] = 0;
+        enabled[1] = 0;
+        enabled[2] = product;
+        enabled[3] = 1;
+        trigger[0] = mode == 1 ? 0 : 3;
+        trigger[1] = mode == 1 ? 3 : (semiAuto ? 2 : 3);
         side = 0;
     } else {
-        values[119] = product;
-        values[120] = 1;
-        values[121] = product;
-        values[122] = 1;
-        values[81] = mode == 1 ? 0 : 255;
-        values[82] = mode == 1 ? 255 : (semiAuto ? 2 : 255);
+        enabled[0] = product;
+        enabled[1] = 1;
+        enabled[2] = product;
+        enabled[3] = 1;
+        trigger[0] = mode == 1 ? 0 : 255;
+        trigger[1] = mode == 1 ? 255 : (semiAuto ? 2 : 255);
     }
     // At start-up the main window does not exist yet and keeps its own side.
     if (side >= 0 && stationHost)
@@ -365,7 +372,7 @@ bool SystemParameters::SaveAll(QSqlQuery query) const
 
 bool SystemParameters::LoadCameraSerials(QSqlQuery query)
 {
-    values[134] = 0;
+    values[Param::StoredSerialCount] = 0;
     bool ok = true;
     SysparamRows missing;
     for (int slot = 0; slot < CameraSlotCount; ++slot) {
@@ -384,7 +391,7 @@ bool SystemParameters::LoadCameraSerials(QSqlQuery query)
         // stored.
         const QByteArray serial = value.toLatin1();
         if (serial.size() > 8 && serial.size() < CameraSerialBytes) {
-            ++values[134];
+            ++values[Param::StoredSerialCount];
             std::memcpy(cameraSlotSerials[slot], serial.constData(), size_t(serial.size()) + 1);
         }
     }
@@ -396,7 +403,7 @@ bool SystemParameters::LoadCameraSerials(QSqlQuery query)
 bool SystemParameters::SaveGroupIndex() const
 {
     QSaveFile file(QStringLiteral("sysadd.txt"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(values[357]) + '\n') < 0
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(values[Param::ParameterGroup]) + '\n') < 0
         || !file.commit()) {
         qWarning("sysadd.txt cannot be written: %s", qPrintable(file.errorString()));
         return false;

@@ -1,6 +1,8 @@
 #ifndef CORE_SYSTEMPARAMETERS_H
 #define CORE_SYSTEMPARAMETERS_H
 
+#include "core/ParameterNames.h"
+
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -19,7 +21,7 @@ class SystemParameters
 {
 public:
     static constexpr int Count = 366;
-    static constexpr int PasswordIndex = 218;
+    static constexpr int PasswordIndex = Param::Password;
     static constexpr int PasswordBytes = 100;   // indices 218 to 242
     static constexpr int MaxPasswordLength = PasswordBytes - 1;
 

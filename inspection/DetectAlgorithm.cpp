@@ -47,12 +47,12 @@ namespace {
 // The rotation range of the positioning search, 0 without angle correction.
 int rotationRange()
 {
-    const int range = parameter(RotationRange);
+    const int range = parameter(Param::RotationRange);
     return (range >= 1 && range <= 180) ? range : 0;
 }
 
 // Templates a stage may hold (parameter 135, kept to its own range).
-int maxTemplateCount() { return std::clamp(parameter(TemplateCount), 1, 100); }
+int maxTemplateCount() { return std::clamp(parameter(Param::TemplateCount), 1, 100); }
 
 } // namespace
 
@@ -67,7 +67,7 @@ DetectAlgorithm::DetectAlgorithm(CammerSingleton *configuration, EngineHost *hos
         return;
     }
     for (int stage = 0; stage < StageCount; ++stage) {
-        if (parameter(StageEnabled + stage) == 0)
+        if (parameter(Param::StageEnabled + stage) == 0)
             continue;
         buildRegistrationReference(stage);
         buildPositioningModel(stage);
@@ -127,7 +127,7 @@ void DetectAlgorithm::buildRegistrationReference(int stage)
 {
     if (!validStage(stage) || !config || !view)
         return;
-    if (parameter(Registration) == 0 || view->isColor())
+    if (parameter(Param::Registration) == 0 || view->isColor())
         return;
     const cv::Mat reference = view->templateImage(stage, 0);
     if (!fitsPlane(reference)) {
@@ -166,7 +166,7 @@ void DetectAlgorithm::buildPositioningModel(int stage)
 {
     if (!validStage(stage) || !config || !view)
         return;
-    if (parameter(MotionCorrection) == -1 || view->isColor())
+    if (parameter(Param::MotionCorrection) == -1 || view->isColor())
         return;
     const int width = view->imageWidth();
     const int height = view->imageHeight();
@@ -200,10 +200,10 @@ void DetectAlgorithm::buildPositioningModel(int stage)
         positioningModels[stage].reset();
         return;
     }
-    const int range = rotationRange() ? rotationRange() : parameter(MotionCorrection);
+    const int range = rotationRange() ? rotationRange() : parameter(Param::MotionCorrection);
     positioningModels[stage].create(image(rect), range, anchorX[stage], anchorY[stage], mask);
 
-    const int margin = std::max(0, parameter(175));
+    const int margin = std::max(0, parameter(Param::PositioningOffset));
     const cv::Rect grown(rect.x - margin, rect.y - margin, rect.width + 2 * margin, rect.height + 2 * margin);
     searchRect[stage] = grown & cv::Rect(0, 0, width, height);
 }
@@ -302,7 +302,7 @@ void DetectAlgorithm::prepareComparators(int stage)
         if (l.tool == SimilarityTool)
             similarityMatchers[size_t(l.slot)].train();
         else
-            contourModels[size_t(l.slot)].learn(config->param2[l.slot], parameter(Amplify), 100, 150);
+            contourModels[size_t(l.slot)].learn(config->param2[l.slot], parameter(Param::Amplify), 100, 150);
     }
 }
 
@@ -316,7 +316,7 @@ bool DetectAlgorithm::registerImage(int stage)
         qCritical("Camera %d: frame buffers do not fit the camera; nothing registered", view->cameraIndex());
         return true;
     }
-    if (validStage(stage) && parameter(Registration) != 0 && !view->isColor()) {
+    if (validStage(stage) && parameter(Param::Registration) != 0 && !view->isColor()) {
         ImageRegistration &slot = registrations[stage];
         if (slot.hasReference()) {
             if (slot.align(frame, registered, 0.4f))
@@ -344,7 +344,7 @@ void DetectAlgorithm::locate(int stage)
         qCritical("Camera %d: frame buffers do not fit the camera; nothing positioned", view->cameraIndex());
         return;
     }
-    if (!validStage(stage) || parameter(MotionCorrection) == -1 || view->isColor()
+    if (!validStage(stage) || parameter(Param::MotionCorrection) == -1 || view->isColor()
         || !positioningModels[stage].isReady() || searchRect[stage].empty()) {
         passOn(registered, positioned);
         return;

@@ -151,7 +151,7 @@ void DetectAlgorithm::run(int stage)
     for (int i = 0; i < count; ++i)
         results.roiOk[stage][i] = true;
     const int camera = view->cameraIndex();
-    if (camera >= 0 && camera < 8 && parameter(CameraEnabled + camera) == 0)
+    if (camera >= 0 && camera < 8 && parameter(Param::CameraEnabled + camera) == 0)
         return;
 
     TemperatureChartData *store = TemperatureChartData::instance();
@@ -167,7 +167,7 @@ void DetectAlgorithm::run(int stage)
         results.resultOk = false;
         return;
     }
-    if (parameter(MatchBrightness) != 0 && templateNorm[stage] > 0) {
+    if (parameter(Param::MatchBrightness) != 0 && templateNorm[stage] > 0) {
         cv::Mat normalized;
         if (runGuarded("Brightness matching",
                        [&] { cv::normalize(source, normalized, templateNorm[stage], 0, cv::NORM_L2); }))
@@ -225,7 +225,7 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         cv::Mat marks = cv::Mat::zeros(region.rect.size(), CV_8UC1);
         int filter = 1;
         if (tool == DefectTool) {
-            filter = parameter(RegionParameters) ? p1 : parameter(FilterSize);
+            filter = parameter(Param::RegionParameters) ? p1 : parameter(Param::FilterSize);
             if (contourModels[size_t(slot)].isReady())
                 contourModels[size_t(slot)].compare(image, marks);
             morphology(marks, cv::MORPH_OPEN, filter);
@@ -234,7 +234,7 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         } else if (isGreyRangeTool(tool)) {
             cv::Mat used;
             cv::bitwise_and(validMask[stage](region.rect), region.mask, used);
-            marks = greyRangeMarks(tool, p1, p2, image, used, parameter(MinimumSpot));
+            marks = greyRangeMarks(tool, p1, p2, image, used, parameter(Param::MinimumSpot));
         }
         marks.copyTo(evaluation.resultMask(region.rect));
         std::vector<std::vector<cv::Point>> contours;
@@ -269,8 +269,8 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         break;
     default: {
         // Defect detection, and "nothing" (tool 8), which always measures 0.
-        const int limit = parameter(RegionParameters) ? p3 : parameter(AlarmArea);
-        ok = parameter(InvertedArea) ? !(value < limit) : !(value > limit);
+        const int limit = parameter(Param::RegionParameters) ? p3 : parameter(Param::AlarmArea);
+        ok = parameter(Param::InvertedArea) ? !(value < limit) : !(value > limit);
         row = {tool, value, p2, limit, p1};
         break;
     }
@@ -320,7 +320,7 @@ void DetectAlgorithm::evaluateTemperature(int stage, int i, Evaluation &evaluati
     const bool ok = value >= lo && value <= hi;
     results.roiOk[stage][i] = ok;
     results.temperatureResultOk = results.temperatureResultOk && ok;
-    if (!ok && parameter(TemperatureApart) == 0)
+    if (!ok && parameter(Param::TemperatureNoStop) == 0)
         results.resultOk = false;
     evaluation.details.append(QList<int>{TemperatureTool, value, lowHalf(p2), lowHalf(p3), lowHalf(p1)});
     evaluation.verdicts.append(ok ? 1 : 0);
@@ -359,7 +359,7 @@ void DetectAlgorithm::preview(int stage, int i)
             if (fitsPlane(validMask[stage]))
                 cv::bitwise_and(validMask[stage](region.rect), region.mask, used);
             marks = greyRangeMarks(tool, edit->param1[slot], edit->param2[slot], image(region.rect), used,
-                                   parameter(MinimumSpot));
+                                   parameter(Param::MinimumSpot));
             marks.copyTo(result(region.rect));
         }
         if (tool == TemperatureTool || marks.empty())

@@ -4,6 +4,7 @@
 // Pieces shared by the preparation and the evaluation halves of DetectAlgorithm.
 
 #include "core/CycleResult.h"
+#include "core/ParameterNames.h"
 #include "inspection/DetectAlgorithm.h"
 
 #include <QList>
@@ -30,25 +31,8 @@ struct DetectAlgorithm::Evaluation
 
 namespace detection {
 
-// System parameters the engine reads.
-enum Parameter {
-    StageEnabled = 119,      // + stage
-    MotionCorrection = 129,  // 0 on, -1 off
-    TemplateCount = 135,
-    Amplify = 140,
-    FilterSize = 149,
-    AlarmArea = 150,
-    TemperatureApart = 160,
-    RegionParameters = 170,
-    InvertedArea = 176,
-    MatchBrightness = 180,
-    Registration = 181,
-    CameraEnabled = 193,     // + camera
-    MinimumSpot = 201,
-    RotationRange = 216,
-};
-
-// The parameter from the current record; 0 while there is none.
+// The parameter (named in core/ParameterNames.h) from the current record; 0 while there is
+// none.
 int parameter(int index);
 
 // The shape of region i of a stage, null when the configuration has no such region.

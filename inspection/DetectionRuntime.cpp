@@ -1,5 +1,6 @@
 #include "inspection/DetectionRuntime.h"
 
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "inspection/OpenCvGuard.h"
 
@@ -13,7 +14,7 @@ void setupDetectionRuntime(const SystemParameters *parameters)
         cv::ocl::setUseOpenCL(false);
         cv::setNumThreads(DetectionThreads);
     });
-    colorToGray = parameters && (*parameters)[191] != 0;
+    colorToGray = parameters && (*parameters)[Param::ColourToGrey] != 0;
     qInfo("Detection runs on %d OpenCV threads without OpenCL; colour cameras use their %s plane",
           DetectionThreads, colorToGray ? "grey" : "hue");
 }

@@ -1,6 +1,7 @@
 #include "machineio/ControlPort.h"
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "machineio/IOGlobals.h"
 #include "machineio/SerialPortName.h"
@@ -9,13 +10,6 @@
 #include <QMutexLocker>
 
 namespace {
-
-// System-parameter indices.
-constexpr int InputPolarityFirst = 99;  // 99..106: polarity of inputs 1..8
-constexpr int IdleLevelFirst = 108;     // 108..117: idle level of outputs 1..10
-constexpr int SpareInputMode = 153;     // 1..3: input 4 stands in for input 1..3
-constexpr int SpareOutputSource = 174;  // 1..10: output 4 follows output n
-constexpr int MachineMode = 205;        // 1 two-colour, 2 turntable: no door rule
 
 constexpr int SpareInputBit = 3;
 constexpr int SpareOutputBit = 3;
@@ -55,13 +49,13 @@ qint32 ControlPort::parameter(int index)
 
 bool ControlPort::idleLevel(int output) const
 {
-    return parameter(IdleLevelFirst + output) != 0;
+    return parameter(Param::OutputIdleLevel + output) != 0;
 }
 
 bool ControlPort::inputPolarity(int input) const
 {
     // Only inputs 1..8 have a polarity setting; the indices after them belong to the outputs.
-    return input < InputCount && parameter(InputPolarityFirst + input) != 0;
+    return input < InputCount && parameter(Param::InputPolarity + input) != 0;
 }
 
 void ControlPort::setOutputBit(int bit, bool level)
@@ -79,7 +73,7 @@ void ControlPort::SetOutput(int output, bool on)
         return;
     }
     const bool level = on != idleLevel(output);
-    if (parameter(SpareOutputSource) == output + 1)
+    if (parameter(Param::SpareOutputSource) == output + 1)
         setOutputBit(SpareOutputBit, level);
     setOutputBit(output, level);
 }
@@ -89,7 +83,7 @@ void ControlPort::ResetOutputs()
     // In output order, so a spare output following output 1..3 ends at output 4's own idle
     // level, and one following output 5..10 at that output's.
     for (int output = 0; output < OutputCount; ++output) {
-        if (parameter(SpareOutputSource) == output + 1)
+        if (parameter(Param::SpareOutputSource) == output + 1)
             setOutputBit(SpareOutputBit, idleLevel(output));
         setOutputBit(output, idleLevel(output));
     }
@@ -117,7 +111,7 @@ bool ControlPort::CheckInput(int input)
         QMutexLocker locker(ioMutex);
         inputWord = ioInputWord;
     }
-    const int spareFor = parameter(SpareInputMode);
+    const int spareFor = parameter(Param::SpareInputMode);
     if (spareFor >= 1 && spareFor <= 3) {
         const int bit = spareFor - 1;
         inputWord = (inputWord & ~(qint32(1) << bit)) | (qint32(bitOf(inputWord, SpareInputBit)) << bit);
@@ -128,7 +122,7 @@ bool ControlPort::CheckInput(int input)
     const bool wasActive = bool(prevInputRaw[input]) != polarity;
     const bool rose = !wasActive && raw != polarity;
 
-    const int mode = parameter(MachineMode);
+    const int mode = parameter(Param::MachineMode);
     if (mode != 1 && mode != 2)
         applyDoorRule();
 

@@ -7,6 +7,7 @@
 #include "station/CameraWgt_DataWidget_Title_SetROI.h"
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
+#include "station/RunCodes.h"
 #include "station/TemplateTime.h"
 #include "uikit/StyleHelpers.h"
 
@@ -20,8 +21,6 @@ namespace {
 constexpr int TitleHeight = 60;
 constexpr int RunTitlePage = 0;
 constexpr int ImageTitlePage = 1;
-// The report and its button are away while an alarm is latched or the editor is open.
-constexpr int FirstModeWithoutReport = 2;
 
 const char hideButtonStyle[] =
     "QPushButton#btn_hide{background-color:rgba(112,112,112,1);"
@@ -107,16 +106,16 @@ void CameraWgt_DataWidget::setTitleMode(int displayMode)
     if (!titleStack)
         return;
     switch (displayMode) {
-    case 0:
-    case 1:
+    case DisplayModes::Normal:
+    case DisplayModes::ResultShown:
         titleStack->setCurrentIndex(RunTitlePage);
         report->show();
         break;
-    case 2:
+    case DisplayModes::AlarmLatched:
         titleStack->setCurrentIndex(ImageTitlePage);
         report->hide();
         break;
-    case 3: {
+    case DisplayModes::Editor: {
         titleStack->setCurrentIndex(ImageTitlePage);
         report->hide();
         // The template on display in the editor, of this panel's own camera.
@@ -150,7 +149,8 @@ void CameraWgt_DataWidget::paintEvent(QPaintEvent *event)
 {
     if (hideBtn) {
         hideBtn->move(width() - hideBtn->width(), (height() - hideBtn->height()) / 2);
-        hideBtn->setVisible(!mainWindow || mainWindow->DisplayMode < FirstModeWithoutReport);
+        // The report and its button are away while an alarm is latched or the editor is open.
+        hideBtn->setVisible(!mainWindow || mainWindow->DisplayMode < DisplayModes::AlarmLatched);
         hideBtn->raise();
     }
     QWidget::paintEvent(event);

@@ -5,6 +5,7 @@
 #include "station/CameraWgtBox.h"
 #include "station/CameraWgt_DataWidget.h"
 #include "station/MoJuWizard.h"
+#include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "uikit/MultipleBtnGroup.h"
 #include "uikit/StyleHelpers.h"
@@ -18,9 +19,6 @@ namespace {
 
 // Below this a countdown is over; it would only flicker "0.01".
 constexpr float CountdownShownAbove = 0.02f;
-// Run states of the main window.
-constexpr int RunSampling = 2;
-constexpr int RunStopped = 3;
 
 } // namespace
 
@@ -50,15 +48,15 @@ CameraWgt_DataWidget_Title::CameraWgt_DataWidget_Title(QWidget *parent)
 
 CameraWgt_DataWidget_Title::RunStatus CameraWgt_DataWidget_Title::runStatus(int runState, int cyclePhase)
 {
-    if (runState == RunSampling)
+    if (runState == RunStates::Sampling)
         return {QColor(Qt::cyan).name(), tr("取样中")};
-    if (runState == RunStopped)
+    if (runState == RunStates::Stopped)
         return {QStringLiteral("#FF0000"), tr("停止中")};
     QString text;
     switch (cyclePhase) {
-    case 1: text = tr("检测中"); break;
-    case 2: text = tr("检测完"); break;
-    case 3: text = tr("等待中"); break;
+    case CyclePhases::Delaying: text = tr("检测中"); break;
+    case CyclePhases::Captured: text = tr("检测完"); break;
+    case CyclePhases::Idle: text = tr("等待中"); break;
     default: break;
     }
     return {QStringLiteral("#00FF00"), text};
@@ -96,7 +94,7 @@ void CameraWgt_DataWidget_Title::updateStatus()
     if (!built() || !mainWindow)
         return;
     const RunStatus status = runStatus(mainWindow->RunState, mainWindow->cyclePhase);
-    const QString stage = stageName(mainWindow->currentDetect(), runSetting(RunSetting::MachineMode));
+    const QString stage = stageName(mainWindow->currentDetect(), runSetting(Param::MachineMode));
     const QString line = statusLine(cameraIndex, stage, status.text, mainWindow->activeCountdown());
     const QString rich = colorText(status.colour, line);
     // Setting the same rich text again would lay the label out anew every 100 ms.

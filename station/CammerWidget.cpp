@@ -4,6 +4,7 @@
 #include "cameras/CameraInterface.h"
 #include "core/Globals.h"
 #include "core/ParameterManager.h"
+#include "core/ParameterNames.h"
 #include "core/StationHost.h"
 #include "core/SystemParameters.h"
 #include "inspection/DetectAlgorithm.h"
@@ -23,25 +24,9 @@
 
 namespace {
 
-// Settings of the live and edit records, per camera c at index + c.
-constexpr int ExposureIndex = 0;
-constexpr int GainIndex = 8;
-constexpr int SharpnessIndex = 16;
-constexpr int ContrastIndex = 24;
-constexpr int GammaIndex = 32;
-constexpr int MirrorHorizontalIndex = 40;
-constexpr int MirrorVerticalIndex = 48;
-// Single settings.
-constexpr int FrameRateIndex = 139;
-constexpr int CopyRegionsIndex = 127;
-constexpr int ProductStageEnabledIndex = 119;
-constexpr int MachineModeIndex = 205;
-constexpr int AutoExposureIndex = 209;
-constexpr int WideDynamicRangeIndex = 210;
-constexpr int CameraTriggeredDisplayIndex = 323;
-
 constexpr int LostCameraTextEntry = 332;
 constexpr int WatchdogIntervalMs = 1000;
+constexpr int AlarmBlinkMs = 1000;
 // Larger frames than this are refused; no camera of the station comes near it.
 constexpr qint64 MaxFrameBytes = qint64(1) << 30;
 
@@ -56,6 +41,7 @@ void writeRecord(const QString &text)
 CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
     : QWidget(parent)
     , cameraIndex(index)
+    , alarmBlinkTimer(new QTimer(this))
     , cameraDriver(camera)
     , watchdogTimer(new QTimer(this))
 {
@@ -103,6 +89,7 @@ CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
         grabbing = true;
         cameraDriver->startGrab();
     }
+    connect(alarmBlinkTimer, &QTimer::timeout, this, &CammerWidget::TimerShowAlarm);
     watchdogTimer->setInterval(WatchdogIntervalMs);
     connect(watchdogTimer, &QTimer::timeout, this, &CammerWidget::TimerFPS);
     watchdogTimer->start();
@@ -161,40 +148,40 @@ void CammerWidget::applyCameraValue(bool edited, int baseIndex, void (CameraInte
 
 void CammerWidget::ApplyExposure(bool edited)
 {
-    applyCameraValue(edited, ExposureIndex, &CameraInterface::setExposure);
+    applyCameraValue(edited, Param::Exposure, &CameraInterface::setExposure);
 }
 
 void CammerWidget::ApplyGain(bool edited)
 {
-    applyCameraValue(edited, GainIndex, &CameraInterface::setGain);
+    applyCameraValue(edited, Param::Gain, &CameraInterface::setGain);
 }
 
 void CammerWidget::ApplySharpness(bool edited)
 {
-    applyCameraValue(edited, SharpnessIndex, &CameraInterface::setSharpness);
+    applyCameraValue(edited, Param::Sharpness, &CameraInterface::setSharpness);
 }
 
 void CammerWidget::ApplyContrast(bool edited)
 {
-    applyCameraValue(edited, ContrastIndex, &CameraInterface::setContrast);
+    applyCameraValue(edited, Param::Contrast, &CameraInterface::setContrast);
 }
 
 void CammerWidget::ApplyGamma(bool edited)
 {
-    applyCameraValue(edited, GammaIndex, &CameraInterface::setGamma);
+    applyCameraValue(edited, Param::Gamma, &CameraInterface::setGamma);
 }
 
 void CammerWidget::ApplyMirror(bool edited)
 {
     if (const SystemParameters *p = record(edited); p && cameraUsable())
-        cameraDriver->setMirror((*p)[MirrorHorizontalIndex + cameraIndex] != 0,
-                                (*p)[MirrorVerticalIndex + cameraIndex] != 0);
+        cameraDriver->setMirror((*p)[Param::MirrorHorizontal + cameraIndex] != 0,
+                                (*p)[Param::MirrorVertical + cameraIndex] != 0);
 }
 
 void CammerWidget::ApplyWideDynamicRange(bool edited)
 {
     if (const SystemParameters *p = record(edited); p && cameraUsable())
-        cameraDriver->setWideDynamicRange((*p)[WideDynamicRangeIndex] != 0);
+        cameraDriver->setWideDynamicRange((*p)[Param::WideDynamicRange] != 0);
 }
 
 void CammerWidget::ApplyTriggerMode(bool on)
@@ -216,7 +203,7 @@ void CammerWidget::ApplyFrameRate()
     grabbing = false;
     cameraDriver->stopGrab();
     if (currentParams)
-        cameraDriver->setFrameRate((*currentParams)[FrameRateIndex]);
+        cameraDriver->setFrameRate((*currentParams)[Param::FrameRate]);
     if (cameraUsable()) {
         grabbing = true;
         cameraDriver->startGrab();
@@ -257,7 +244,7 @@ void CammerWidget::ApplyCameraSettings()
     ApplySharpness(false);
     ApplyGamma(false);
     ApplyWideDynamicRange(false);
-    cameraDriver->setAutoExposure(p[AutoExposureIndex] != 0);
+    cameraDriver->setAutoExposure(p[Param::AutoExposure] != 0);
     ApplyFrameRate();
     ApplyMirror(false);
 }
@@ -267,7 +254,7 @@ bool CammerWidget::GrabFrame()
     if (!cameraUsable() || frameBytes <= 0)
         return false;
     const bool newFrame = cameraDriver->getImage(frameImage.data(), frameBytes);
-    const bool triggeredDisplay = currentParams && (*currentParams)[CameraTriggeredDisplayIndex] != 0;
+    const bool triggeredDisplay = currentParams && (*currentParams)[Param::ExternalTrigger] != 0;
     if (!triggeredDisplay && (editorSource == -1 || editorSource == 1)) {
         cameraImage = frameImage;
         update();
@@ -315,6 +302,22 @@ void CammerWidget::TimerFPS()
     }
 }
 
+void CammerWidget::StartAlarmBlink()
+{
+    alarmBlinkTimer->start(AlarmBlinkMs);
+}
+
+void CammerWidget::TimerShowAlarm()
+{
+    if (results->resultOk) {
+        blinkPhase = 0;
+        alarmBlinkTimer->stop();
+    } else {
+        blinkPhase = blinkPhase == 1 ? 0 : 1;
+    }
+    update();
+}
+
 void CammerWidget::UploadConfig()
 {
     if (thermal && cameraDriver && activeConfig)
@@ -349,7 +352,7 @@ void CammerWidget::CopyPara()
 {
     if (!activeConfig || activeConfig->shapes.size() < CammerSingleton::StageCount || !currentParams)
         return;
-    const int mode = (*currentParams)[MachineModeIndex];
+    const int mode = (*currentParams)[Param::MachineMode];
     if (mode == 1 || mode == 2) {
         copyStage(1, 3);
         copyStage(0, 2);
@@ -368,9 +371,9 @@ void CammerWidget::ResetEditMasks()
 
 void CammerWidget::CommitEditMasks()
 {
-    const bool copying = currentParams && (*currentParams)[CopyRegionsIndex] != 0;
-    const int mode = currentParams ? (*currentParams)[MachineModeIndex] : 0;
-    const bool productStage = currentParams && (*currentParams)[ProductStageEnabledIndex] != 0;
+    const bool copying = currentParams && (*currentParams)[Param::CopyRegions] != 0;
+    const int mode = currentParams ? (*currentParams)[Param::MachineMode] : 0;
+    const bool productStage = currentParams && (*currentParams)[Param::StageEnabled] != 0;
     for (int stage = 0; stage < stagesInUse(); ++stage) {
         // These stages are filled from their pair by CopyPara.
         if (copying && ((mode == 0 && productStage && stage % 2 == 1) || ((mode == 1 || mode == 2) && stage >= 2)))

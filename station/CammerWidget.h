@@ -148,8 +148,6 @@ public:
     // verdicts (resultOk, regionResultOk, temperatureResultOk).
     std::unique_ptr<DetectionResults> results;
     bool previewShown = false;
-    // 0 or 1 while an NG blinks: phase 1 marks the NG pixels of the NG regions red.
-    int blinkPhase = 0;
 
     // The detection engine over the active configuration and this view's buffers.
     std::unique_ptr<CammerEngineHost> engineHost;
@@ -159,6 +157,12 @@ public:
     bool ngHandled[StageCount] = {};
     int selectedRegion = -1;
     int lastSelected = -1;
+
+    // The NG pixels of a latched alarm are drawn in phase 1 only; the alarm blink timer flips
+    // the phase every second while the camera's verdict is NG, so they blink. The region page
+    // sets it back to 0 when it leaves the live picture.
+    int blinkPhase = 0;
+    QTimer *const alarmBlinkTimer;
 
 signals:
     // Pressed while all cameras are shown.
@@ -171,6 +175,11 @@ public slots:
     // the loss recorded; a lost camera is asked to reconnect, and on success every setting is
     // sent again.
     void TimerFPS();
+    // Starts the alarm blink: the phase flips every second from now on.
+    void StartAlarmBlink();
+    // The alarm blink timer's tick: once the verdict is OK again the blink ends in phase 0,
+    // else the phase flips. Repaints either way.
+    void TimerShowAlarm();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

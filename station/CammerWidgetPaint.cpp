@@ -4,9 +4,12 @@
 #include "station/CammerWidget.h"
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "station/MoJuWizard.h"
 #include "station/RegionTools.h"
+#include "station/RunCodes.h"
+#include "station/RunSettings.h"
 #include "station/StationGlobals.h"
 
 #include <QPainter>
@@ -16,16 +19,7 @@
 
 namespace {
 
-// Settings that shape the labels.
-constexpr int FilterSizeIndex = 149;
-constexpr int AlarmAreaIndex = 150;
-constexpr int AdvancedRegionParametersIndex = 170;
-constexpr int OutlinesWhileRunningIndex = 177;
-
-// Display modes of the main window and image sources of the region page.
-constexpr int ModeNormal = 0;
-constexpr int ModeResultShown = 1;
-constexpr int ModeAlarm = 2;
+// Image sources of the region page.
 constexpr int SourceTemplate = 0;
 constexpr int SourceLive = 1;
 constexpr int SourceRecentNg = 2;
@@ -41,17 +35,12 @@ constexpr int CrossHalf = 6;
 
 const QRgb ngPixel = qRgb(255, 0, 0);
 
-int setting(int index)
-{
-    return currentParams ? (*currentParams)[index] : 0;
-}
-
 // The limit a region's label shows beside its value.
 QString limitText(const CammerSingleton &config, int k)
 {
     const int tool = config.toolType[k];
-    if (tool == RegionTool::Defect && setting(AdvancedRegionParametersIndex) == 0)
-        return QString::number(setting(AlarmAreaIndex));
+    if (tool == RegionTool::Defect && runSetting(Param::RegionParameters) == 0)
+        return QString::number(runSetting(Param::AlarmArea));
     switch (tool) {
     case RegionTool::Similarity:
         return QString::number(config.param2[k]);
@@ -161,7 +150,7 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
         return;
     const QList<ROIInterface *> &shapes = config.shapes[stage];
     const int count = qMin(int(shapes.size()), qBound(0, config.roiCount[stage], int(MaxRegions)));
-    const int displayMode = mainWindow ? mainWindow->DisplayMode : ModeNormal;
+    const int displayMode = mainWindow ? mainWindow->DisplayMode : DisplayModes::Normal;
     const bool oneSelected = editing && selectedRegion >= 0;
     QFont font = painter.font();
     font.setPixelSize(LabelFontPixels);
@@ -175,7 +164,7 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
         if (oneSelected && r != selectedRegion)
             continue;
         QColor colour(Qt::darkBlue);
-        if (displayMode != ModeNormal)
+        if (displayMode != DisplayModes::Normal)
             colour = (results->resultOk && tool != RegionTool::Temperature) || results->roiOk[stage][r]
                 ? QColor(Qt::green)
                 : QColor(Qt::red);
@@ -195,7 +184,7 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
         painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, text);
 
         const int *point = results->roiBoxes[k][0];
-        if ((displayMode == ModeResultShown || displayMode == ModeAlarm) && tool == RegionTool::Temperature
+        if ((displayMode == DisplayModes::ResultShown || displayMode == DisplayModes::AlarmLatched) && tool == RegionTool::Temperature
             && point[0] > 0 && point[1] > 0) {
             const int x = int(float(point[0]) * scaleX);
             const int y = int(float(point[1]) * scaleY);
@@ -219,7 +208,7 @@ void CammerWidget::paintEvent(QPaintEvent *)
     const bool editing = source == SourceTemplate;
     const CammerSingleton *config = editing ? editConfig.get() : activeConfig.get();
     const int stage = !mainWindow ? 0 : editing ? mainWindow->editDetect : mainWindow->currentDetect();
-    const int displayMode = mainWindow ? mainWindow->DisplayMode : ModeNormal;
+    const int displayMode = mainWindow ? mainWindow->DisplayMode : DisplayModes::Normal;
 
     // The zoom of the camera shown alone, and of a recent NG image whichever view shows it.
     ViewTransform transform;
@@ -227,7 +216,7 @@ void CammerWidget::paintEvent(QPaintEvent *)
         transform = {mainWindow->panX, mainWindow->panY, mainWindow->zoomScale > 0 ? mainWindow->zoomScale : 1.0};
     updatePixelMaps(transform);
     renderShownImage();
-    if (config && source != SourceRecentNg && displayMode == ModeAlarm && source == SourceLive && blinkPhase == 1)
+    if (config && source != SourceRecentNg && displayMode == DisplayModes::AlarmLatched && source == SourceLive && blinkPhase == 1)
         markNgPixels(*config, stage);
 
     QPainter painter(this);
@@ -235,9 +224,9 @@ void CammerWidget::paintEvent(QPaintEvent *)
     if (source == SourceRecentNg || !config)
         return;
 
-    const bool outlines = displayMode == ModeResultShown
-        || (displayMode == ModeNormal && setting(OutlinesWhileRunningIndex) != 0) || editing
-        || (displayMode == ModeAlarm && source == SourceLive);
+    const bool outlines = displayMode == DisplayModes::ResultShown
+        || (displayMode == DisplayModes::Normal && runSetting(Param::OutlinesWhileRunning) != 0) || editing
+        || (displayMode == DisplayModes::AlarmLatched && source == SourceLive);
     if (!outlines)
         return;
     painter.save();

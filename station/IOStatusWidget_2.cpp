@@ -1,6 +1,7 @@
 #include "station/IOStatusWidget_2.h"
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
@@ -14,8 +15,6 @@ namespace {
 
 // Lamps 0..4 of each kind carry the names of the machine mode; the rest are numbered.
 constexpr int NamedLamps = 5;
-// Setting 152: the extra outputs 6..10 are in use.
-constexpr int ExtraOutputsIndex = 152;
 
 } // namespace
 
@@ -53,7 +52,7 @@ IOStatusWidget_2::IOStatusWidget_2(QWidget *parent)
     noBoard->hide();
     row->addWidget(noBoard);
 
-    const bool extraOutputs = currentParams && (*currentParams)[ExtraOutputsIndex] != 0;
+    const bool extraOutputs = currentParams && (*currentParams)[Param::MultiOutput] != 0;
     for (int i = 0; i < LampCount; ++i) {
         inputs[i]->setVisible(i < NamedLamps);
         outputs[i]->setVisible(i < NamedLamps || extraOutputs);

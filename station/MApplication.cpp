@@ -1,6 +1,7 @@
 #include "station/MApplication.h"
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/PlatformHelpers.h"
 #include "core/StationHost.h"
 #include "core/SystemParameters.h"
@@ -14,8 +15,6 @@ qint64 MApplication::lastTouchLog = 0;
 
 namespace {
 
-constexpr int LogoutSecondsIndex = 141;
-constexpr int BacklightSecondsIndex = 138;
 constexpr qint64 TouchLogIntervalMs = 1000;
 
 } // namespace
@@ -35,10 +34,10 @@ bool MApplication::notify(QObject *receiver, QEvent *event)
             lastTouchLog = now;
         }
         if (currentParams && stationHost) {
-            const int logoutSeconds = (*currentParams)[LogoutSecondsIndex];
+            const int logoutSeconds = (*currentParams)[Param::LogoutSeconds];
             if (logoutSeconds > 0)
                 stationHost->restartLogoutTimer(logoutSeconds * 1000);
-            const int backlightSeconds = (*currentParams)[BacklightSecondsIndex];
+            const int backlightSeconds = (*currentParams)[Param::BacklightSeconds];
             if (backlightSeconds > 0)
                 stationHost->restartScreenOffTimer(backlightSeconds * 1000);
             if (stationHost->screenOff()) {

@@ -1,6 +1,7 @@
 #include "station/Main_MenuBtnWidget.h"
 
 #include "station/MoJuWizard.h"
+#include "station/RunCodes.h"
 #include "uikit/StyleHelpers.h"
 
 #include <QPixmap>
@@ -13,7 +14,6 @@ namespace {
 
 constexpr int LogoHeight = 80;
 constexpr int CommandMinHeight = 72;
-constexpr int RunStopped = 3;
 
 struct Command
 {
@@ -121,7 +121,7 @@ QPushButton *Main_MenuBtnWidget::button(const char *objectName) const
 
 void Main_MenuBtnWidget::refreshStartStop()
 {
-    const bool running = !mainWindow || mainWindow->RunState != RunStopped;
+    const bool running = !mainWindow || mainWindow->RunState != RunStates::Stopped;
     const QVariant shown = startStop->property("is_running");
     if (shown.isValid() && shown.toBool() == running)
         return;

@@ -53,19 +53,6 @@ constexpr int MainViewWidth = 1753;
 constexpr int MainViewHeight = 1017;
 constexpr quint32 AllCameraFamilies = 0x31C;
 
-// Settings copied at start-up.
-constexpr int ColourOutputIndex = 183;
-constexpr int ProductStageIndex = 133;
-constexpr int TemplateCountIndex = 135;
-constexpr int NgKeepIndex = 136;
-constexpr int OkKeepIndex = 137;
-constexpr int BacklightSecondsIndex = 138;
-constexpr int StatisticsIndex = 173;
-constexpr int IoPortIndex = 182;
-constexpr int ClampPulseIndex = 145;
-constexpr int ClampCutAfterOkIndex = 154;
-constexpr int ParameterGroupIndex = 357;
-
 constexpr int StatisticsFileErrorEntry = 544;
 constexpr int StartupRecordEntry = 150;
 
@@ -73,11 +60,6 @@ constexpr int FirstRunMs = 5;
 constexpr int IoChangeRunMs = 1;
 constexpr int DateCheckMs = 60000;
 constexpr int HeartbeatMs = 1000;
-
-int setting(int index)
-{
-    return currentParams ? (*currentParams)[index] : 0;
-}
 
 } // namespace
 
@@ -111,52 +93,52 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     // 2. A count store for the time of the start-up: it creates the count file when missing.
     auto startupCounts = std::make_unique<StatisticsData>(0, detectsPerCamera,
                                                           TemperatureChartData::instance());
-    // 3.
+    // 3. The operator sees that the station is starting.
     showStartupNotice();
-    // 4.
+    // 4. Every camera family is looked for; login, screen-off and debounce timers.
     cameraFamilyMask = AllCameraFamilies;
     createLoginAndScreenTimers();
-    // 5.
+    // 5. The operation record takes rows from here on.
     openOperationRecord();
-    // 6.
+    // 6. Settings that hold for the whole run.
     copySettings();
-    // 7.
+    // 7. Cameras found; the shared boxes, the keyboards and the I/O board link.
     discoverCameras();
     cameraBindingHost = this;
     createKeyboardsAndIoLink();
-    // 8.
+    // 8. One view per camera in the panel grid.
     createCamerasAndGrid();
     // 9. The side menu beside the panels; the image browser joins here with the templates.
     createSideMenu();
-    // 10.
+    // 10. The bottom status bar under the panels and the menu.
     createBottomBar();
-    // 11.
+    // 11. Simulated cameras stand in: the operator may clear the stored camera serials.
     confirmCameraBinding();
-    // 12.
+    // 12. The supervising host's registers.
     createModbusServer();
-    // 13.
+    // 13. Zoom of a single camera and the login pad.
     createZoomSliderAndLogin();
-    // 14.
+    // 14. The panels of the enabled cameras, all shown.
     layOutPanels();
-    // 15.
+    // 15. Image folders of every camera and stage.
     makeFolders();
-    // 16.
+    // 16. The run pass, the no-signal watchdog and the capture delays.
     createRunTimers();
-    // 17.
+    // 17. Result pictures waiting for the archiver.
     allocateResultImages();
     // 18. The result image archiver starts here with its thread.
     createPulseTimers();
-    // 19.
+    // 19. The operation record's day and its archive folders.
     startOperationRecordDate();
-    // 20.
+    // 20. Today's counts per hour; detection starts with the lamps on.
     createProductionCounts();
-    // 21.
+    // 21. The first run pass; input changes run one at once.
     startRunning();
-    // 22.
+    // 22. The production counters; the cameras grab at their frame rate.
     startCameras();
-    // 23.
+    // 23. The shared boxes and keyboards belong to the window.
     finishDialogs();
-    // 24.
+    // 24. The host sees detection running, the group and the counters.
     publishRunState();
 }
 
@@ -198,7 +180,7 @@ void MoJuWizard::showStartupNotice()
     QCoreApplication::processEvents();
 }
 
-// 4.
+// 4. Idle logout, screen-off and the input debounce timers.
 void MoJuWizard::createLoginAndScreenTimers()
 {
     logoutTimer = new QTimer(this);
@@ -209,7 +191,7 @@ void MoJuWizard::createLoginAndScreenTimers()
     createInputTimers();
 }
 
-// 5.
+// 5. The operation record; a failed open is retried with each row.
 void MoJuWizard::openOperationRecord()
 {
     operationRecord.Open();
@@ -218,12 +200,12 @@ void MoJuWizard::openOperationRecord()
 // 6. A change of these settings applies after the next start.
 void MoJuWizard::copySettings()
 {
-    statisticsEnabled = setting(StatisticsIndex) != 0;
-    maxTemplateCount = qBound(1, setting(TemplateCountIndex), 100);
-    ngImagesToKeep = setting(NgKeepIndex);
-    okImagesToKeep = setting(OkKeepIndex);
-    ioComPortIndex = setting(IoPortIndex);
-    detect = setting(ProductStageIndex) != 1 ? 1 : 0;
+    statisticsEnabled = runSetting(Param::Statistics) != 0;
+    maxTemplateCount = qBound(1, runSetting(Param::TemplateCount), 100);
+    ngImagesToKeep = runSetting(Param::NgImagesToKeep);
+    okImagesToKeep = runSetting(Param::OkImagesToKeep);
+    ioComPortIndex = runSetting(Param::IoPort);
+    detect = runSetting(Param::ProductStage) != 1 ? 1 : 0;
 }
 
 // 7. The shared question box, the keyboards and the I/O board link.
@@ -263,7 +245,7 @@ void MoJuWizard::createCamerasAndGrid()
     cameraBox = new CameraWgtBox(list, this);
     panelRow->addWidget(cameraBox);
     mainLayout->addLayout(panelRow);
-    for (int i = 0; i < cameraCount && i < MaxCameras; ++i)
+    for (int i = 0; i < camerasInUse(); ++i)
         cameraViews[i] = cameraBox->cammerWidget(i);
 }
 
@@ -282,7 +264,7 @@ void MoJuWizard::createBottomBar()
     layout()->addWidget(bottomBar);
 }
 
-// 12.
+// 12. The supervising host's register server.
 void MoJuWizard::createModbusServer()
 {
     modbusServer = new ModbusServer(QHostAddress::Any, modbusPort, this);
@@ -291,7 +273,7 @@ void MoJuWizard::createModbusServer()
             Qt::QueuedConnection);
 }
 
-// 13.
+// 13. Zoom of a single shown camera and the login pad.
 void MoJuWizard::createZoomSliderAndLogin()
 {
     zoomSlider = new FloatSlider(this);
@@ -304,7 +286,7 @@ void MoJuWizard::createZoomSliderAndLogin()
     sharedInputbox->hide();
 }
 
-// 14.
+// 14. The panels of the enabled cameras, all shown.
 void MoJuWizard::layOutPanels()
 {
     for (int i = 0; i < MaxCameras; ++i)
@@ -315,7 +297,7 @@ void MoJuWizard::layOutPanels()
 // 15. Result image, template and raw-frame folders of every camera and stage.
 void MoJuWizard::makeFolders()
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         for (int d = 0; d < MaxStages; ++d) {
             const QString base = QStringLiteral("./alarmimage/camera%1/detect%2/").arg(c + 1).arg(d + 1);
             alarmImageDirs[c][d][0] = QDir(base + QStringLiteral("NG"));
@@ -331,7 +313,7 @@ void MoJuWizard::makeFolders()
     }
 }
 
-// 16.
+// 16. The run pass and the stage timers.
 void MoJuWizard::createRunTimers()
 {
     runTimer = new QTimer(this);
@@ -345,7 +327,7 @@ void MoJuWizard::createRunTimers()
 void MoJuWizard::allocateResultImages()
 {
     QVector<QSize> sizes;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         sizes.append(cameraViews[c] ? QSize(cameraViews[c]->imageWidth, cameraViews[c]->imageHeight)
                                     : QSize());
     resultImages = std::make_unique<ResultImageBuffers>();
@@ -358,7 +340,7 @@ void MoJuWizard::allocateResultImages()
     imageSaveBuffers = resultImages.get();
 }
 
-// 19.
+// 19. The day of the live operation record, checked every minute.
 void MoJuWizard::startOperationRecordDate()
 {
     for (const QString &folder : {operationRecord.recordDir().path(), statisticsDir.path()}) {
@@ -371,7 +353,7 @@ void MoJuWizard::startOperationRecordDate()
     SlotCheckDate();
 }
 
-// 20.
+// 20. Today's count store; detection starts.
 void MoJuWizard::createProductionCounts()
 {
     counts = std::make_unique<StatisticsData>(cameraCount, detectsPerCamera,
@@ -385,7 +367,7 @@ void MoJuWizard::createProductionCounts()
     for (int led = 3; led >= 0; --led)
         setStatusLed(led, 1);
     StartDetect();
-    if (setting(ClampCutAfterOkIndex) != 0 && setting(ClampPulseIndex) > 0) {
+    if (runSetting(Param::ClampCutAfterOk) != 0 && runSetting(Param::ClampPulse) > 0) {
         controlPort->SetOutput(0, true);
         controlPort->PublishOutputs();
     }
@@ -396,7 +378,7 @@ void MoJuWizard::createProductionCounts()
     warnbox->hide();
 }
 
-// 21.
+// 21. The run controller starts; input changes run a pass at once.
 void MoJuWizard::startRunning()
 {
     runTimer->start(FirstRunMs);
@@ -411,13 +393,13 @@ void MoJuWizard::startRunning()
     lastCycleStart = wallClock()->now().toMSecsSinceEpoch() / 100;
 }
 
-// 22.
+// 22. Counters from "count.txt"; grabbing at the configured frame rate.
 void MoJuWizard::startCameras()
 {
     CountRead();
     ApplyCameraFrameRate();
-    if (setting(BacklightSecondsIndex) > 0)
-        backlightTimer->start(timerPeriodMs(setting(BacklightSecondsIndex), 1000));
+    if (runSetting(Param::BacklightSeconds) > 0)
+        backlightTimer->start(timerPeriodMs(runSetting(Param::BacklightSeconds), 1000));
 }
 
 // 23. The question box stays above everything; keyboards and the login pad belong to the window.
@@ -433,11 +415,11 @@ void MoJuWizard::finishDialogs()
         sharedInputbox->setParent(this, sharedInputbox->windowFlags());
 }
 
-// 24.
+// 24. What the supervising host reads from the start.
 void MoJuWizard::publishRunState()
 {
     modbusServer->SetReadRegister(0, 1);
-    modbusServer->SetReadRegister(2, short(setting(ParameterGroupIndex)));
+    modbusServer->SetReadRegister(2, short(runSetting(Param::ParameterGroup)));
     publishCounters();
 }
 

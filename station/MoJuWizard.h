@@ -5,6 +5,7 @@
 #include "core/StationHost.h"
 #include "inspection/InspectionWarning.h"
 #include "station/OperationRecord.h"
+#include "station/RunCodes.h"
 
 #include <QDir>
 #include <QVector>
@@ -51,7 +52,7 @@ class MoJuWizard : public QWidget,
 public:
     static constexpr int MaxCameras = 8;
     static constexpr int MaxStages = 8;
-    static constexpr int InputCount = 8;
+    static constexpr int InputCount = Input::Count;
     static constexpr int ExtraOutputCount = 10;
 
     explicit MoJuWizard(QWidget *parent = nullptr);
@@ -99,12 +100,10 @@ public:
     QDir statisticsDir;
     OperationRecord operationRecord;
 
-    // 1 detecting, 2 sampling templates, 3 stopped.
-    int RunState = 1;
-    // 0 normal, 1 result shown for 2 s, 2 alarm latched, 3 region page or image records.
-    int DisplayMode = 0;
-    // 3 idle, 1 a capture delay runs, 2 a stage has been captured.
-    int cyclePhase = 3;
+    // The values are named in station/RunCodes.h: RunStates, DisplayModes, CyclePhases.
+    int RunState = RunStates::Detecting;
+    int DisplayMode = DisplayModes::Normal;
+    int cyclePhase = CyclePhases::Idle;
     QVector<int> measurementValues;
 
     // Zoom of the single shown camera.
@@ -144,9 +143,7 @@ public:
     int manualStage = 0;
     // Entries 0 and 1: bit c set = camera c still owes its result for the stages of that parity.
     int armedCameras[MaxStages] = {};
-    // Per camera and stage the state of the last result: 0 nothing pending, 1 armed, 2 OK image
-    // to archive, 3 NG shown and kept, 4 NG accepted without detection, 5 NG image taken as
-    // template, 7 examined again, 8 NG slot re-rendered, 9 NG image to archive, 10 both.
+    // Per camera and stage the state of the last result (ResultCodes).
     int ResultCode[MaxCameras][MaxStages] = {};
     // Seconds left of each stage's capture delay.
     float stageCountdown[MaxStages] = {};
@@ -285,6 +282,10 @@ private:
     void createBottomBar();
     void updateZoomSlider();
     void refreshStartStopButton();
+
+    // The cameras and the detect stages in use, each within the bounds of the arrays here.
+    int camerasInUse() const;
+    int stagesInUse() const;
 
     // Run controller helpers.
     void createInputTimers();

@@ -19,6 +19,7 @@
 #include "station/Main_MenuBtnWidget.h"
 #include "station/MenuBtnWidget.h"
 #include "station/RegionPage.h"
+#include "station/RunCodes.h"
 #include "station/ReportRow.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
@@ -32,19 +33,11 @@
 
 #include <algorithm>
 
-using namespace RunSetting;
-
 namespace {
 
 constexpr int RunRegister = 0;
-constexpr int StopAsksLogin = 164;
-constexpr int CameraEnabled = 193;
 constexpr int ResampleQuestionEntry = 137;
 constexpr int ResamplingRecordEntry = 139;
-constexpr int ModeAlarm = 2;
-constexpr int ModeEditing = 3;
-constexpr int RunSampling = 2;
-constexpr int RunStopped = 3;
 // Status lamps: 3 detection runs, 2 the heartbeat (lit while stopped).
 constexpr int RunLamp = 3;
 constexpr int HeartbeatLamp = 2;
@@ -86,7 +79,7 @@ void MoJuWizard::showRecentNgInfo(const QString &text)
 
 void MoJuWizard::fillCameraReports()
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         const CameraWgt_DataWidget *panel = cameraBox ? cameraBox->panel(c) : nullptr;
         const CammerWidget *view = cameraViews[c];
         if (!panel || !panel->reportForm() || !view || !view->activeConfig)
@@ -105,7 +98,7 @@ void MoJuWizard::setCameraViewsMode(int mode)
         }
         cameraBox->update();
     }
-    const bool editorMode = mode == ModeAlarm || mode == ModeEditing;
+    const bool editorMode = mode == DisplayModes::AlarmLatched || mode == DisplayModes::Editor;
     if (bottomBar)
         bottomBar->setVisible(!editorMode);
     if (sideMenu)
@@ -121,20 +114,20 @@ void MoJuWizard::refreshStartStopButton()
 
 void MoJuWizard::SlotStartStop()
 {
-    if (regionPageVisible() || DisplayMode == ModeAlarm)
+    if (regionPageVisible() || DisplayMode == DisplayModes::AlarmLatched)
         return;
-    if (RunState == RunStopped) {
+    if (RunState == RunStates::Stopped) {
         modbusServer->SetReadRegister(RunRegister, 1);
         StartDetect();
-        if (runSetting(ClampCutAfterOk) != 0 && runSetting(ClampPulse) > 0) {
-            setOutput(1, true);
+        if (runSetting(Param::ClampCutAfterOk) != 0 && runSetting(Param::ClampPulse) > 0) {
+            setOutput(Output::MouldClose, true);
             publishOutputs();
         }
         InsertRecord(tr("手动设置开始检测"));
         setStatusLed(RunLamp, 1);
         setStatusLed(HeartbeatLamp, 0);
     } else {
-        if (runSetting(StopAsksLogin) == 0 || runSetting(PasswordProtection) != 0) {
+        if (runSetting(Param::StopAsksLogin) == 0 || runSetting(Param::PasswordUsed) != 0) {
             if (requireLogin() == 0)
                 return;
         } else {
@@ -159,26 +152,26 @@ void MoJuWizard::SlotReTrain()
 {
     if (regionPageVisible() || requireLogin() == 0)
         return;
-    if (!askYesNo(uiText(ResampleQuestionEntry)) || regionPageVisible() || DisplayMode == ModeAlarm)
+    if (!askYesNo(uiText(ResampleQuestionEntry)) || regionPageVisible() || DisplayMode == DisplayModes::AlarmLatched)
         return;
-    DisplayMode = 0;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    DisplayMode = DisplayModes::Normal;
+    for (int c = 0; c < camerasInUse(); ++c) {
         cameraViews[c]->results->resultOk = true;
         for (auto &stage : cameraViews[c]->results->roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
     }
-    if (RunState == RunStopped) {
+    if (RunState == RunStates::Stopped) {
         StartDetect();
-        if (runSetting(ClampCutAfterOk) != 0 && runSetting(ClampPulse) > 0) {
-            setOutput(1, true);
+        if (runSetting(Param::ClampCutAfterOk) != 0 && runSetting(Param::ClampPulse) > 0) {
+            setOutput(Output::MouldClose, true);
             publishOutputs();
         }
         setStatusLed(RunLamp, 1);
     }
-    RunState = RunSampling;
+    RunState = RunStates::Sampling;
     if (regionPage)
         regionPage->SlotTempDeleteAll();
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = cameraViews[c];
         for (int s = 0; s < detectsPerCamera && s < MaxStages; ++s) {
             if (stageEnabled(s))
@@ -199,14 +192,14 @@ void MoJuWizard::SlotManualTrig(int a)
 {
     if (regionPageVisible())
         return;
-    if (a == 0 && runSetting(ProductStage) == 0) {
+    if (a == 0 && runSetting(Param::ProductStage) == 0) {
         Warnbox box;
         box.setText(tr("警告：成品检测没有启用！"));
         box.exec();
         return;
     }
     manualStage = a;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = cameraViews[c];
         std::fill(std::begin(view->ngHandled), std::end(view->ngHandled), false);
         // A simulated camera shows its next stored picture, as if the part had changed.
@@ -217,16 +210,16 @@ void MoJuWizard::SlotManualTrig(int a)
 
 void MoJuWizard::SlotAdjustArea()
 {
-    if (regionPageVisible() || DisplayMode == ModeAlarm || requireLogin() == 0)
+    if (regionPageVisible() || DisplayMode == DisplayModes::AlarmLatched || requireLogin() == 0)
         return;
     if (imageBrowser) {
         imageBrowser->selectSource(0);
         imageBrowser->selectCamera(currentCamera);
     }
-    DisplayMode = ModeEditing;
+    DisplayMode = DisplayModes::Editor;
     if (regionPage)
         regionPage->enterEditor();
-    setCameraViewsMode(ModeEditing);
+    setCameraViewsMode(DisplayModes::Editor);
 }
 
 void MoJuWizard::updateZoomSlider()
@@ -251,7 +244,7 @@ void MoJuWizard::MScaleSetToMin()
 void MoJuWizard::UpdateCameraPanels()
 {
     for (CameraWgt_DataWidget *panel : qAsConst(cameraBox->panels)) {
-        panel->enabled = runSetting(CameraEnabled + panel->cameraIndex) != 0;
+        panel->enabled = runSetting(Param::CameraEnabled + panel->cameraIndex) != 0;
         panel->setVisible(panel->enabled);
     }
     cameraBox->rebuildGrid();
@@ -263,13 +256,13 @@ void MoJuWizard::UpdateCameraPanels()
 
 void MoJuWizard::ApplyCameraFrameRate()
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         cameraViews[c]->ApplyFrameRate();
 }
 
 void MoJuWizard::CloseCameras()
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         cameraViews[c]->StopGrab();
         cameraViews[c]->CloseCamera();
     }
@@ -282,7 +275,7 @@ void MoJuWizard::SetZoomSliderVisible(bool visible)
 
 void MoJuWizard::SlotFPS()
 {
-    if (RunState != RunStopped) {
+    if (RunState != RunStates::Stopped) {
         heartbeatBlink = !heartbeatBlink;
         setStatusLed(HeartbeatLamp, heartbeatBlink ? 1 : 0);
     } else {

@@ -74,7 +74,7 @@ void MoJuWizard::switchParameterGroup()
     ushort value = 0;
     modbusServer->GetWriteRegister(GroupRegister, &value);
     const int index = value;
-    const int current = runSetting(RunSetting::ParameterGroup);
+    const int current = runSetting(Param::ParameterGroup);
     if (index == current) {
         qInfo("paramgroup index is same , index is %d", current);
         return;
@@ -88,7 +88,7 @@ void MoJuWizard::switchParameterGroup()
     const QString name = groupSwitch.groupName();
     qInfo("paramgroup change to %s , index is %d", qPrintable(name), index);
     if (currentParams) {
-        (*currentParams)[RunSetting::ParameterGroup] = index;
+        (*currentParams)[Param::ParameterGroup] = index;
         if (!currentParams->SaveGroupIndex())
             qWarning("the new group index %d was not saved", index);
     }

@@ -9,6 +9,7 @@
 #include "machineio/IOGlobals.h"
 #include "station/CammerWidget.h"
 #include "station/RegionPage.h"
+#include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
 #include "statistics/StatisticsData.h"
@@ -19,7 +20,7 @@
 
 #include <algorithm>
 
-using namespace RunSetting;
+using namespace Param;
 
 namespace {
 
@@ -28,8 +29,6 @@ constexpr int CameraLossRunMs = 500;
 constexpr int StageTickMs = 100;
 // The 50th pass after start-up or after a camera loss balances the colour cameras.
 constexpr int WhiteBalancePass = 49;
-constexpr int SafetyDoorInput = 1;
-constexpr int EjectorBackInput = 2;
 constexpr int CameraLostTextEntry = 39;
 // Seconds of countdown at which a capture delay is over (ticks are 0.1 s).
 constexpr float CountdownDone = 0.11f;
@@ -60,6 +59,16 @@ void MoJuWizard::publishOutputs()
     controlPort->PublishOutputs();
 }
 
+int MoJuWizard::camerasInUse() const
+{
+    return qBound(0, cameraCount, int(MaxCameras));
+}
+
+int MoJuWizard::stagesInUse() const
+{
+    return qBound(0, detectsPerCamera, int(MaxStages));
+}
+
 bool MoJuWizard::stageEnabled(int stage) const
 {
     return stage >= 0 && stage < MaxStages && runSetting(StageEnabled + stage) != 0;
@@ -67,7 +76,7 @@ bool MoJuWizard::stageEnabled(int stage) const
 
 bool MoJuWizard::stageTimerBusy() const
 {
-    for (int k = 0; k < qMin(detectsPerCamera, int(MaxStages)); ++k) {
+    for (int k = 0; k < stagesInUse(); ++k) {
         if (stageTimers[k]->isActive())
             return true;
     }
@@ -77,11 +86,11 @@ bool MoJuWizard::stageTimerBusy() const
 void MoJuWizard::createInputTimers()
 {
     using Slot = void (MoJuWizard::*)();
-    const Slot handlers[InputCount] = {
+    const Slot handlers[Input::Count] = {
         &MoJuWizard::TimerCheckInput0, &MoJuWizard::TimerCheckInput1, &MoJuWizard::TimerCheckInput2,
         &MoJuWizard::TimerCheckInput3, &MoJuWizard::TimerCheckInput4, &MoJuWizard::TimerCheckInput5,
         &MoJuWizard::TimerCheckInput6, &MoJuWizard::TimerCheckInput7};
-    for (int i = 0; i < InputCount; ++i) {
+    for (int i = 0; i < Input::Count; ++i) {
         debounceTimers[i] = new QTimer(this);
         connect(debounceTimers[i], &QTimer::timeout, this, handlers[i]);
     }
@@ -126,10 +135,10 @@ void MoJuWizard::Run()
     const PassGuard guard(passActive);
     runTimer->start(RunPassMs);
 
-    // 1.
+    // 1. Colour cameras balance their white once, a few seconds after start-up or a loss.
     if (whiteBalanceCounter <= WhiteBalancePass) {
         if (whiteBalanceCounter == WhiteBalancePass) {
-            for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+            for (int c = 0; c < camerasInUse(); ++c)
                 cameraViews[c]->OneShotWhiteBalance();
         }
         ++whiteBalanceCounter;
@@ -138,40 +147,40 @@ void MoJuWizard::Run()
     const bool busy = stageTimerBusy();
     if (busy)
         triggerRequest = -1;
-    // 3.
+    // 3. Rising input edges, debounced.
     latchDebouncedInputs(busy);
-    // 4.
+    // 4. The newest frame of every camera.
     pullFrames();
-    // 5.
+    // 5. A lost camera holds the mould; nothing else happens in this pass.
     if (handleCameraLoss())
         return;
 
-    if (DisplayMode == 2) {
-        // 6.
+    if (DisplayMode == DisplayModes::AlarmLatched) {
+        // 6. Latched: only the safety door (the operator took the part) is watched.
         watchDoorWhileLatched();
         noSignalTimer->stop();
     } else if (recheckPending) {
-        // 7.
+        // 7. A cavity NG with re-checks left is judged again.
         runAutomaticRecheck();
         noSignalTimer->stop();
     } else {
-        // 8.
+        // 8. The safety door may trigger the cavity stage.
         checkDoorOfCavityStage();
-        if (RunState == 3) {
-            // 9.
+        if (RunState == RunStates::Stopped) {
+            // 9. Stopped: the two-colour machine's side still follows its inputs.
             if (runSetting(MachineMode) == 1) {
-                if (inputLatched[EjectorBackInput] && runSetting(MouldSide) != 1)
+                if (inputLatched[Input::EjectorBack] && runSetting(MouldSide) != 1)
                     side = 1;
-                if (inputLatched[3] && runSetting(MouldSide) != 0)
+                if (inputLatched[Input::Fourth] && runSetting(MouldSide) != 0)
                     side = 0;
             }
             noSignalTimer->stop();
         } else if (!takeRequests(busy)) {
-            // 10. and 11.
+            // 10. and 11. Free run and manual captures, then cycle starts and stage arming.
             runInputPass(busy);
         }
     }
-    // 12.
+    // 12. The outputs go out, the next pass is due, the I/O thread hears from us.
     endPass(RunPassMs);
 }
 
@@ -192,7 +201,7 @@ void MoJuWizard::keepHeartbeatDuringNestedPass()
 void MoJuWizard::latchDebouncedInputs(bool busy)
 {
     const int debounceSteps = runSetting(DebounceSteps);
-    for (int i = 0; i < InputCount; ++i) {
+    for (int i = 0; i < Input::Count; ++i) {
         // Every input is read each pass, so that edges are tracked while busy too.
         if (!controlPort->CheckInput(i) || busy)
             continue;
@@ -205,7 +214,7 @@ void MoJuWizard::latchDebouncedInputs(bool busy)
 
 void MoJuWizard::pullFrames()
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         newFrameThisPass[c] = cameraViews[c]->GrabFrame();
         if (newFrameThisPass[c])
             frameSinceCycleStart[c] = true;
@@ -216,7 +225,7 @@ void MoJuWizard::pullFrames()
 bool MoJuWizard::handleCameraLoss()
 {
     bool lost = false;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         lost = lost || !cameraViews[c]->connected;
     if (!lost) {
         if (!cameraWarningHidden) {
@@ -227,7 +236,7 @@ bool MoJuWizard::handleCameraLoss()
         return false;
     }
     whiteBalanceCounter = 0;
-    setOutput(1, true);
+    setOutput(Output::MouldClose, true);
     publishOutputs();
     if (cameraWarningHidden && sharedWarnbox) {
         sharedWarnbox->setText(uiText(CameraLostTextEntry));
@@ -244,17 +253,17 @@ bool MoJuWizard::handleCameraLoss()
 void MoJuWizard::watchDoorWhileLatched()
 {
     const bool ejectorBack = detect >= 1 && runSetting(SemiAutomatic) != 0
-        && (inputLatched[EjectorBackInput] || triggerRequest == EjectorBackInput);
-    if (!inputLatched[SafetyDoorInput] && triggerRequest != SafetyDoorInput && !ejectorBack)
+        && (inputLatched[Input::EjectorBack] || triggerRequest == Input::EjectorBack);
+    if (!inputLatched[Input::SafetyDoor] && triggerRequest != Input::SafetyDoor && !ejectorBack)
         return;
-    inputLatched[0] = false;
-    inputLatched[SafetyDoorInput] = false;
+    inputLatched[Input::MouldOpen] = false;
+    inputLatched[Input::SafetyDoor] = false;
     triggerRequest = -1;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         std::fill(std::begin(cameraViews[c]->ngHandled), std::end(cameraViews[c]->ngHandled), false);
     if (runSetting(MachineMode) == 2) {
-        const bool first = controlPort->GetIOState(false, 0);
-        const bool second = controlPort->GetIOState(false, 3);
+        const bool first = controlPort->GetIOState(false, Input::MouldOpen);
+        const bool second = controlPort->GetIOState(false, Input::Fourth);
         if (first && !second)
             side = 1;
         else if (second && !first)
@@ -277,10 +286,10 @@ void MoJuWizard::runAutomaticRecheck()
     --recheckRemaining[p];
     armedCameras[p] = 0;
     if (p == 1 && (runSetting(PreCut) == 0 || recheckRemaining[1] == 0))
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
     publishOutputs();
     if (stageEnabled(detect)) {
-        for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (int c = 0; c < camerasInUse(); ++c) {
             armedCameras[p] |= 1 << c;
             RunAlgorithm(c, detect);
         }
@@ -290,17 +299,17 @@ void MoJuWizard::runAutomaticRecheck()
 
 void MoJuWizard::checkDoorOfCavityStage()
 {
-    if (runSetting(DoorCheck) == 0 || RunState == 3
-        || (!inputLatched[SafetyDoorInput] && triggerRequest != SafetyDoorInput))
+    if (runSetting(DoorCheck) == 0 || RunState == RunStates::Stopped
+        || (!inputLatched[Input::SafetyDoor] && triggerRequest != Input::SafetyDoor))
         return;
     triggerRequest = -1;
     const bool twoSided = twoSidedMode(runSetting(MachineMode));
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         cameraViews[c]->ngHandled[1] = false;
-        ResultCode[c][1] = 1;
+        ResultCode[c][1] = ResultCodes::Armed;
         if (twoSided) {
             cameraViews[c]->ngHandled[3] = false;
-            ResultCode[c][3] = 1;
+            ResultCode[c][3] = ResultCodes::Armed;
         }
     }
     doorCheck = true;
@@ -310,8 +319,8 @@ void MoJuWizard::checkDoorOfCavityStage()
 
 bool MoJuWizard::takeRequests(bool busy)
 {
-    if (runSetting(FreeRun) != 0 && !busy && DisplayMode != 2)
-        triggerRequest = 0;
+    if (runSetting(FreeRun) != 0 && !busy && DisplayMode != DisplayModes::AlarmLatched)
+        triggerRequest = Input::MouldOpen;
     // A manual capture waits until no capture delay runs: taken during one it would capture
     // nothing and keep the real verdict from being counted.
     if (manualStage != detectsPerCamera && !busy && runManualCapture())
@@ -324,7 +333,7 @@ bool MoJuWizard::runManualCapture()
 {
     const int a = manualStage;
     manualStage = detectsPerCamera;
-    if (a < 0 || a >= detectsPerCamera || a >= MaxStages)
+    if (a < 0 || a >= stagesInUse())
         return false;
     const bool enabled = twoSidedMode(runSetting(MachineMode))
         ? stageEnabled(a) || stageEnabled(a + 2)
@@ -337,19 +346,19 @@ bool MoJuWizard::runManualCapture()
         std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
     recheckRemaining[0] = 0;
     recheckRemaining[1] = 0;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        ResultCode[c][a] = 1;
+    for (int c = 0; c < camerasInUse(); ++c) {
+        ResultCode[c][a] = ResultCodes::Armed;
         // The capture judges what the cameras deliver now, as at a cycle start.
         frameSinceCycleStart[c] = newFrameThisPass[c];
     }
     stageCountdown[a] = 0;
     TimerUp(a);
-    if (DisplayMode != 2)
+    if (DisplayMode != DisplayModes::AlarmLatched)
         return false;
     if (runSetting(PulseMode) == 0) {
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
         if (a == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0)
-            setOutput(2, true);
+            setOutput(Output::Ejector, true);
     }
     publishOutputs();
     return true;
@@ -362,14 +371,14 @@ void MoJuWizard::startOutputDelays()
     {
         bool latched;
         int delaySetting;
-    } delays[2] = {{inputLatched[3] && runSetting(ProductStage) != 0, FirstOutputDelay},
-                   {inputLatched[4], SecondOutputDelay}};
+    } delays[2] = {{inputLatched[Input::Fourth] && runSetting(ProductStage) != 0, FirstOutputDelay},
+                   {inputLatched[Input::Fifth], SecondOutputDelay}};
     for (int i = 0; i < 2; ++i) {
         if (!delays[i].latched)
             continue;
         const int steps = runSetting(delays[i].delaySetting);
         if (steps == 0)
-            setOutput(5, true);
+            setOutput(Output::FirstExtra, true);
         else
             outputDelayTimers[i]->start(timerPeriodMs(steps, 100));
     }
@@ -395,14 +404,15 @@ void MoJuWizard::runInputPass(bool busy)
     if (busy)
         return;
     const int mode = runSetting(MachineMode);
-    for (int pos = 0; pos < InputCount; ++pos) {
+    for (int pos = 0; pos < Input::Count; ++pos) {
         if (!inputLatched[pos] && pos != triggerRequest)
             continue;
         inputLatched[pos] = false;
         triggerRequest = -1;
         const bool cycleStart = mode == 0 || mode == 1
-            ? pos == 0 || (pos == EjectorBackInput && runSetting(SeparateSignals) != 0)
-            : (pos == 0 && runSetting(MouldSide) != 1) || (pos == 3 && runSetting(MouldSide) != 0);
+            ? pos == Input::MouldOpen || (pos == Input::EjectorBack && runSetting(SeparateSignals) != 0)
+            : (pos == Input::MouldOpen && runSetting(MouldSide) != 1)
+                  || (pos == Input::Fourth && runSetting(MouldSide) != 0);
         if (cycleStart)
             startCycle(pos);
         if (armedCameras[1] != 0)
@@ -424,19 +434,19 @@ void MoJuWizard::startCycle(int pos)
     } else if (runSetting(NoSignalSeconds) > 0) {
         noSignalTimer->start(timerPeriodMs(runSetting(NoSignalSeconds), 1000));
     }
-    std::fill(armedCameras, armedCameras + qBound(0, detectsPerCamera, int(MaxStages)), 0);
+    std::fill(armedCameras, armedCameras + stagesInUse(), 0);
     doorOpenedSinceAlarm = false;
     std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
     const bool latchMode = runSetting(PulseMode) == 0;
     recheckRemaining[0] = 0;
     recheckRemaining[1] = latchMode ? qMax(0, runSetting(CavityRechecks)) : 0;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        for (int l = 0; l < detectsPerCamera && l < MaxStages; ++l) {
+    for (int c = 0; c < camerasInUse(); ++c) {
+        for (int l = 0; l < stagesInUse(); ++l) {
             if (!stageEnabled(l))
                 continue;
             armedCameras[l & 1] |= 1 << c;
             cameraViews[c]->ngHandled[l] = false;
-            ResultCode[c][l] = 1;
+            ResultCode[c][l] = ResultCodes::Armed;
         }
         // The frame pulled by this pass came after the previous one, with the input edge.
         frameSinceCycleStart[c] = newFrameThisPass[c];
@@ -447,25 +457,25 @@ void MoJuWizard::startCycle(int pos)
         bool closeForbidden = true;
         bool ejectorForbidden = true;
         if (mode == 0 && runSetting(SeparateSignals) == 1) {
-            closeForbidden = pos == EjectorBackInput;
-            ejectorForbidden = pos == 0;
+            closeForbidden = pos == Input::EjectorBack;
+            ejectorForbidden = pos == Input::MouldOpen;
         }
         if (runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0 && closeForbidden)
-            setOutput(1, true);
+            setOutput(Output::MouldClose, true);
         if (armedCameras[0] != 0) {
             if (runSetting(MultiOutput) != 0 || runSetting(CutEjectorOnProductAlarm) != 0) {
-                for (int output = 1; output <= ExtraOutputCount; ++output) {
-                    if (output != 3)
+                for (int output = Output::MouldClose; output <= Output::Last; ++output) {
+                    if (output != Output::Alarm)
                         setOutput(output, false);
                 }
             } else if (runSetting(NoEjectorControl) == 0 && ejectorForbidden) {
-                setOutput(2, true);
+                setOutput(Output::Ejector, true);
             }
         }
         publishOutputs();
     }
     if (mode == 2)
-        side = pos == 0 ? 1 : 0;
+        side = pos == Input::MouldOpen ? 1 : 0;
 }
 
 void MoJuWizard::rearmSecondTrigger(int pos)
@@ -473,27 +483,27 @@ void MoJuWizard::rearmSecondTrigger(int pos)
     const int mode = runSetting(MachineMode);
     bool rearm = false;
     if (mode == 1) {
-        if (pos == EjectorBackInput && runSetting(MouldSide) != 1) {
+        if (pos == Input::EjectorBack && runSetting(MouldSide) != 1) {
             side = 1;
             rearm = true;
-        } else if (pos == 3 && runSetting(MouldSide) != 0) {
+        } else if (pos == Input::Fourth && runSetting(MouldSide) != 0) {
             side = 0;
             rearm = true;
         }
     } else {
-        rearm = pos == EjectorBackInput && ((runSetting(SemiAutomatic) != 0 && mode == 0) || mode == 2);
+        rearm = pos == Input::EjectorBack && ((runSetting(SemiAutomatic) != 0 && mode == 0) || mode == 2);
     }
     if (!rearm)
         return;
     armedCameras[1] = 0;
     const bool cavityEnabled = stageEnabled(1) || (twoSidedMode(mode) && stageEnabled(3));
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         std::fill(std::begin(cameraViews[c]->ngHandled), std::end(cameraViews[c]->ngHandled), false);
         if (cavityEnabled)
             armedCameras[1] |= 1 << c;
     }
     if (runSetting(PulseMode) == 0 && runSetting(PreCut) == 0)
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
     publishOutputs();
 }
 
@@ -502,7 +512,7 @@ void MoJuWizard::rearmSecondTrigger(int pos)
 bool MoJuWizard::armStages(int pos)
 {
     const int mode = runSetting(MachineMode);
-    const int n = twoSidedMode(mode) ? 2 : qMin(detectsPerCamera, int(MaxStages));
+    const int n = twoSidedMode(mode) ? 2 : stagesInUse();
     for (int k = 0; k < n; ++k) {
         const int s = twoSidedMode(mode) && side == 0 ? k + 2 : k;
         if (!stageEnabled(s) || stageTimers[k]->isActive())
@@ -514,9 +524,9 @@ bool MoJuWizard::armStages(int pos)
             accumulatedDelay = 0;
             forcedStage = -1;
         } else if (mode == 1) {
-            fires = fires || (m == 255 && (pos == EjectorBackInput || pos == 3));
+            fires = fires || (m == EitherTriggerInput && (pos == Input::EjectorBack || pos == Input::Fourth));
         } else if (mode == 2) {
-            fires = fires || (m == 255 && (pos == 0 || pos == 3));
+            fires = fires || (m == EitherTriggerInput && (pos == Input::MouldOpen || pos == Input::Fourth));
         }
         if (!fires)
             continue;
@@ -528,12 +538,12 @@ bool MoJuWizard::armStages(int pos)
         if (accumulatedDelay <= 0) {
             stageCountdown[k] = 0;
             TimerUp(k);
-            if (RunState == 3)
+            if (RunState == RunStates::Stopped)
                 return false;
         } else {
             stageCountdown[k] = float(accumulatedDelay) / 10;
             stageTimers[k]->start(StageTickMs);
-            cyclePhase = 1;
+            cyclePhase = CyclePhases::Delaying;
         }
     }
     return true;
@@ -557,10 +567,10 @@ void MoJuWizard::TimerUp(int k)
     const int preCut = runSetting(PreCut);
     if (k == 1 && preCut >= 1 && preCut <= 99 && stageCountdown[1] * 10 <= float(preCut) + 0.01f
         && runSetting(PulseMode) == 0) {
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
         publishOutputs();
     }
-    // 2.
+    // 2. The stage this timer serves on the current side.
     int stage = k;
     if (twoSidedMode(mode)) {
         if (stage >= 2)
@@ -570,9 +580,9 @@ void MoJuWizard::TimerUp(int k)
     }
     detect = stage;
     if (stageCountdown[k] > CountdownDone) {
-        // 4.
+        // 4. The delay runs on; the panels show the countdown.
         stageCountdown[k] -= 0.1f;
-        for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+        for (int c = 0; c < camerasInUse(); ++c) {
             CammerWidget *view = cameraViews[c];
             const double ratioX = double(view->width()) / mainViewWidth;
             const double ratioY = double(view->height()) / mainViewHeight;
@@ -580,21 +590,21 @@ void MoJuWizard::TimerUp(int k)
         }
         return;
     }
-    // 3.
+    // 3. The delay is over: every camera judged, then the verdict acted on.
     stageTimers[k]->stop();
     measurementValues.clear();
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         RunAlgorithm(c, detect);
     publishMeasurements();
     CheckNG(false);
     fillCameraReports();
-    cyclePhase = 2;
+    cyclePhase = CyclePhases::Captured;
     bool allOk = true;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         allOk = allOk && cameraViews[c]->results->resultOk;
-    if (DisplayMode != 2 && allOk && k == 1 && !recheckPending && runSetting(TemplateAutoUpdate) != 0) {
+    if (DisplayMode != DisplayModes::AlarmLatched && allOk && k == 1 && !recheckPending && runSetting(TemplateAutoUpdate) != 0) {
         autoLearnPending = true;
-        for (int c = 0; c < cameraCount && c < MaxCameras; ++c)
+        for (int c = 0; c < camerasInUse(); ++c)
             cameraViews[c]->SaveReTrainImage(1);
     }
 }

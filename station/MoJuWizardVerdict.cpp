@@ -19,6 +19,7 @@
 #include "station/RegionPage.h"
 #include "station/ResultImageBuffers.h"
 #include "station/ResultImageRenderer.h"
+#include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
@@ -33,7 +34,7 @@
 
 #include <algorithm>
 
-using namespace RunSetting;
+using namespace Param;
 
 namespace {
 
@@ -47,8 +48,9 @@ constexpr int CavityStage = 1;
 constexpr int CameraAlarmTextEntry = 151;
 constexpr int AlarmTextEntry = 152;
 constexpr int NoSignalTextEntry = 335;
-// Output driven by each entry of the extra-output table.
-constexpr int ExtraOutputs[MoJuWizard::ExtraOutputCount] = {1, 2, 4, 5, 6, 7, 8, 9, 10, 1};
+// Output driven by each entry of the extra-output table; the last entry drives output 1 again.
+constexpr int ExtraOutputs[MoJuWizard::ExtraOutputCount] = {
+    Output::MouldClose, Output::Ejector, Output::Spare, 5, 6, 7, 8, 9, 10, Output::MouldClose};
 
 short verdictRegister(bool ok)
 {
@@ -70,7 +72,7 @@ void MoJuWizard::createPulseTimers()
     for (QTimer *&timer : outputDelayTimers) {
         timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this, timer] {
-            setOutput(5, true);
+            setOutput(Output::FirstExtra, true);
             publishOutputs();
             timer->stop();
         });
@@ -82,17 +84,17 @@ void MoJuWizard::createPulseTimers()
 
 void MoJuWizard::RunAlgorithm(int camera, int stage)
 {
-    if (camera < 0 || camera >= cameraCount || camera >= MaxCameras || !cameraViews[camera]
-        || stage < 0 || stage >= detectsPerCamera || stage >= MaxStages)
+    if (camera < 0 || camera >= camerasInUse() || !cameraViews[camera]
+        || stage < 0 || stage >= stagesInUse())
         return;
     CammerWidget *view = cameraViews[camera];
-    // 1.
+    // 1. The camera no longer owes its result.
     armedCameras[stage & 1] &= ~(1 << camera);
-    // 2.
+    // 2. Raw frames kept for later analysis, when asked for.
     if (saveOriginalImages)
         saveRawFrame(camera, stage);
-    // 3.
-    if (RunState == 2) {
+    // 3. While templates are sampled the capture becomes one.
+    if (RunState == RunStates::Sampling) {
         storeSample(camera, stage);
         return;
     }
@@ -105,7 +107,7 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
     }
     // Simulated cameras show their stored picture as the engine moved it.
     view->cameraImage = simulatedCameras && engine ? view->positionedImage : view->frameImage;
-    // b.
+    // b. The result store's record learns which camera the rows are of.
     CycleResult cycle = TemperatureChartData::instance()->currentCycle();
     cycle.camera = camera;
     TemperatureChartData::instance()->SetCurrentCycle(cycle);
@@ -124,12 +126,12 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
         results.resultOk = false;
         results.regionResultOk = false;
     }
-    // d.
+    // d. An NG holds the machine at once and is kept for the region page.
     if (!results.resultOk)
         judgeNgOutputs(camera, stage);
     // e.
     publishOutputs();
-    // 5.
+    // 5. The live picture shows what was judged.
     if (editorSource == -1 || editorSource == 1)
         view->update();
 }
@@ -177,23 +179,23 @@ void MoJuWizard::storeSample(int camera, int stage)
         view->SaveReTrainImage(stage);
     view->samplePending[stage] = false;
     view->results->resultOk = true;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        for (int d = 0; d < detectsPerCamera && d < MaxStages; ++d) {
+    for (int c = 0; c < camerasInUse(); ++c) {
+        for (int d = 0; d < stagesInUse(); ++d) {
             if (stageEnabled(d) && cameraViews[c]->samplePending[d])
                 return;
         }
     }
     StartDetect();
     if (runSetting(PulseMode) == 0) {
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
         publishOutputs();
     }
-    RunState = 2;
+    RunState = RunStates::Sampling;
     if (requireLogin() == 0) {
-        RunState = 1;
+        RunState = RunStates::Detecting;
         return;
     }
-    DisplayMode = 3;
+    DisplayMode = DisplayModes::Editor;
     if (regionPage)
         regionPage->enterEditor();
     setCameraViewsMode(3);
@@ -207,18 +209,18 @@ void MoJuWizard::judgeNgOutputs(int camera, int stage)
     if (runSetting(PulseMode) == 0) {
         if (p == 0) {
             if (runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0) {
-                setOutput(2, true);
+                setOutput(Output::Ejector, true);
                 if (runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0
                     && runSetting(SeparateSignals) == 0)
-                    setOutput(1, true);
+                    setOutput(Output::MouldClose, true);
             }
             if (runSetting(MultiOutput) == 0 && recheckRemaining[p] == 0)
-                setOutput(3, true);
+                setOutput(Output::Alarm, true);
         } else {
             if (runSetting(PreCut) == 0 || recheckRemaining[1] == 0)
-                setOutput(1, true);
+                setOutput(Output::MouldClose, true);
             if (recheckRemaining[p] == 0)
-                setOutput(3, true);
+                setOutput(Output::Alarm, true);
         }
     }
     if (runSetting(MultiOutput) != 0 && p == 0 && view->activeConfig) {
@@ -234,7 +236,7 @@ void MoJuWizard::judgeNgOutputs(int camera, int stage)
                          camera + 1, i + 1, entry);
         }
     }
-    if (ResultCode[camera][stage] == 1 && recheckRemaining[p] == 0
+    if (ResultCode[camera][stage] == ResultCodes::Armed && recheckRemaining[p] == 0
         && stage < int(view->recentNgImages.size())) {
         const int slot = view->recentNgCount[stage] % CammerWidget::RecentNgSlots;
         view->recentNgImages[size_t(stage)][size_t(slot)] = view->positionedImage;
@@ -244,17 +246,17 @@ void MoJuWizard::judgeNgOutputs(int camera, int stage)
 
 void MoJuWizard::CheckNG(bool isClearNG)
 {
-    // 1.
+    // 1. The operator is editing regions: no verdict is taken.
     if (regionEditActive)
         return;
-    // 2.
+    // 2. The stage parity decides the rules below.
     const int mode = runSetting(MachineMode);
     const bool latchMode = runSetting(PulseMode) == 0;
-    // 3.
+    // 3. The verdicts to the host: per camera, and any camera.
     bool anyNg = false;
     bool visionNg = false;
     bool temperatureNg = false;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         const CammerWidget *view = cameraViews[c];
         if (!view->results->resultOk) {
             anyNg = true;
@@ -273,43 +275,44 @@ void MoJuWizard::CheckNG(bool isClearNG)
     const int g = twoSidedMode(mode) ? (detect & 1) : detect;
     if (g < 0 || g >= MaxStages)
         return;
-    // 4.
+    // 4. All OK: the extra outputs that followed the spare inputs go off.
     if (!anyNg) {
-        setOutput(5, false);
+        setOutput(Output::FirstExtra, false);
         publishOutputs();
     }
     if (latchMode) {
-        // 5.
+        // 5. Latch mode: OK releases the mould (or a latched alarm); NG latches the alarm or
+        //    asks for a re-check.
         if (!anyNg) {
             if (g == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0)
-                setOutput(2, false);
+                setOutput(Output::Ejector, false);
             if (g == 1 && !relearnPending)
-                setOutput(1, false);
+                setOutput(Output::MouldClose, false);
             recheckPending = 0;
             publishOutputs();
-            if (DisplayMode == 2 && (runSetting(MultiOutput) == 0 || g != 0))
+            if (DisplayMode == DisplayModes::AlarmLatched && (runSetting(MultiOutput) == 0 || g != 0))
                 releaseAlarm(g);
-        } else if ((runSetting(MultiOutput) == 0 || g != 0) && DisplayMode != 2) {
+        } else if ((runSetting(MultiOutput) == 0 || g != 0) && DisplayMode != DisplayModes::AlarmLatched) {
             if (recheckRemaining[g] == 0)
                 latchAlarm(g);
             else
                 recheckPending = 1;
         }
     } else {
-        // 6.
-        setOutput(1, anyNg);
-        setOutput(2, !anyNg);
-        setOutput(3, anyNg);
+        // 6. Pulse mode: the verdict is a pulse of the clamp-pulse length.
+        setOutput(Output::MouldClose, anyNg);
+        setOutput(Output::Ejector, !anyNg);
+        setOutput(Output::Alarm, anyNg);
         publishOutputs();
         if (runSetting(ClampPulse) > 0)
             clampPulseTimer->start(timerPeriodMs(runSetting(ClampPulse), 100));
     }
-    // 7.
+    // 7. A temperature NG that does not stop the machine pulses the alarm.
     if (!anyNg && runSetting(TemperatureNoStop) != 0 && temperatureNg)
         startAlarmPulse();
-    // 8.
-    if (DisplayMode != 2 && DisplayMode != 3) {
-        DisplayMode = 1;
+    // 8. The verdict is shown for 2 s, with the lamps.
+    if (DisplayMode != DisplayModes::AlarmLatched && DisplayMode != DisplayModes::Editor) {
+        DisplayMode = DisplayModes::ResultShown;
         resultShowTimer->start(ResultShowMs);
         shownDetect = detect;
         update();
@@ -317,23 +320,23 @@ void MoJuWizard::CheckNG(bool isClearNG)
         setStatusLed(1, ngShown ? 0 : 1);
         setStatusLed(0, ngShown ? 1 : 0);
     }
-    // 9.
+    // 9. The ejector is cut while the mould closes after a good cavity.
     if (!anyNg && g == 1 && stageEnabled(0) && runSetting(CutEjectorWhenClamping) != 0
         && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0) {
-        setOutput(2, true);
+        setOutput(Output::Ejector, true);
         publishOutputs();
     }
-    // 10.
+    // 10. The cycle is counted once its verdict is final.
     if (!isClearNG && !manualCheck && (recheckRemaining[g] == 0 || !anyNg))
         countCycle(g);
-    // 11.
+    // 11. Output pulses: the NG regions' outputs, or the cuts after an OK.
     if (runSetting(MultiOutput) != 0 && g == 0 && anyNg) {
         for (int i = 0; i < ExtraOutputCount; ++i) {
             if (extraOutputFlags[i])
                 setOutput(ExtraOutputs[i], true);
         }
         if (runSetting(NoEjectorControl) == 0)
-            setOutput(2, true);
+            setOutput(Output::Ejector, true);
         publishOutputs();
         if (runSetting(EjectorPulse) > 0)
             ngPulseTimer->start(timerPeriodMs(runSetting(EjectorPulse), 100));
@@ -343,12 +346,12 @@ void MoJuWizard::CheckNG(bool isClearNG)
         if (runSetting(EjectorCutAfterOk) != 0 && g == 0 && runSetting(EjectorPulse) > 0)
             ejectorPulseTimer->start(timerPeriodMs(runSetting(EjectorPulse), 100));
     }
-    // 12.
+    // 12. The result images of this stage are rendered and their fate decided.
     queueResultImages(g);
-    // 13.
+    // 13. Unless an alarm holds them for the region page, the archiver takes them.
     if (!anyNg || !latchMode)
         flagImagesForArchiver();
-    // 14.
+    // 14. The next evaluation counts again.
     manualCheck = false;
 }
 
@@ -362,23 +365,23 @@ void MoJuWizard::releaseAlarm(int g)
         StartDetect();
         return;
     }
-    setOutput(3, false);
-    setOutput(2, false);
+    setOutput(Output::Alarm, false);
+    setOutput(Output::Ejector, false);
     publishOutputs();
-    DisplayMode = 0;
+    DisplayMode = DisplayModes::Normal;
     ResetRun();
-    RunState = 1;
+    RunState = RunStates::Detecting;
     if (runSetting(MachineMode) == 0 && runSetting(SemiAutomatic) == 0) {
         // The cavity stage of this cycle is armed on the next pass.
-        triggerRequest = 1;
-        forcedStage = 1;
+        triggerRequest = Input::SafetyDoor;
+        forcedStage = CavityStage;
     }
 }
 
 void MoJuWizard::latchAlarm(int g)
 {
     if (doorCheck) {
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
         publishOutputs();
     }
     if (dark) {
@@ -389,7 +392,7 @@ void MoJuWizard::latchAlarm(int g)
     modbusServer->SetReadRegister(AlarmRegister, short((g & 1) + 1));
     SetStopDetect();
     currentCamera = cameraCount == 1 ? 0 : cameraCount;
-    DisplayMode = 2;
+    DisplayMode = DisplayModes::AlarmLatched;
     if (regionPage)
         regionPage->enterEditor();
     setCameraViewsMode(2);
@@ -397,7 +400,7 @@ void MoJuWizard::latchAlarm(int g)
     setStatusLed(1, 0);
     setStatusLed(0, 1);
     QString remark;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (!cameraViews[c]->results->resultOk)
             remark += uiText(CameraAlarmTextEntry).arg(c + 1);
     }
@@ -409,14 +412,14 @@ void MoJuWizard::latchAlarm(int g)
 // yet. The counts reach "count.txt" at once, so a power cut during a latched alarm keeps them.
 void MoJuWizard::countCycle(int g)
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (!cameraViews[c]->results->resultOk)
             cameraNgInCycle[c] = true;
     }
     if (g != CavityStage)
         return;
     bool cycleNg = false;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         cameraTotalCount[c] = wrappingIncrement(cameraTotalCount[c]);
         if (cameraNgInCycle[c]) {
             cameraNgCount[c] = wrappingIncrement(cameraNgCount[c]);
@@ -436,16 +439,19 @@ void MoJuWizard::queueResultImages(int g)
     if (d < 0 || d >= MaxStages)
         return;
     const bool archiveNgAtOnce = (runSetting(MultiOutput) != 0 && g == 0) || runSetting(PulseMode) != 0;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         const bool ok = cameraViews[c]->results->resultOk;
         int &code = ResultCode[c][d];
-        if (code == 1) {
+        if (code == ResultCodes::Armed) {
             if (ok) {
-                code = okImagesToKeep > 0 ? 2 : 0;
+                code = okImagesToKeep > 0 ? ResultCodes::OkToArchive : ResultCodes::None;
             } else if (recheckRemaining[g] == 0) {
-                code = ngImagesToKeep > 0 ? (archiveNgAtOnce ? 9 : 3) : 0;
+                code = ngImagesToKeep <= 0 ? ResultCodes::None
+                       : archiveNgAtOnce   ? ResultCodes::NgToArchive
+                                           : ResultCodes::NgKept;
             }
-            if (code == 2 || code == 3 || code == 9) {
+            if (code == ResultCodes::OkToArchive || code == ResultCodes::NgKept
+                || code == ResultCodes::NgToArchive) {
                 const int slot = ok ? ResultImageBuffers::OkSlot : ResultImageBuffers::NgSlot;
                 if (resultRenderer)
                     resultRenderer->SaveFailImage(c, d, slot);
@@ -453,20 +459,22 @@ void MoJuWizard::queueResultImages(int g)
                     statisticsData->AddResult(wallClock()->now().time().hour(), ok, c, d);
             }
         }
-        if (code == 4 || code == 5) {
+        if (code == ResultCodes::NgAccepted || code == ResultCodes::NgAsTemplate) {
             if (resultRenderer)
                 resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot, code);
-            code = 9;
-        } else if (code == 7 && ok) {
+            code = ResultCodes::NgToArchive;
+        } else if (code == ResultCodes::ExaminedAgain && ok) {
             // The NG image stamped as examined again, then the new OK image beside it.
             if (resultRenderer) {
-                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot, 7);
+                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot,
+                                                ResultCodes::ExaminedAgain);
                 resultRenderer->SaveFailImage(c, d, ResultImageBuffers::OkSlot);
-                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::OkSlot, 8);
+                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::OkSlot,
+                                                ResultCodes::NgRerendered);
             }
-            code = 10;
-        } else if (code == 7) {
-            code = 3;
+            code = ResultCodes::BothToArchive;
+        } else if (code == ResultCodes::ExaminedAgain) {
+            code = ResultCodes::NgKept;
         }
     }
 }
@@ -476,21 +484,21 @@ void MoJuWizard::flagImagesForArchiver()
     if (!imageSaveBuffers || !imageSaveMutex)
         return;
     QMutexLocker locker(imageSaveMutex);
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
-        for (int d = 0; d < detectsPerCamera && d < MaxStages; ++d) {
+    for (int c = 0; c < camerasInUse(); ++c) {
+        for (int d = 0; d < stagesInUse(); ++d) {
             int &code = ResultCode[c][d];
             bool(&pending)[ResultImageBuffers::SlotCount] = imageSaveBuffers->pending[c][d];
-            if (code == 2) {
+            if (code == ResultCodes::OkToArchive) {
                 pending[ResultImageBuffers::OkSlot] = true;
-            } else if (code == 9) {
+            } else if (code == ResultCodes::NgToArchive) {
                 pending[ResultImageBuffers::NgSlot] = true;
-            } else if (code == 10) {
+            } else if (code == ResultCodes::BothToArchive) {
                 pending[ResultImageBuffers::NgSlot] = true;
                 pending[ResultImageBuffers::OkSlot] = true;
             } else {
                 continue;
             }
-            code = 0;
+            code = ResultCodes::None;
         }
     }
 }
@@ -499,7 +507,7 @@ void MoJuWizard::flagImagesForArchiver()
 // setting, the pulse stays on until the I/O thread has sent it to the board.
 void MoJuWizard::startAlarmPulse()
 {
-    setOutput(3, true);
+    setOutput(Output::Alarm, true);
     publishOutputs();
     alarmPulseStartPass = controlPort->IoPassCount();
     alarmPulseTimer->start(timerPeriodMs(runSetting(AlarmPulse), 100));
@@ -515,13 +523,13 @@ void MoJuWizard::endAlarmPulse()
         alarmPulseTimer->start(IOThread::PassMs);
         return;
     }
-    setOutput(3, false);
+    setOutput(Output::Alarm, false);
     publishOutputs();
 }
 
 void MoJuWizard::InCheck()
 {
-    setOutput(1, true);
+    setOutput(Output::MouldClose, true);
     publishOutputs();
     noSignalTimer->stop();
     InsertRecord(uiText(NoSignalTextEntry));
@@ -534,7 +542,7 @@ void MoJuWizard::InCheck()
 
 void MoJuWizard::ResetRun()
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         for (auto &stage : cameraViews[c]->results->roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
     }
@@ -546,12 +554,12 @@ void MoJuWizard::StartDetect()
     if (runSetting(CutEjectorWhenClamping) != 0
         || (runSetting(SeparateSignals) == 1 && runSetting(EjectorCutAfterOk) != 0
             && runSetting(EjectorPulse) > 0))
-        setOutput(2, true);
+        setOutput(Output::Ejector, true);
     publishOutputs();
-    DisplayMode = 0;
+    DisplayMode = DisplayModes::Normal;
     recheckPending = 0;
     std::fill(std::begin(recheckRemaining), std::end(recheckRemaining), 0);
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = cameraViews[c];
         view->results->resultOk = true;
         view->results->regionResultOk = true;
@@ -561,14 +569,14 @@ void MoJuWizard::StartDetect()
         std::fill(std::begin(view->results->roiValue), std::end(view->results->roiValue), 0);
     }
     std::fill(std::begin(stageCountdown), std::end(stageCountdown), 0.0f);
-    RunState = 1;
+    RunState = RunStates::Detecting;
 }
 
 void MoJuWizard::StopDetect()
 {
     controlPort->ResetOutputs();
     if (runSetting(StopClampOnStop) == 1)
-        setOutput(1, true);
+        setOutput(Output::MouldClose, true);
     publishOutputs();
     SetStopDetect();
 }
@@ -580,22 +588,22 @@ void MoJuWizard::SetStopDetect()
         armedCameras[detect == 0 ? 0 : 1] = 0;
     else if (twoSidedMode(mode))
         armedCameras[detect & 1] = 0;
-    for (int k = 0; k < detectsPerCamera && k < MaxStages; ++k) {
+    for (int k = 0; k < stagesInUse(); ++k) {
         stageTimers[k]->stop();
         stageCountdown[k] = 0;
     }
-    RunState = 3;
+    RunState = RunStates::Stopped;
 }
 
 void MoJuWizard::OutTimerNotAllowClose()
 {
     clampPulseTimer->stop();
     if (runSetting(PulseMode) != 0) {
-        setOutput(1, false);
-        setOutput(2, false);
-        setOutput(3, false);
-    } else if (RunState != 3) {
-        setOutput(1, true);
+        setOutput(Output::MouldClose, false);
+        setOutput(Output::Ejector, false);
+        setOutput(Output::Alarm, false);
+    } else if (RunState != RunStates::Stopped) {
+        setOutput(Output::MouldClose, true);
     } else {
         return;
     }
@@ -606,10 +614,10 @@ void MoJuWizard::OutTimerNotAllowThimble()
 {
     ejectorPulseTimer->stop();
     if (runSetting(PulseMode) != 0) {
-        setOutput(1, false);
-        setOutput(2, false);
-    } else if (RunState != 3) {
-        setOutput(2, true);
+        setOutput(Output::MouldClose, false);
+        setOutput(Output::Ejector, false);
+    } else if (RunState != RunStates::Stopped) {
+        setOutput(Output::Ejector, true);
     } else {
         return;
     }
@@ -620,7 +628,7 @@ void MoJuWizard::OutTimerOutNG()
 {
     ngPulseTimer->stop();
     if (runSetting(NoEjectorControl) == 0)
-        setOutput(2, false);
+        setOutput(Output::Ejector, false);
     if (runSetting(MultiOutput) != 0) {
         for (int i = 0; i < ExtraOutputCount; ++i) {
             if (extraOutputFlags[i])
@@ -633,23 +641,23 @@ void MoJuWizard::OutTimerOutNG()
 void MoJuWizard::BackTrain()
 {
     if (runSetting(PulseMode) == 0) {
-        setOutput(1, false);
+        setOutput(Output::MouldClose, false);
         if (runSetting(CutEjectorWhenClamping) != 0 && stageEnabled(0)
             && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0
             && runSetting(MachineMode) == 0)
-            setOutput(2, true);
+            setOutput(Output::Ejector, true);
     }
     publishOutputs();
-    RunState = 1;
+    RunState = RunStates::Detecting;
     CheckNG(true);
-    cyclePhase = 2;
+    cyclePhase = CyclePhases::Captured;
     relearnPending = true;
 }
 
 void MoJuWizard::TimerShow()
 {
     resultShowTimer->stop();
-    if (DisplayMode != 2) {
+    if (DisplayMode != DisplayModes::AlarmLatched) {
         setStatusLed(1, 1);
         setStatusLed(0, 1);
         if (!recheckPending && detect == shownDetect && detectsPerCamera > 0) {
@@ -657,9 +665,9 @@ void MoJuWizard::TimerShow()
             if (detect % 2 == 0 && runSetting(ProductStage) == 0)
                 detect = (detect + 1) % detectsPerCamera;
         }
-        cyclePhase = 3;
-        if (DisplayMode == 1) {
-            DisplayMode = 0;
+        cyclePhase = CyclePhases::Idle;
+        if (DisplayMode == DisplayModes::ResultShown) {
+            DisplayMode = DisplayModes::Normal;
             update();
         }
     }
@@ -679,7 +687,7 @@ void MoJuWizard::TimerShow()
 
 void MoJuWizard::rebuildEngines(int stage)
 {
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (DetectAlgorithm *engine = cameraViews[c]->engine.get()) {
             engine->buildPositioningModel(stage);
             engine->buildRegistrationReference(stage);
@@ -698,14 +706,14 @@ void MoJuWizard::ReCheckImages()
     armedCameras[g] = 0;
     if (g == 1) {
         if (runSetting(CutClampOnMouldAlarm) == 0)
-            setOutput(1, true);
+            setOutput(Output::MouldClose, true);
     } else if (g == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0
                && runSetting(CutEjectorOnProductAlarm) == 0) {
-        setOutput(2, true);
+        setOutput(Output::Ejector, true);
     }
     publishOutputs();
     QVector<int> examined;
-    for (int c = 0; c < cameraCount && c < MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = cameraViews[c];
         if (view->ngHandled[s] || !stageEnabled(s)) {
             // Handled by the operator: it stays OK.
@@ -715,8 +723,8 @@ void MoJuWizard::ReCheckImages()
             continue;
         }
         armedCameras[g] |= 1 << c;
-        if (ResultCode[c][s] == 3)
-            ResultCode[c][s] = 7;
+        if (ResultCode[c][s] == ResultCodes::NgKept)
+            ResultCode[c][s] = ResultCodes::ExaminedAgain;
         examined.append(c);
     }
     for (int c : qAsConst(examined))
@@ -726,7 +734,7 @@ void MoJuWizard::ReCheckImages()
 
 int MoJuWizard::requireLogin()
 {
-    if (runSetting(PasswordProtection) == 0)
+    if (runSetting(PasswordUsed) == 0)
         return 2;
     if (level != 0)
         return level;

@@ -1,6 +1,7 @@
 #include "uikit/LargeWarnBox.h"
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/StationHost.h"
 #include "core/SystemParameters.h"
 #include "platform/system/SystemActions.h"
@@ -13,9 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Seconds without a touch before the screen goes dark; 0 for never.
-constexpr int ScreenOffSecondsIndex = 138;
 
 QRect warnBoxGeometry()
 {
@@ -53,7 +51,7 @@ void WarnBox::showEvent(QShowEvent *event)
     if (stationHost && stationHost->screenOff()) {
         systemActions()->setBacklightPower(true);
         stationHost->setScreenOff(false);
-        const int seconds = currentParams ? (*currentParams)[ScreenOffSecondsIndex] : 0;
+        const int seconds = currentParams ? (*currentParams)[Param::BacklightSeconds] : 0;
         if (seconds > 0)
             stationHost->restartScreenOffTimer(qMin(seconds, INT_MAX / 1000) * 1000);
     }

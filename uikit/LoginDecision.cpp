@@ -2,13 +2,7 @@
 
 #include "core/SystemParameters.h"
 
-#include <cstring>
-
 namespace {
-
-// The user password lives in record indices 218 to 242 as NUL-terminated Latin-1 text.
-constexpr int PasswordFirstIndex = 218;
-constexpr int PasswordLastIndex = 242;
 
 const char maintenanceCode[] = "5082";
 
@@ -16,11 +10,7 @@ const char maintenanceCode[] = "5082";
 
 QString storedUserPassword(const SystemParameters &params)
 {
-    const char *bytes = reinterpret_cast<const char *>(&params.values[PasswordFirstIndex]);
-    const size_t capacity = sizeof(qint32) * size_t(PasswordLastIndex - PasswordFirstIndex + 1);
-    const void *end = std::memchr(bytes, '\0', capacity);
-    const size_t length = end ? size_t(static_cast<const char *>(end) - bytes) : capacity;
-    return QString::fromLatin1(bytes, int(length));
+    return QString::fromLatin1(params.password());
 }
 
 QString maintenanceAccessString(bool passwordUsed, const QDateTime &now)

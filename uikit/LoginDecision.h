@@ -1,13 +1,15 @@
 #ifndef UIKIT_LOGINDECISION_H
 #define UIKIT_LOGINDECISION_H
 
+#include "core/ParameterNames.h"
+
 #include <QDateTime>
 #include <QString>
 
 class SystemParameters;
 
-// Index of the password switch in the system-parameter record.
-constexpr int PasswordUsedIndex = 131;
+// The password switch of the system-parameter record.
+constexpr int PasswordUsedIndex = Param::PasswordUsed;
 
 // The user password stored in the record: the text up to its NUL, never beyond the record's
 // password area.

@@ -7,6 +7,7 @@
 #include "bench/inspection/EngineBenchScene.h"
 #include "bench/inspection/PyramidMatch.h"
 #include "bench/inspection/RatioReporter.h"
+#include "core/ParameterNames.h"
 #include "inspection/DetectionRuntime.h"
 
 #include <benchmark/benchmark.h>
@@ -42,7 +43,7 @@ bench::Camera &camera(bool colour)
 
 void runStage(benchmark::State &state, bool colour)
 {
-    settings()[149] = int(state.range(0));
+    settings()[Param::FilterSize] = int(state.range(0));
     bench::Camera &c = camera(colour);
     for (auto _ : state) {
         c.engine->run(0);
@@ -84,7 +85,7 @@ std::array<std::unique_ptr<bench::Camera>, 8> &cameras()
 {
     static std::array<std::unique_ptr<bench::Camera>, 8> all;
     if (!all[0]) {
-        settings()[149] = 3;
+        settings()[Param::FilterSize] = 3;
         for (size_t i = 0; i < all.size(); ++i) {
             all[i] = std::make_unique<bench::Camera>(cv::Size(1280, 1024), false, std::uint32_t(10 + i));
             all[i]->capture(cv::Point2f(float(i) - 4, 3 - float(i)));

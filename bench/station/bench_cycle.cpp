@@ -7,6 +7,7 @@
 #include "cameras/CameraDiscovery.h"
 #include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/ParameterManager.h"
 #include "core/UiTexts.h"
 #include "machineio/ControlPort.h"
@@ -84,7 +85,7 @@ void BM_RunPassIdle(benchmark::State &state)
 // verdict taken in the pass; measured together with the idle pass that follows it.
 void BM_RunPassWithCapture(benchmark::State &state)
 {
-    (*currentParams)[73] = 0;
+    (*currentParams)[Param::CaptureDelay + 1] = 0;
     for (auto _ : state) {
         setInputWordDirectly(1);
         station->window->Run();
@@ -140,7 +141,7 @@ void BM_InputToOutputFrame(benchmark::State &state)
         state.SkipWithError("the I/O thread does not serve the board");
         return;
     }
-    (*currentParams)[73] = CaptureDelayTenths;
+    (*currentParams)[Param::CaptureDelay + 1] = CaptureDelayTenths;
     BoardSimulator &board = *station->board;
     for (auto _ : state) {
         std::vector<double> arming;
@@ -203,7 +204,7 @@ int main(int argc, char **argv)
     ParameterManager::instance()->Init();
     currentParams = ParameterManager::instance()->currentRecord();
     editParams = ParameterManager::instance()->editRecord();
-    (*currentParams)[146] = 0;
+    (*currentParams)[Param::NoSignalSeconds] = 0;
 
     Station theStation;
     station = &theStation;

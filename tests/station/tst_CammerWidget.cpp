@@ -57,6 +57,7 @@ private slots:
     void copyParaFillsThePairedStage();
     void unusableFrameSizeShowsNothing_data();
     void unusableFrameSizeShowsNothing();
+    void alarmBlinksUntilTheVerdictIsOk();
 
 private:
     std::unique_ptr<CammerWidget> makeView(int cameraIndex, bool colour = false);
@@ -404,6 +405,33 @@ void CammerWidgetTest::unusableFrameSizeShowsNothing()
     QVERIFY(!view.SaveIgnoreMask(0));
     view.resize(200, 100);
     QVERIFY(!view.grab().isNull());
+}
+
+// An NG camera's blink flips the phase at every tick; once the camera is judged OK again the
+// next tick ends it in phase 0, so no red pixels stay behind.
+void CammerWidgetTest::alarmBlinksUntilTheVerdictIsOk()
+{
+    const std::unique_ptr<CammerWidget> view = makeView(0);
+    QVERIFY(view);
+    QCOMPARE(view->blinkPhase, 0);
+    QVERIFY(!view->alarmBlinkTimer->isActive());
+
+    view->results->resultOk = false;
+    view->StartAlarmBlink();
+    QVERIFY(view->alarmBlinkTimer->isActive());
+    QCOMPARE(view->alarmBlinkTimer->interval(), 1000);
+    QVector<int> phases;
+    for (int tick = 0; tick < 3; ++tick) {
+        view->TimerShowAlarm();
+        phases << view->blinkPhase;
+    }
+    QCOMPARE(phases, (QVector<int>{1, 0, 1}));
+    QVERIFY(view->alarmBlinkTimer->isActive());
+
+    view->results->resultOk = true;
+    view->TimerShowAlarm();
+    QCOMPARE(view->blinkPhase, 0);
+    QVERIFY(!view->alarmBlinkTimer->isActive());
 }
 
 QTEST_MAIN(CammerWidgetTest)

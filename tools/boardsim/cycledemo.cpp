@@ -16,6 +16,7 @@
 // runtime folder; the next build restores the default PARAM.db.
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "core/UiTexts.h"
 #include "inspection/CammerSingleton.h"
@@ -50,11 +51,11 @@ bool setParameters(QSqlDatabase &database)
     parameters.SetDefaults();
     if (!parameters.Load(QSqlQuery(database)))
         return fail("the parameters cannot be read");
-    parameters[205] = 2;   // rotary table
-    parameters[206] = 2;
-    parameters[207] = 2;   // both sides
-    parameters[73] = 10;   // cavity capture 1 s after the cycle start
-    parameters[146] = 0;   // no no-signal watchdog
+    parameters[Param::MachineMode] = 2;   // rotary table
+    parameters[Param::ConfiguredMachineMode] = 2;
+    parameters[Param::MouldSide] = 2;     // both sides
+    parameters[Param::CaptureDelay + 1] = 10;   // cavity capture 1 s after the cycle start
+    parameters[Param::NoSignalSeconds] = 0;     // no no-signal watchdog
     return parameters.SaveAll(QSqlQuery(database)) || fail("the parameters cannot be saved");
 }
 
