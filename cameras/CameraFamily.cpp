@@ -1,5 +1,6 @@
 #include "cameras/CameraFamily.h"
 
+#include "cameras/HikIRCamera.h"
 #include "cameras/SimulateCamera.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@ namespace {
 QList<CameraFamily> &families()
 {
     static QList<CameraFamily> registered = {
+        {QString::fromLatin1(HikIRCameraIid), 0x10,
+         [] { return std::unique_ptr<CameraInterface>(std::make_unique<HikIRCamera>()); }},
         {QString::fromLatin1(SimulateCameraIid), 0,
          [] { return std::unique_ptr<CameraInterface>(std::make_unique<SimulateCamera>()); }},
     };

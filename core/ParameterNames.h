@@ -16,6 +16,7 @@ constexpr int Contrast = 24;                 // 0..200
 constexpr int Gamma = 32;                    // 0..250
 constexpr int MirrorHorizontal = 40;
 constexpr int MirrorVertical = 48;
+constexpr int ThermalDistance = 56;          // network thermal camera: low 16 bits, centimetres
 constexpr int ReflectionValue = 64;          // 0..2
 constexpr int ColourOutput = 183;            // colour frames instead of grey
 constexpr int CameraEnabled = 193;

@@ -42,8 +42,8 @@ void RecordingRegionPage::SlotReCheck()
         mainWindow->ReCheckImages();
 }
 
-StationHarness::StationHarness(int cameras)
-    : cameraCount(cameras), family(Width, Height, cameras)
+StationHarness::StationHarness(int cameras, int otherCameras)
+    : cameraCount(cameras), otherCameras(otherCameras), family(Width, Height, cameras)
 {
 }
 
@@ -74,13 +74,15 @@ bool StationHarness::prepare()
         conditions.noiseSeed = std::uint32_t(5 + c);
         good << packed(synth::renderMould(layout, {}, conditions));
         part << packed(synth::renderMould(layout, {synth::partInCavity(layout, 0, 0.6f)}, conditions));
+        // The other families' cameras come first in discovery.
+        const int number = otherCameras + c;
         for (int stage = 0; stage < 2; ++stage) {
-            if (!QDir().mkpath(stageFolder(c, stage))
-                || !saveTemplateImage(templateFilePath(c, stage, 0), Width, Height, false,
+            if (!QDir().mkpath(stageFolder(number, stage))
+                || !saveTemplateImage(templateFilePath(number, stage, 0), Width, Height, false,
                                       reinterpret_cast<const uchar *>(good.last().constData())))
                 return false;
         }
-        if (!addCavityRegions(c, layout.cavities.front().rect))
+        if (!addCavityRegions(number, layout.cavities.front().rect))
             return false;
         family.controls[c].frame = good.last();
     }
@@ -137,7 +139,7 @@ bool StationHarness::start()
         return false;
     modbus_set_slave(master, 1);
     modbus_set_response_timeout(master, 5, 0);
-    return modbus_connect(master) == 0 && cameraCount == ::cameraCount;
+    return modbus_connect(master) == 0 && cameraCount + otherCameras == ::cameraCount;
 }
 
 void StationHarness::stop()

@@ -49,7 +49,10 @@ public:
     // Generous: the suite runs under the sanitizers on a loaded machine.
     static constexpr int Timeout = 20000;
 
-    explicit StationHarness(int cameras = 1);
+    // cameras: the cameras whose frames the test chooses; otherCameras: cameras of other
+    // families whose devices the test registers, which discovery finds first, so the test's
+    // own cameras follow them. camera(c), goodFrame(c) and partFrame(c) count own cameras.
+    explicit StationHarness(int cameras = 1, int otherCameras = 0);
     ~StationHarness();
 
     // Working folder, parameter store, UI texts, the cameras' templates of stages 1 and 2 (the
@@ -99,6 +102,7 @@ private:
     bool addCavityRegions(int camera, const cv::Rect &cavity);
 
     const int cameraCount;
+    const int otherCameras;
     TempWorkDir work;
     RecordingSystemActions systemActions;
     QMutex ioLock;
