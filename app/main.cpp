@@ -126,6 +126,9 @@ int main(int argc, char **argv)
     // 20.
     // A stop requested while start-up waited for an answer ends the program now.
     const int exitCode = terminationRequested() ? 0 : application->exec();
+    // The polling thread logs too (a board lost or back): it ends before the exit record.
+    if (controlPort)
+        controlPort->StopIOThread();
     qInfo("程序退出 (event loop ended), code %d", exitCode);
     // The window and what it owns end before static objects are destroyed; it takes itself
     // out of mainWindow and stationHost.

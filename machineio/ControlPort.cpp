@@ -36,6 +36,10 @@ ControlPort::ControlPort(const QString &portName, QObject *parent)
         static QMutex ownIoMutex;
         ioMutex = &ownIoMutex;
     }
+    {
+        QMutexLocker locker(ioMutex);
+        inputBaseline = ioInputBaselines;
+    }
     ResetOutputs();
     PublishOutputs();
 }
@@ -107,16 +111,7 @@ bool ControlPort::CheckInput(int input)
         qWarning("ControlPort::CheckInput: no input %d", input);
         return false;
     }
-    {
-        QMutexLocker locker(ioMutex);
-        inputWord = ioInputWord;
-    }
-    const int spareFor = parameter(Param::SpareInputMode);
-    if (spareFor >= 1 && spareFor <= 3) {
-        const int bit = spareFor - 1;
-        inputWord = (inputWord & ~(qint32(1) << bit)) | (qint32(bitOf(inputWord, SpareInputBit)) << bit);
-    }
-
+    fetchInputWord();
     const bool raw = bitOf(inputWord, input);
     const bool polarity = inputPolarity(input);
     const bool wasActive = bool(prevInputRaw[input]) != polarity;
@@ -128,6 +123,34 @@ bool ControlPort::CheckInput(int input)
 
     prevInputRaw[input] = raw;
     return rose;
+}
+
+void ControlPort::fetchInputWord()
+{
+    quint32 baseline;
+    qint32 baselineWord;
+    {
+        QMutexLocker locker(ioMutex);
+        inputWord = substituteSpareInput(ioInputWord);
+        baseline = ioInputBaselines;
+        baselineWord = substituteSpareInput(ioInputBaselineWord);
+    }
+    if (baseline == inputBaseline)
+        return;
+    // The link started anew: the inputs it found are the starting state, so an input already
+    // active then (the mould open while the station restarted) is no edge, nor is the door.
+    inputBaseline = baseline;
+    for (int input = 0; input < int(sizeof prevInputRaw); ++input)
+        prevInputRaw[input] = bitOf(baselineWord, input);
+}
+
+qint32 ControlPort::substituteSpareInput(qint32 word)
+{
+    const int spareFor = parameter(Param::SpareInputMode);
+    if (spareFor < 1 || spareFor > 3)
+        return word;
+    const int bit = spareFor - 1;
+    return (word & ~(qint32(1) << bit)) | (qint32(bitOf(word, SpareInputBit)) << bit);
 }
 
 void ControlPort::applyDoorRule()
@@ -168,7 +191,16 @@ bool ControlPort::createIOThread()
         return false;
     }
     ioThread = std::make_unique<IOThread>(port);
+    connect(ioThread.get(), &IOThread::sigBoardAnswering, this, &ControlPort::sigBoardAnswering);
     return true;
+}
+
+void ControlPort::StopIOThread()
+{
+    if (!ioThread)
+        return;
+    ioThread->requestStop();
+    ioThread->wait();
 }
 
 void ControlPort::TouchHeartbeat()
@@ -185,4 +217,9 @@ bool ControlPort::IsBoardAnswering() const
 quint64 ControlPort::IoPassCount() const
 {
     return ioThread ? ioThread->passCount() : 0;
+}
+
+quint64 ControlPort::StatusReplyCount() const
+{
+    return ioThread ? ioThread->statusReplyCount() : 0;
 }

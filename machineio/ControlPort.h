@@ -53,13 +53,18 @@ public:
         connect(ioThread.get(), &IOThread::sigIOChange, receiver, slot);
         ioThread->start();
     }
+    // Stops the polling thread and waits for it; the board keeps the outputs last sent.
+    void StopIOThread();
     // Stamps the GUI heartbeat; the thread stops serving the board when it is over 10 s old.
     void TouchHeartbeat();
-    // False while the inputs are stale: no thread, port not open, or no status reply from the
-    // board for more than about a second.
+    // False while the inputs are stale: no thread, or no status reply from the board for more
+    // than a second (port lost or not openable, board silent or unplugged). What the operator
+    // is shown as "I/O board not answering"; sigBoardAnswering follows its changes.
     bool IsBoardAnswering() const;
     // Passes of the polling thread that exchanged frames with the board; 0 without a thread.
     quint64 IoPassCount() const;
+    // Status replies the polling thread took from the board; 0 without a thread.
+    quint64 StatusReplyCount() const;
 
     IOThread *pollingThread() const { return ioThread.get(); }
     QString portName() const { return port; }
@@ -67,12 +72,17 @@ public:
 signals:
     // The published output word changed.
     void sigIOChange();
+    // The board stopped answering for a second (false), or answers again after that (true).
+    // Delivered on the GUI thread.
+    void sigBoardAnswering(bool answering);
 
 private:
     bool createIOThread();
     void setOutputBit(int bit, bool level);
     bool idleLevel(int output) const;
     bool inputPolarity(int input) const;
+    void fetchInputWord();
+    static qint32 substituteSpareInput(qint32 word);
     void applyDoorRule();
     static qint32 parameter(int index);
 
@@ -83,6 +93,8 @@ private:
     quint8 prevInputRaw[16] = {};
     qint32 outputWord = -1;
     qint32 inputWord = 0;
+    // ioInputBaselines as last seen: a new starting state resets the edge detection.
+    quint32 inputBaseline = 0;
     std::unique_ptr<IOThread> ioThread;
 };
 

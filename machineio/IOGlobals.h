@@ -17,6 +17,11 @@ extern int ioComPortIndex;
 // ioOutputWord: the wanted output word, written by ControlPort; bits 10..31 stay ones.
 extern qint32 ioInputWord;
 extern qint32 ioOutputWord;
+// Times the thread took the board's input word as the starting state (the first status reply
+// after the port opened), and that word: ControlPort then starts its edge detection afresh from
+// it. Under ioMutex, like the words.
+extern quint32 ioInputBaselines;
+extern qint32 ioInputBaselineWord;
 
 // The last published output word, for change detection on the GUI thread.
 extern qint32 ioLastOutputWord;

@@ -18,6 +18,8 @@ public:
     static constexpr int Capacity = 1024;
 
     int freeSpace() const { return Capacity - fill; }
+    // Forgets every byte held (the port was opened anew).
+    void clear() { fill = cursor = 0; }
     int size() const { return fill; }
 
     // Copies up to freeSpace() bytes; returns how many were taken.

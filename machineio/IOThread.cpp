@@ -10,6 +10,8 @@
 #include <QMutexLocker>
 #include <QSerialPort>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ClosedPortPauseMs = 30;
@@ -53,7 +55,12 @@ qint32 IOThread::heartbeatNow()
 
 bool IOThread::boardAnswering() const
 {
-    return portOpen.load() && monotonicMs() - lastAnswerMs.load() <= BoardSilenceMs;
+    return portOpen.load() && !boardSilent();
+}
+
+bool IOThread::boardSilent() const
+{
+    return monotonicMs() - lastAnswerMs.load() > BoardSilenceMs;
 }
 
 bool IOThread::pause(int ms)
@@ -78,10 +85,14 @@ bool IOThread::guiAlive() const
 
 bool IOThread::openSerialPort(QSerialPort &port)
 {
+    // The name is resolved again on every open: a "COMn" link may lead to a new device now.
     port.setPortName(serialDeviceName(portName));
     if (!port.open(QIODevice::ReadWrite)) {
-        qWarning("IOThread: cannot open the I/O board port %s: %s", qPrintable(portName),
-                 qPrintable(port.errorString()));
+        if (!openFailureReported)
+            qWarning("IOThread: cannot open the I/O board port %s: %s", qPrintable(portName),
+                     qPrintable(port.errorString()));
+        openFailureReported = true;
+        port.clearError();
         return false;
     }
     const bool configured = port.setBaudRate(QSerialPort::Baud115200)
@@ -91,7 +102,31 @@ bool IOThread::openSerialPort(QSerialPort &port)
     if (!configured)
         qWarning("IOThread: cannot configure the I/O board port %s: %s", qPrintable(portName),
                  qPrintable(port.errorString()));
+    // What waits on the port was sent before this open: answers to the polls of a process
+    // that ended, or of a board that went away. Taken as fresh they would fake input edges.
+    port.clear(QSerialPort::AllDirections);
+    port.clearError();
+    if (openFailureReported)
+        qInfo("IOThread: the I/O board port %s is open", qPrintable(portName));
+    openFailureReported = false;
+
+    const qint64 now = monotonicMs();
+    openedMs = now;
+    pacer.reset();
+    linkStarting = true;
+    {
+        QMutexLocker locker(ioMutex);
+        lastSentOutputs = ioOutputWord;
+    }
+    portOpen.store(true);
     return true;
+}
+
+void IOThread::closeSerialPort(QSerialPort &port)
+{
+    port.close();
+    port.clearError();
+    portOpen.store(false);
 }
 
 void IOThread::run()
@@ -104,7 +139,6 @@ void IOThread::run()
     lastAnswerMs.store(monotonicMs());
 
     QSerialPort port;
-    portOpen.store(openSerialPort(port));
     IOReplyParser parser;
     bool guiWasSilent = false;
 
@@ -115,38 +149,79 @@ void IOThread::run()
             pause(SilentGuiPauseMs);
             continue;
         }
-        if (!portOpen.load()) {
-            pause(ClosedPortPauseMs);
-            continue;
-        }
         if (guiWasSilent) {
             // We stopped polling, not the board: give it a fresh second to answer.
             guiWasSilent = false;
             lastAnswerMs.store(monotonicMs());
+            openedMs = monotonicMs();
         }
-
-        qint32 wantedOutputs;
-        {
-            QMutexLocker locker(ioMutex);
-            wantedOutputs = ioOutputWord;
+        if (!portOpen.load() && monotonicMs() >= nextOpenMs) {
+            if (openSerialPort(port))
+                parser.clear();
+            else
+                nextOpenMs = monotonicMs() + ReopenIntervalMs;
         }
-        if (readReplies(port, parser, wantedOutputs))
-            sendSerialFrame(port, IOFrame::SetOutputs, wantedOutputs);
-        sendSerialFrame(port, nextCommand(), 0);
-        servedPasses.fetch_add(1);
+        if (portOpen.load())
+            servePort(port, parser);
         checkBoardSilence();
-        pause(PassMs);
+        pause(portOpen.load() ? PassMs : ClosedPortPauseMs);
     }
-    portOpen.store(false);
+    closeSerialPort(port);
 }
 
-bool IOThread::readReplies(QSerialPort &port, IOReplyParser &parser, qint32 wantedOutputs)
+void IOThread::servePort(QSerialPort &port, IOReplyParser &parser)
+{
+    qint32 wantedOutputs;
+    {
+        QMutexLocker locker(ioMutex);
+        wantedOutputs = ioOutputWord;
+    }
+    const bool starting = linkStarting;
+    const Replies replies = readReplies(port, parser, wantedOutputs);
+    // The word goes after every status reply (it never equals the outputs in force, see
+    // readReplies), at once when the board answers again, and at once when it changed: never
+    // behind a queue of polls.
+    if (replies.outputsDiffer || (starting && replies.status) || wantedOutputs != lastSentOutputs) {
+        sendSerialFrame(port, IOFrame::SetOutputs, wantedOutputs);
+        lastSentOutputs = wantedOutputs;
+    }
+    const qint64 now = monotonicMs();
+    if (pacer.maySend(now)) {
+        const int command = nextCommand();
+        sendSerialFrame(port, command, 0);
+        // Each answered command is answered by a reply of its own number.
+        pacer.sent(now, command);
+    }
+    servedPasses.fetch_add(1);
+
+    if (portFailed(port)) {
+        if (!portLossReported)
+            qWarning("IOThread: the I/O board port %s failed (%s); it is opened again by its name",
+                     qPrintable(portName), qPrintable(port.errorString()));
+        portLossReported = true;
+        closeSerialPort(port);
+        nextOpenMs = now;
+    } else if (now - std::max(lastAnswerMs.load(), openedMs) > BoardSilenceMs) {
+        // A board silent behind a working port may have been power-cycled, or the device
+        // replaced under the same name: start over on a freshly opened port.
+        closeSerialPort(port);
+        nextOpenMs = now;
+    }
+}
+
+bool IOThread::portFailed(const QSerialPort &port) const
+{
+    const QSerialPort::SerialPortError error = port.error();
+    return !port.isOpen() || (error != QSerialPort::NoError && error != QSerialPort::TimeoutError);
+}
+
+IOThread::Replies IOThread::readReplies(QSerialPort &port, IOReplyParser &parser, qint32 wantedOutputs)
 {
     // Without an event loop the port learns of new bytes only when asked.
     if (!port.waitForReadyRead(0) && port.error() == QSerialPort::TimeoutError)
         port.clearError();
 
-    bool outputsDiffer = false;
+    Replies replies;
     char scratch[IOReplyParser::Capacity];
     // Only what is waiting now: a babbling line cannot keep the pass from ending. Reads never
     // take more than the parser has room for, so no byte of a frame is lost.
@@ -160,30 +235,42 @@ bool IOThread::readReplies(QSerialPort &port, IOReplyParser &parser, qint32 want
 
         IOReplyFrame frame;
         while (parser.next(&frame)) {
+            pacer.received(monotonicMs(), frame.type);
             if (frame.type == IOFrame::Status) {
+                replies.status = true;
                 noteAnswer();
-                const qint32 input = frame.inputWord();
-                qint32 stored;
-                {
-                    QMutexLocker locker(ioMutex);
-                    stored = ioInputWord;
-                }
-                if (input != stored)
-                    emit sigIOChange();
-                {
-                    QMutexLocker locker(ioMutex);
-                    ioInputWord = input;
-                }
+                storeInputWord(frame.inputWord());
                 // The wanted word keeps ones in bits 10..31, so every status reply is answered
                 // with the wanted outputs: the board is refreshed about every pass.
                 if (frame.outputsInForce() != wantedOutputs)
-                    outputsDiffer = true;
+                    replies.outputsDiffer = true;
             } else if (frame.type == IOFrame::InfoLow || frame.type == IOFrame::InfoHigh) {
                 handleInfo(frame.infoValue());
             }
         }
     }
-    return outputsDiffer;
+    return replies;
+}
+
+void IOThread::storeInputWord(qint32 input)
+{
+    statusReplies.fetch_add(1);
+    qint32 stored;
+    {
+        QMutexLocker locker(ioMutex);
+        stored = ioInputWord;
+    }
+    if (input != stored)
+        emit sigIOChange();
+    QMutexLocker locker(ioMutex);
+    ioInputWord = input;
+    // The inputs as the link finds them are where it starts from, not edges: after a restart
+    // or a lost link the machine may have moved meanwhile.
+    if (linkStarting) {
+        ++ioInputBaselines;
+        ioInputBaselineWord = input;
+    }
+    linkStarting = false;
 }
 
 void IOThread::handleInfo(qint32 value)
@@ -218,16 +305,21 @@ int IOThread::nextCommand()
 void IOThread::noteAnswer()
 {
     lastAnswerMs.store(monotonicMs());
+    if (silenceReported || portLossReported)
+        qInfo("IOThread: the I/O board on %s answers again", qPrintable(portName));
+    portLossReported = false;
     if (silenceReported) {
         silenceReported = false;
-        qInfo("IOThread: the I/O board on %s answers again", qPrintable(portName));
+        emit sigBoardAnswering(true);
     }
 }
 
 void IOThread::checkBoardSilence()
 {
-    if (silenceReported || boardAnswering())
+    // A port swapped within the second is no silence worth reporting.
+    if (silenceReported || !boardSilent())
         return;
     silenceReported = true;
     qWarning("IOThread: the I/O board on %s is not answering", qPrintable(portName));
+    emit sigBoardAnswering(false);
 }

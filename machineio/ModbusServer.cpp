@@ -1,9 +1,8 @@
 #include "machineio/ModbusServer.h"
 
-#include "machineio/ModbusRequest.h"
+#include "machineio/ModbusClient.h"
 
-#include <sys/socket.h>
-
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSemaphore>
 #include <QTcpServer>
@@ -11,24 +10,13 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
-// QTcpSocket queues every write and arms a write notifier, which costs the loop two extra
-// wake-ups per reply. While nothing is queued, the reply goes to the kernel at once; whatever
-// it does not take is queued behind, so replies keep their order.
-void sendReply(QTcpSocket *socket, const QByteArray &reply)
-{
-    if (socket->state() != QAbstractSocket::ConnectedState)
-        return;
-    qint64 sent = 0;
-    if (socket->bytesToWrite() == 0) {
-        const ssize_t result = ::send(int(socket->socketDescriptor()), reply.constData(),
-                                      size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        sent = qMax<qint64>(0, result);
-    }
-    if (sent < reply.size())
-        socket->write(reply.constData() + sent, reply.size() - sent);
-}
+// The client limit is reported at most this often while connections keep coming.
+constexpr qint64 LimitReportMs = 10000;
 
 } // namespace
 
@@ -92,36 +80,37 @@ bool ModbusServer::Listen(QTcpServer *server)
 void ModbusServer::OnNewConnection(QTcpServer *server)
 {
     while (QTcpSocket *socket = server->nextPendingConnection()) {
+        makeRoomForClient(server);
+        auto *client = new ModbusClient(
+            socket, &registers, [this](const QList<int> &stored) { emit sigWriteChange(stored); },
+            server);
         ++clientSockets;
-        connect(socket, &QObject::destroyed, [this] { --clientSockets; });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        // The lambda keeps this client's receive buffer; it goes with the socket.
-        connect(socket, &QTcpSocket::readyRead, socket,
-                [this, socket, buffer = QByteArray()]() mutable { HandleRequest(socket, &buffer); });
+        connect(client, &QObject::destroyed, [this] { --clientSockets; });
     }
 }
 
-void ModbusServer::HandleRequest(QTcpSocket *socket, QByteArray *buffer)
+void ModbusServer::makeRoomForClient(QTcpServer *server)
 {
-    *buffer += socket->readAll();
-    QByteArray reply;
-    QList<int> written;
-    for (;;) {
-        const ModbusFraming framing = takeModbusRequest(buffer, &registers, &reply, &written);
-        if (framing == ModbusFraming::Incomplete)
-            return;
-        if (framing == ModbusFraming::Unframeable) {
-            qWarning("ModbusServer: closing %s, its requests cannot be framed",
-                     qPrintable(socket->peerAddress().toString()));
-            socket->abort();
-            socket->deleteLater();
-            return;
-        }
-        if (!reply.isEmpty())
-            sendReply(socket, reply);
-        if (!written.isEmpty())
-            emit sigWriteChange(written);
+    QList<ModbusClient *> open = server->findChildren<ModbusClient *>(QString(), Qt::FindDirectChildrenOnly);
+    open.erase(std::remove_if(open.begin(), open.end(), [](ModbusClient *c) { return c->isClosing(); }),
+               open.end());
+    if (open.size() < MaxClients)
+        return;
+    // Connections that never asked anything go first, the oldest of them; a master that polls
+    // keeps its place however long its pauses are while such connections pile up.
+    ModbusClient *quietest = *std::min_element(open.begin(), open.end(), [](ModbusClient *a, ModbusClient *b) {
+        return std::make_pair(a->hasRequested(), a->lastRequestMs())
+            < std::make_pair(b->hasRequested(), b->lastRequestMs());
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 now = clock.msecsSinceReference();
+    if (limitReportedMs < 0 || now - limitReportedMs >= LimitReportMs) {
+        limitReportedMs = now;
+        qWarning("ModbusServer: %d clients are connected; each new one closes an idle client "
+                 "(first %s)", MaxClients, qPrintable(quietest->peer()));
     }
+    quietest->drop(nullptr);
 }
 
 void ModbusServer::SetReadRegister(int index, short value)

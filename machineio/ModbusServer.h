@@ -14,13 +14,16 @@
 class QSemaphore;
 class QThreadPool;
 class QTcpServer;
-class QTcpSocket;
 
 // The Modbus TCP register server for the supervising host: ReadData is served to function 0x03,
 // WriteData is written by function 0x10 (500 registers each, unit 1).
 //
 // The server runs an event loop on a pool of one thread; that loop owns the TCP server and the
-// client sockets, and keeps one receive buffer per client. The GUI thread fills ReadData and
+// clients (ModbusClient, one receive buffer each, bounded so that no master can exhaust memory
+// or starve the others). At most MaxClients are served: a new connection beyond that closes the
+// oldest connection that never sent a request, or else the client quiet longest, so stale or
+// flooding connections can neither use up the process's descriptors nor lock out a host that
+// polls. The GUI thread fills ReadData and
 // reads WriteData through the setters and the getter; the indices of each write reach it
 // through sigWriteChange, queued, after the values are stored.
 class ModbusServer : public QObject
@@ -29,6 +32,7 @@ class ModbusServer : public QObject
 
 public:
     static constexpr quint16 DefaultPort = 502;
+    static constexpr int MaxClients = 32;
 
     // Listens on every address, port 502.
     explicit ModbusServer(QObject *parent = nullptr);
@@ -43,7 +47,8 @@ public:
     bool isListening() const { return boundPort.load() != 0; }
     // The port bound, 0 when not listening.
     quint16 serverPort() const { return boundPort.load(); }
-    // Client sockets the server holds; a client's socket is deleted once it has disconnected.
+    // Client sockets the server holds; a client's socket is deleted once it has disconnected
+    // or been closed.
     int clientCount() const { return clientSockets.load(); }
 
     // Indices outside 0..499 are ignored.
@@ -64,8 +69,7 @@ private:
     void serverLoop(QSemaphore *listenTried);
     bool Listen(QTcpServer *server);
     void OnNewConnection(QTcpServer *server);
-    // Takes every whole request from the client's buffer and answers it.
-    void HandleRequest(QTcpSocket *socket, QByteArray *buffer);
+    void makeRoomForClient(QTcpServer *server);
 
     const QHostAddress address;
     const quint16 port;
@@ -74,6 +78,8 @@ private:
     std::atomic<quint16> boundPort{0};
     std::atomic<bool> loopRunning{false};
     std::atomic<int> clientSockets{0};
+    // Server thread only: when the client limit was last reported.
+    qint64 limitReportedMs = -1;
 };
 
 #endif

@@ -55,6 +55,8 @@ constexpr quint32 AllCameraFamilies = 0x31C;
 
 constexpr int StatisticsFileErrorEntry = 544;
 constexpr int StartupRecordEntry = 150;
+constexpr int BoardSilentEntry = 627;
+constexpr int BoardBackEntry = 628;
 
 constexpr int FirstRunMs = 5;
 constexpr int IoChangeRunMs = 1;
@@ -384,6 +386,7 @@ void MoJuWizard::startRunning()
     runTimer->start(FirstRunMs);
     connect(controlPort, &ControlPort::sigIOChange, this, [this] { runTimer->start(IoChangeRunMs); },
             Qt::QueuedConnection);
+    connect(controlPort, &ControlPort::sigBoardAnswering, this, &MoJuWizard::boardAnsweringChanged);
     dateTimer->start(DateCheckMs);
     InsertRecord(uiText(StartupRecordEntry).arg(cameraCount));
     heartbeatTimer = new QTimer(this);
@@ -532,6 +535,12 @@ void MoJuWizard::ClearRecord()
 void MoJuWizard::SlotCheckDate()
 {
     operationRecord.CheckDate();
+}
+
+// Mould cycles pass unseen while the board is silent: the record says from when to when.
+void MoJuWizard::boardAnsweringChanged(bool answering)
+{
+    InsertRecord(uiText(answering ? BoardBackEntry : BoardSilentEntry));
 }
 
 void MoJuWizard::FLushAll()

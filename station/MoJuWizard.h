@@ -317,6 +317,7 @@ private:
     void judgeNgOutputs(int camera, int stage);
     void releaseAlarm(int g);
     void latchAlarm(int g);
+    void logAlarmRelease(const char *how);
     void countCycle(int g);
     void queueResultImages(int g);
     void flagImagesForArchiver();
@@ -324,6 +325,8 @@ private:
     void startAlarmPulse();
     void endAlarmPulse();
     void switchParameterGroup();
+    // The I/O board went silent for a second, or answers again: a record row each.
+    void boardAnsweringChanged(bool answering);
     void clearCounters();
     void setOutput(int output, bool on);
     void publishOutputs();
@@ -337,6 +340,8 @@ private:
     qint64 accumulatedDelay = 0;
     bool newFrameThisPass[MaxCameras] = {};
     bool relearnPending = false;
+    // What the latched alarm was raised for ("camera 1, 3, detect stage 2"); empty when none.
+    QString latchedAlarm;
     quint64 alarmPulseStartPass = 0;
     QTimer *noSignalTimer = nullptr;
     QTimer *resultShowTimer = nullptr;

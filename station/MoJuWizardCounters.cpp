@@ -67,7 +67,8 @@ void MoJuWizard::clearCounters()
 }
 
 // The group is checked before anything is saved or replaced; only a complete switch stores the
-// new group index and restarts the program on the new set-up.
+// new group index and restarts the program on the new set-up. Not while the alarm is latched:
+// the restart would release the mould with the part that stopped it still inside.
 void MoJuWizard::switchParameterGroup()
 {
     qInfo("change paramgroup");
@@ -79,7 +80,12 @@ void MoJuWizard::switchParameterGroup()
         qInfo("paramgroup index is same , index is %d", current);
         return;
     }
-    ParameterGroupSwitch groupSwitch(cameraCount, detectsPerCamera);
+    if (DisplayMode == DisplayModes::AlarmLatched) {
+        qWarning("paramgroup change to %d refused while the alarm is latched; the current group %d "
+                 "stays", index, current);
+        return;
+    }
+    ParameterGroupSwitch groupSwitch;
     const ParameterGroupSwitch::Result result = groupSwitch.switchTo(index);
     if (result != ParameterGroupSwitch::Result::Switched) {
         qWarning("paramgroup change to %d refused; the current group %d stays", index, current);

@@ -357,6 +357,7 @@ void MoJuWizard::CheckNG(bool isClearNG)
 
 void MoJuWizard::releaseAlarm(int g)
 {
+    logAlarmRelease("the images pass again");
     modbusServer->SetReadRegister(AlarmRegister, 0);
     if (regionPage)
         regionPage->closeEditor();
@@ -400,12 +401,26 @@ void MoJuWizard::latchAlarm(int g)
     setStatusLed(1, 0);
     setStatusLed(0, 1);
     QString remark;
+    QStringList ngCameras;
     for (int c = 0; c < camerasInUse(); ++c) {
-        if (!cameraViews[c]->results->resultOk)
+        if (!cameraViews[c]->results->resultOk) {
             remark += uiText(CameraAlarmTextEntry).arg(c + 1);
+            ngCameras << QString::number(c + 1);
+        }
     }
     remark.chop(1);
     InsertRecord(remark + uiText(AlarmTextEntry));
+    latchedAlarm = QStringLiteral("camera %1, detect stage %2").arg(ngCameras.join(QStringLiteral(", "))).arg(detect + 1);
+    qWarning("alarm latched: NG at %s", qPrintable(latchedAlarm));
+}
+
+// Once per latch, however it ends.
+void MoJuWizard::logAlarmRelease(const char *how)
+{
+    if (latchedAlarm.isEmpty())
+        return;
+    qInfo("alarm released (%s): %s", how, qPrintable(latchedAlarm));
+    latchedAlarm.clear();
 }
 
 // The cycle is counted at its last stage; an NG that still has re-checks left is not counted
@@ -550,6 +565,8 @@ void MoJuWizard::ResetRun()
 
 void MoJuWizard::StartDetect()
 {
+    if (DisplayMode == DisplayModes::AlarmLatched)
+        logAlarmRelease("detection started again");
     controlPort->ResetOutputs();
     if (runSetting(CutEjectorWhenClamping) != 0
         || (runSetting(SeparateSignals) == 1 && runSetting(EjectorCutAfterOk) != 0

@@ -11,11 +11,6 @@ namespace {
 const char stagingFolder[] = "./paraGroup.staging";
 const char previousFolder[] = "./paraGroup.previous";
 
-QString cameraFolderName(int camera, int stage)
-{
-    return QStringLiteral("cammer%1%2").arg(camera).arg(stage);
-}
-
 // Working-directory entries a group must never replace: the groups themselves and the two
 // folders of the switch.
 bool isProtected(const QString &entry)
@@ -27,10 +22,7 @@ bool isProtected(const QString &entry)
 
 } // namespace
 
-ParameterGroupSwitch::ParameterGroupSwitch(int cameraCount, int stageCount)
-    : cameras(cameraCount), stages(stageCount)
-{
-}
+ParameterGroupSwitch::ParameterGroupSwitch() = default;
 
 QStringList ParameterGroupSwitch::groupNames()
 {
@@ -38,21 +30,16 @@ QStringList ParameterGroupSwitch::groupNames()
         .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-bool ParameterGroupSwitch::groupIsComplete(const QString &group) const
+bool ParameterGroupSwitch::groupIsUsable(const QString &group) const
 {
-    const QDir dir(group);
-    if (!QFileInfo(dir.filePath(QStringLiteral("PARAM.db"))).isFile()) {
-        qWarning("parameter group %s holds no PARAM.db", qPrintable(group));
+    if (QFileInfo(group).isSymLink()) {
+        qWarning("parameter group %s is a symbolic link, not a group folder", qPrintable(group));
         return false;
     }
-    for (int c = 1; c <= cameras; ++c) {
-        for (int d = 1; d <= stages; ++d) {
-            if (!QFileInfo(dir.filePath(cameraFolderName(c, d))).isDir()) {
-                qWarning("parameter group %s lacks the folder %s", qPrintable(group),
-                         qPrintable(cameraFolderName(c, d)));
-                return false;
-            }
-        }
+    const QFileInfo database(QDir(group).filePath(QStringLiteral("PARAM.db")));
+    if (database.isSymLink() || !database.isFile()) {
+        qWarning("parameter group %s holds no PARAM.db", qPrintable(group));
+        return false;
     }
     return true;
 }
@@ -67,7 +54,7 @@ ParameterGroupSwitch::Result ParameterGroupSwitch::switchTo(int index)
     }
     name = names.at(index);
     const QString group = QDir(QString::fromLatin1(GroupFolder)).filePath(name);
-    if (!groupIsComplete(group))
+    if (!groupIsUsable(group))
         return Result::IncompleteGroup;
 
     SystemActions *actions = systemActions();

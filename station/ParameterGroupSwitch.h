@@ -5,9 +5,12 @@
 #include <QStringList>
 
 // Brings a parameter group from "./paraGroup" into the working directory, for the Modbus
-// host's group switch. A group is usable only when it holds "PARAM.db" and the template folder
-// "cammer<c><d>" of every camera and detect stage in use. It is first copied whole into a
-// staging folder; only when that copy is complete are the live entries replaced, each by a
+// host's group switch. A group is usable when it is a folder of its own (not a link) holding
+// "PARAM.db"; whatever else it holds comes along ("SN.db" and the factory package of the
+// default group, the template folders "cammer<c><d>" of a saved group), and live entries it
+// does not hold, such as template folders of cameras it has none for, are left as they are.
+// Only the group's own files and folders are copied, never what a symbolic link in it points
+// at. It is first copied whole into a staging folder; only when that copy is complete are the live entries replaced, each by a
 // rename, the replaced ones kept aside until all renames have succeeded and put back when one
 // fails. So a refused or failed switch leaves the live templates and parameters as they were.
 // The parameter database may stay open meanwhile: the program restarts after a switch.
@@ -19,7 +22,7 @@ public:
 
     static constexpr char GroupFolder[] = "./paraGroup";
 
-    ParameterGroupSwitch(int cameras, int stages);
+    ParameterGroupSwitch();
 
     // The group folders, directories only, sorted by name (case-sensitive); a group's index is
     // its position here.
@@ -30,11 +33,9 @@ public:
     QString groupName() const { return name; }
 
 private:
-    bool groupIsComplete(const QString &group) const;
+    bool groupIsUsable(const QString &group) const;
     bool replaceLiveEntries(const QString &staging, const QString &previous);
 
-    const int cameras;
-    const int stages;
     QString name;
 };
 

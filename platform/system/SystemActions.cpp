@@ -197,8 +197,15 @@ bool SystemActions::copyDirectory(const QString &source, const QString &destinat
         return false;
     }
     const QFileInfoList entries =
-        sourceDir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        sourceDir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
+        // Only the tree's own files and folders: a link could bring in whatever it points at
+        // (outside the tree, or the tree itself over and over).
+        if (entry.isSymLink() || !(entry.isFile() || entry.isDir())) {
+            qWarning("copy of folder %s: %s is no plain file or folder and is left out",
+                     qPrintable(source), qPrintable(entry.fileName()));
+            continue;
+        }
         const QString target = QDir(destination).filePath(entry.fileName());
         const bool ok = entry.isDir() ? copyDirectory(entry.filePath(), target)
                                       : copyFile(entry.filePath(), target);

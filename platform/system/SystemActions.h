@@ -55,7 +55,8 @@ public:
 
     // Files. Each returns false, and logs why, when the action failed.
     virtual bool copyFile(const QString &source, const QString &destination);
-    // Copies a directory tree; existing files in the destination are replaced.
+    // Copies a directory tree; existing files in the destination are replaced. Only plain
+    // files and folders are copied: symbolic links (and devices, sockets, pipes) are left out.
     virtual bool copyDirectory(const QString &source, const QString &destination);
     virtual bool removeFile(const QString &path);
     virtual bool removeDirectory(const QString &path);

@@ -21,6 +21,8 @@ struct IOTestGlobals
         ioMutex = &mutex;
         ioInputWord = 0;
         ioOutputWord = -1;
+        ioInputBaselines = 0;
+        ioInputBaselineWord = 0;
         ioLastOutputWord = 0;
         doorOpenedSinceAlarm = false;
     }

@@ -1,13 +1,20 @@
+#include "machineio/ModbusClient.h"
 #include "machineio/ModbusServer.h"
 #include "platform/system/SystemActions.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QtTest>
 
 #include <modbus.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -72,6 +79,10 @@ private slots:
     void connectDisconnectCycles();
     void unframeableClientIsClosed();
     void listenFailureIsLogged();
+    void clientThatDoesNotReadIsHeldBack();
+    void incompleteRequestIsDropped_data();
+    void incompleteRequestIsDropped();
+    void idleFloodKeepsClientsBounded();
 
 private:
     QString mbpoll(const QStringList &arguments, int *exitCode);
@@ -280,6 +291,134 @@ void TestModbusLoopback::listenFailureIsLogged()
     QCOMPARE(second.serverPort(), quint16(0));
     second.SetReadRegister(0, 1);
     second.Stop();
+}
+
+// A master that sends read requests and never reads the answers: the server stops reading it
+// once its answers are not taken, so its sending comes to a halt instead of the server's memory
+// growing, and another master is answered all along.
+void TestModbusLoopback::clientThatDoesNotReadIsHeldBack()
+{
+    // A plain socket: nothing in this process reads its answers behind the test's back.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    const auto closeLater = qScopeGuard([fd] { ::close(fd); });
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(server->serverPort());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+
+    ModbusContext other = connectLibmodbus(server->serverPort());
+    QVERIFY(other);
+    server->SetReadRegister(7, 77);
+
+    // 125 registers a request: each answer is 259 bytes for a 12-byte request.
+    const QByteArray request = hex("0000 0000 0006 01 03 0000 007D");
+    const QByteArray requests = request.repeated(256);
+    qint64 sent = 0;
+    int stalledPasses = 0;
+    // Sends until the server has stopped taking requests for a while: the connection is full
+    // in both directions.
+    while (stalledPasses < 50 && sent < 64 * 1024 * 1024) {
+        const int offset = int(sent % requests.size());
+        const ssize_t n = ::send(fd, requests.constData() + offset, size_t(requests.size() - offset),
+                                 MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += n;
+            stalledPasses = 0;
+            continue;
+        }
+        ++stalledPasses;
+        uint16_t value = 0;
+        QCOMPARE(modbus_read_registers(other.get(), 7, 1, &value), 1);
+        QCOMPARE(value, uint16_t(77));
+        QTest::qWait(10);
+    }
+    QVERIFY2(stalledPasses == 50, qPrintable(QStringLiteral("%1 bytes sent").arg(sent)));
+    // Held back, not dropped: once it reads, it is answered in full.
+    QCOMPARE(server->clientCount(), 2);
+    const qint64 expected = sent / request.size() * 259;
+    qint64 drained = 0;
+    char chunk[65536];
+    for (int quiet = 0; drained < expected && quiet < 5000;) {
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0) {
+            drained += n;
+            quiet = 0;
+        } else {
+            ++quiet;
+            QThread::msleep(1);
+        }
+    }
+    QCOMPARE(drained, expected);
+}
+
+void TestModbusLoopback::incompleteRequestIsDropped_data()
+{
+    QTest::addColumn<QByteArray>("part");
+    const QByteArray read = hex("0001 0000 0006 01 03 0000 0001");
+    QTest::newRow("header only") << read.left(5);
+    QTest::newRow("all but the last byte") << read.left(11);
+    QTest::newRow("a whole request, then half of the next") << read + read.left(7);
+}
+
+// A master that stops half way through a request is closed after a while; what it completed
+// is answered first.
+void TestModbusLoopback::incompleteRequestIsDropped()
+{
+    QFETCH(QByteArray, part);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("its request stayed incomplete")));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(client.waitForConnected(5000));
+    QVERIFY(sendPart(&client, part));
+    QVERIFY(client.waitForDisconnected(10000));
+    QCOMPARE(client.readAll().size(), part.size() > 12 ? 11 : 0);
+    QTRY_COMPARE(server->clientCount(), 0);
+
+    // A request sent in pieces with short pauses is answered.
+    QTcpSocket slow;
+    slow.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    QVERIFY(slow.waitForConnected(5000));
+    const QByteArray read = hex("0002 0000 0006 01 03 0000 0001");
+    for (int i = 0; i < read.size(); i += 4) {
+        QVERIFY(sendPart(&slow, read.mid(i, 4)));
+        QTest::qWait(ModbusClient::IncompleteRequestMs / 5);
+    }
+    QCOMPARE(receive(&slow, 11), hex("0002 0000 0005 01 03 02 0000"));
+}
+
+// A flood of idle connections holds at most MaxClients sockets in the server; each new one
+// closes the oldest idle one, so a master that polls keeps its connection and a master that
+// comes later is served.
+void TestModbusLoopback::idleFloodKeepsClientsBounded()
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("clients are connected")));
+    server->SetReadRegister(1, 11);
+    ModbusContext polling = connectLibmodbus(server->serverPort());
+    QVERIFY(polling);
+    uint16_t value = 0;
+    QCOMPARE(modbus_read_registers(polling.get(), 1, 1, &value), 1);
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 4 * ModbusServer::MaxClients; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, server->serverPort());
+        QVERIFY(idle.back()->waitForConnected(5000));
+        QTRY_VERIFY(server->clientCount() <= ModbusServer::MaxClients);
+    }
+    QTRY_COMPARE(server->clientCount(), ModbusServer::MaxClients);
+    // The oldest were closed.
+    QVERIFY(idle.front()->state() == QAbstractSocket::UnconnectedState
+            || idle.front()->waitForDisconnected(5000));
+
+    ModbusContext master = connectLibmodbus(server->serverPort());
+    QVERIFY(master);
+    QCOMPARE(modbus_read_registers(master.get(), 1, 1, &value), 1);
+    QCOMPARE(value, uint16_t(11));
+    value = 0;
+    QCOMPARE(modbus_read_registers(polling.get(), 1, 1, &value), 1);
+    QCOMPARE(value, uint16_t(11));
+    QVERIFY(server->clientCount() <= ModbusServer::MaxClients);
 }
 
 QTEST_GUILESS_MAIN(TestModbusLoopback)

@@ -2,6 +2,7 @@
 #include "machineio/IOFrames.h"
 #include "tools/boardsim/BoardSimulator.h"
 #include "tests/machineio/IOTestGlobals.h"
+#include "tests/support/MessageRecorder.h"
 
 #include <QtTest>
 
@@ -112,6 +113,12 @@ private slots:
     void silentHeartbeatStopsTraffic();
     void silentBoardIsReported();
     void portThatCannotOpen();
+    void portThatAppearsLaterIsOpened();
+    void replacedPortIsOpenedAgain();
+    void startingInputsAreNoEdge_data();
+    void startingInputsAreNoEdge();
+    void slowBoardHasOneRequestInFlight_data();
+    void slowBoardHasOneRequestInFlight();
 
 private:
     std::unique_ptr<IOTestGlobals> globals;
@@ -250,6 +257,134 @@ void TestSerialLink::portThatCannotOpen()
     QTest::qWait(300);
     QCOMPARE(log.count(cannotOpen), 1);
     QVERIFY(!port.IsBoardAnswering());
+}
+
+// A port that cannot be opened at start is tried again, quietly, until it can.
+void TestSerialLink::portThatAppearsLaterIsOpened()
+{
+    MessageRecorder log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("board"));
+    ControlPort port(path);
+    QObject receiver;
+    port.StartIOThread(&receiver, [] {});
+    QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("cannot open the I/O board port")), 1, 5000);
+
+    BoardSimulator board;
+    QVERIFY(board.linkAs(path));
+    QTRY_VERIFY_WITH_TIMEOUT(port.StatusReplyCount() > 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(port.IsBoardAnswering(), 5000);
+    QCOMPARE(log.count(QStringLiteral("cannot open the I/O board port")), 1);
+}
+
+// The device behind the port's name is replaced (a USB adapter that enumerated again, a board
+// power-cycled behind a link): the link opens the name again, finds the new board and sends it
+// the output word in force right after its first answer, without waiting for a change.
+void TestSerialLink::replacedPortIsOpenedAgain()
+{
+    MessageRecorder log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("board"));
+    auto first = std::make_unique<BoardSimulator>();
+    QVERIFY(first->linkAs(path));
+    ControlPort port(path);
+    QList<bool> answering;
+    connect(&port, &ControlPort::sigBoardAnswering, &port, [&](bool on) { answering << on; });
+    QObject receiver;
+    port.StartIOThread(&receiver, [] {});
+    QTRY_VERIFY_WITH_TIMEOUT(port.StatusReplyCount() > 3, 5000);
+    port.SetOutput(2, true);
+    port.PublishOutputs();
+    QTRY_COMPARE_WITH_TIMEOUT(first->outputWord(), 0x004, 5000);
+
+    first.reset();
+    // Long enough for the loss to count as silence.
+    QTRY_VERIFY_WITH_TIMEOUT(!answering.isEmpty(), 5000);
+    QVERIFY(!port.IsBoardAnswering());
+    BoardSimulator second;
+    QVERIFY(second.linkAs(path));
+    QTRY_VERIFY_WITH_TIMEOUT(port.IsBoardAnswering(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(answering, (QList<bool>{false, true}), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(second.outputWord(), 0x004, 5000);
+    // Polled first; its first answer is followed by the word in force before the next poll.
+    const QList<BoardSimulator::Request> requests = second.requests();
+    QVERIFY(requests.size() >= 3);
+    QCOMPARE(requests[0].bytes, hex("5F02000061F5"));
+    QCOMPARE(requests[1].bytes, hex("5F0104FC60F5"));
+
+    // Lost and back: each said once.
+    QCOMPARE(log.count(QStringLiteral("is not answering")), 1);
+    QCOMPARE(log.count(QStringLiteral("answers again")), 1);
+    QVERIFY(log.count(QStringLiteral("failed")) <= 1);
+}
+
+void TestSerialLink::startingInputsAreNoEdge_data()
+{
+    QTest::addColumn<QByteArray>("stale");
+    QTest::newRow("input already on") << QByteArray();
+    QTest::newRow("stale replies with the input off")
+        << boardStatus(0x000, 0) + boardStatus(0x000, 0) + boardStatus(0x000, 0);
+    QTest::newRow("stale reply split, then garbage") << boardStatus(0x000, 0).left(5) + QByteArray("\x5F\x02");
+}
+
+// A station started while the mould-open end is on sees no edge: what waited on the port from
+// before is discarded and the first word the board sends is the starting state. The next real
+// edge counts once.
+void TestSerialLink::startingInputsAreNoEdge()
+{
+    QFETCH(QByteArray, stale);
+    BoardSimulator board;
+    QVERIFY(board.isValid());
+    board.setInputWord(0x001);
+    if (!stale.isEmpty())
+        board.sendRaw(stale);
+    ControlPort port(board.slaveName());
+    QString edges;
+    QObject receiver;
+    port.StartIOThread(&receiver, [&] {
+        for (int input = 0; input < 8; ++input) {
+            if (port.CheckInput(input))
+                edges += QString::number(input);
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(port.GetIOState(false, 0), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(port.StatusReplyCount() > 5, 5000);
+    QCOMPARE(edges, QString());
+
+    board.setInputWord(0x000);
+    QTRY_VERIFY_WITH_TIMEOUT(!port.GetIOState(false, 0), 5000);
+    board.setInputWord(0x001);
+    QTRY_COMPARE_WITH_TIMEOUT(edges, QStringLiteral("0"), 5000);
+}
+
+void TestSerialLink::slowBoardHasOneRequestInFlight_data()
+{
+    QTest::addColumn<int>("replyDelayMs");
+    QTest::newRow("1 ms") << 1;
+    QTest::newRow("10 ms") << 10;
+    QTest::newRow("30 ms") << 30;
+}
+
+// A board slower than the 5 ms pass is not flooded: one poll waits for its answer, so at most
+// that poll, the output word sent after the previous answer and a changed output word wait at
+// the board, and every output change reaches it.
+void TestSerialLink::slowBoardHasOneRequestInFlight()
+{
+    QFETCH(int, replyDelayMs);
+    Link link;
+    link.board.setReplyDelayMs(replyDelayMs);
+    QVERIFY(link.start());
+    QTRY_VERIFY_WITH_TIMEOUT(link.port.StatusReplyCount() > 10, 10000);
+    for (int i = 0; i < 6; ++i) {
+        const bool on = i % 2 == 0;
+        link.port.SetOutput(4, on);
+        link.port.PublishOutputs();
+        QTRY_COMPARE_WITH_TIMEOUT(link.board.outputWord(), on ? 0x010 : 0x000, 10000);
+    }
+    // Polling goes on at the board's pace.
+    const quint64 replies = link.port.StatusReplyCount();
+    QTRY_VERIFY_WITH_TIMEOUT(link.port.StatusReplyCount() > replies + 10, 10000);
+    QVERIFY2(link.board.maxQueued() <= 3, qPrintable(QString::number(link.board.maxQueued())));
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)

@@ -111,8 +111,14 @@ bool StationHarness::start()
 {
     boardSimulator = std::make_unique<BoardSimulator>();
     inputWord = 0;
+    retiredWords.clear();
     if (!boardSimulator->isValid() || !boardSimulator->linkAs(QStringLiteral("COM1")))
         return false;
+    return startStation();
+}
+
+bool StationHarness::startStation()
+{
     for (int c = 0; c < cameraCount; ++c) {
         CycleCameraControl &control = family.controls[c];
         control.frame = good.value(c);
@@ -133,6 +139,8 @@ bool StationHarness::start()
     window = std::make_unique<MoJuWizard>();
     window->setRegionPage(&regionPage);
     controlPort->StartIOThread(window.get(), &MoJuWizard::Run);
+    if (!QTest::qWaitFor([] { return controlPort->StatusReplyCount() > 0; }, Timeout))
+        return false;
 
     master = modbus_new_tcp("127.0.0.1", window->modbusServer->serverPort());
     if (!master)
@@ -142,7 +150,7 @@ bool StationHarness::start()
     return modbus_connect(master) == 0 && cameraCount + otherCameras == ::cameraCount;
 }
 
-void StationHarness::stop()
+void StationHarness::endStation()
 {
     if (master) {
         modbus_close(master);
@@ -150,6 +158,33 @@ void StationHarness::stop()
         master = nullptr;
     }
     window.reset();
+}
+
+bool StationHarness::restartStation(const QByteArray &waitingOnPort)
+{
+    endStation();
+    regionPage = RecordingRegionPage();
+    if (!waitingOnPort.isEmpty())
+        boardSimulator->sendRaw(waitingOnPort);
+    return startStation();
+}
+
+bool StationHarness::replaceBoard(const QByteArray &waitingOnPort)
+{
+    retiredWords += outputWords();
+    boardSimulator.reset();
+    boardSimulator = std::make_unique<BoardSimulator>();
+    if (!boardSimulator->isValid())
+        return false;
+    boardSimulator->setInputWord(inputWord);
+    if (!waitingOnPort.isEmpty())
+        boardSimulator->sendRaw(waitingOnPort);
+    return boardSimulator->linkAs(QStringLiteral("COM1"));
+}
+
+void StationHarness::stop()
+{
+    endStation();
     boardSimulator.reset();
     regionPage = RecordingRegionPage();
     if (currentParams)

@@ -60,9 +60,19 @@ public:
     // a part left in.
     bool prepare();
     // Builds the station with every camera streaming its good frame, starts the I/O thread and
-    // connects the Modbus master.
+    // connects the Modbus master. Returns once the station has had the board's first answer:
+    // the inputs it finds then are its starting state.
     bool start();
     void stop();
+    // Ends the station and builds it again on the same board, as a restart of the program
+    // would; the counts and the record stay. Bytes given are waiting on the port when the new
+    // station opens it, as answers to the polls of the one that ended would.
+    bool restartStation(const QByteArray &waitingOnPort = QByteArray());
+    // The board goes away and a new one takes its place under the port's name, with the same
+    // inputs and the given bytes already sent towards the station. The old board's output
+    // words are kept in retiredOutputWords().
+    bool replaceBoard(const QByteArray &waitingOnPort = QByteArray());
+    QVector<int> retiredOutputWords() const { return retiredWords; }
 
     // The live settings; changes apply at once, and are undone by stop(). Those read when the
     // station is built (the stages in use) are changed between stop() and start().
@@ -100,6 +110,8 @@ public:
 
 private:
     bool addCavityRegions(int camera, const cv::Rect &cavity);
+    bool startStation();
+    void endStation();
 
     const int cameraCount;
     const int otherCameras;
@@ -115,6 +127,7 @@ private:
     std::unique_ptr<MoJuWizard> window;
     _modbus *master = nullptr;
     int inputWord = 0;
+    QVector<int> retiredWords;
 };
 
 #endif

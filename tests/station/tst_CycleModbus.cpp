@@ -115,9 +115,12 @@ void CycleModbusTest::initTestCase()
 {
     QVERIFY(harness.prepare());
     // Groups list sorted by name: alpha 0 (the current one), beta 1, default 2 (the factory
-    // group, without template folders).
+    // group, without template folders), empty 3 (no parameter database), linked 4 (a link to
+    // beta, not a folder of its own).
     QVERIFY(makeGroup(QStringLiteral("alpha")));
     QVERIFY(makeGroup(QStringLiteral("beta")));
+    QVERIFY(QDir().mkpath(QStringLiteral("paraGroup/empty/cammer11")));
+    QVERIFY(QFile::link(QDir(QStringLiteral("paraGroup/beta")).absolutePath(), QStringLiteral("paraGroup/linked")));
     liveTemplate = fileBytes(QStringLiteral("cammer12/template0.bmp"));
     QVERIFY(!liveTemplate.isEmpty());
     liveGroupIndex = fileBytes(QStringLiteral("sysadd.txt"));
@@ -155,7 +158,8 @@ void CycleModbusTest::groupSwitchRefused_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("copyFails");
     QTest::newRow("no group at that index") << 7 << false;
-    QTest::newRow("group without template folders") << 2 << false;
+    QTest::newRow("group without a parameter database") << 3 << false;
+    QTest::newRow("group that is a link to another") << 4 << false;
     QTest::newRow("copy fails half way") << 1 << true;
 }
 
@@ -180,7 +184,7 @@ void CycleModbusTest::groupSwitchRefused()
     QVERIFY(!QFileInfo::exists(QStringLiteral("paraGroup.staging")));
     QVERIFY(!QFileInfo::exists(QStringLiteral("paraGroup.previous")));
     QCOMPARE(harness.actions().count(QStringLiteral("restartApplication")), 0);
-    QCOMPARE(ParameterGroupSwitch::groupNames(), QStringList({"alpha", "beta", "default"}));
+    QCOMPARE(ParameterGroupSwitch::groupNames(), QStringList({"alpha", "beta", "default", "empty", "linked"}));
 }
 
 // A switch to a complete group puts its templates and parameter database in place, stores the

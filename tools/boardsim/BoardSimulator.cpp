@@ -110,37 +110,71 @@ int BoardSimulator::requestCount() const
     return received.size();
 }
 
+void BoardSimulator::setReplyDelayMs(int ms)
+{
+    replyDelayMs.store(qMax(0, ms));
+}
+
+void BoardSimulator::sendRaw(const QByteArray &bytes)
+{
+    send(bytes);
+}
+
 void BoardSimulator::serve()
 {
     QByteArray pending;
     while (!stop.load()) {
+        int waitMs = 20;
+        if (!queue.empty())
+            waitMs = int(qBound<qint64>(0, (busyUntilNs - nowNs()) / 1000000, 20));
         pollfd descriptor = {master, POLLIN, 0};
-        if (poll(&descriptor, 1, 20) <= 0)
-            continue;
-        char chunk[512];
-        const ssize_t got = read(master, chunk, sizeof chunk);
-        if (got <= 0)
-            continue;
-        pending.append(chunk, int(got));
-        // Requests are framed like the replies: start byte, checksum, end byte.
-        while (pending.size() >= IOFrame::RequestSize) {
-            const auto *bytes = reinterpret_cast<const quint8 *>(pending.constData());
-            if (bytes[0] == IOFrame::Start && bytes[5] == IOFrame::End && bytes[4] == byteSum(bytes, 4)) {
-                handleRequest(pending.left(IOFrame::RequestSize));
-                pending.remove(0, IOFrame::RequestSize);
-            } else {
-                pending.remove(0, 1);
+        if (poll(&descriptor, 1, waitMs) > 0) {
+            char chunk[512];
+            const ssize_t got = read(master, chunk, sizeof chunk);
+            if (got > 0) {
+                pending.append(chunk, int(got));
+                takeRequests(&pending);
             }
         }
+        handleDueRequests();
+    }
+}
+
+void BoardSimulator::takeRequests(QByteArray *pending)
+{
+    // Requests are framed like the replies: start byte, checksum, end byte.
+    while (pending->size() >= IOFrame::RequestSize) {
+        const auto *bytes = reinterpret_cast<const quint8 *>(pending->constData());
+        if (bytes[0] == IOFrame::Start && bytes[5] == IOFrame::End && bytes[4] == byteSum(bytes, 4)) {
+            const qint64 now = nowNs();
+            if (recording.load()) {
+                std::lock_guard<std::mutex> lock(mutex);
+                received.append({pending->left(IOFrame::RequestSize), now});
+            }
+            if (queue.empty())
+                busyUntilNs = now + qint64(replyDelayMs.load()) * 1000000;
+            queue.push_back({pending->left(IOFrame::RequestSize), now});
+            mostQueued.store(qMax(mostQueued.load(), int(queue.size())));
+            pending->remove(0, IOFrame::RequestSize);
+        } else {
+            pending->remove(0, 1);
+        }
+    }
+}
+
+// Requests are handled in order, each one the reply delay after the one before was done.
+void BoardSimulator::handleDueRequests()
+{
+    while (!queue.empty() && nowNs() >= busyUntilNs) {
+        const QByteArray frame = queue.front().frame;
+        queue.pop_front();
+        handleRequest(frame);
+        busyUntilNs = nowNs() + qint64(replyDelayMs.load()) * 1000000;
     }
 }
 
 void BoardSimulator::handleRequest(const QByteArray &frame)
 {
-    if (recording.load()) {
-        std::lock_guard<std::mutex> lock(mutex);
-        received.append({frame, nowNs()});
-    }
     const int command = quint8(frame[1]);
     if (command == IOFrame::SetOutputs) {
         const int value = (quint8(frame[2]) | quint8(frame[3]) << 8) & 0x3FF;
@@ -166,6 +200,7 @@ void BoardSimulator::handleRequest(const QByteArray &frame)
 
 void BoardSimulator::send(const QByteArray &bytes)
 {
+    std::lock_guard<std::mutex> lock(writeMutex);
     int offset = 0;
     while (offset < bytes.size() && !stop.load()) {
         const ssize_t written = write(master, bytes.constData() + offset, size_t(bytes.size() - offset));

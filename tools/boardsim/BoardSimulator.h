@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -19,6 +20,10 @@ QByteArray boardStatus(int inputWord, int outputsInForce);
 // (unless recording is off); polls are answered with a status reply
 // (the simulated inputs and the outputs last set by command 1), information requests with an
 // information reply; command 1 frames set the outputs and get no answer.
+//
+// A slow board (setReplyDelayMs) handles its requests one after the other, each taking the
+// delay, so requests sent faster than it handles them queue up in front of it. Destroying the
+// simulator is a board that goes away: the link sees its port hang up.
 class BoardSimulator
 {
 public:
@@ -42,6 +47,14 @@ public:
     void setAnswering(bool answering);
     // Requests are recorded unless switched off (a simulator that runs for hours).
     void setRecording(bool recording);
+    // Each request takes this long to handle; 0 (the default) handles it at once.
+    void setReplyDelayMs(int ms);
+    // Writes bytes towards the link as they are, as if the board had sent them earlier: they
+    // wait on the port until it is read.
+    void sendRaw(const QByteArray &bytes);
+    // The most requests that were waiting at the board at one time, the one being handled
+    // included.
+    int maxQueued() const { return mostQueued.load(); }
 
     QList<Request> requests() const;
     int requestCount() const;
@@ -55,7 +68,15 @@ public:
     static qint64 nowNs();
 
 private:
+    struct Pending
+    {
+        QByteArray frame;
+        qint64 arrivalNs;
+    };
+
     void serve();
+    void takeRequests(QByteArray *pending);
+    void handleDueRequests();
     void handleRequest(const QByteArray &frame);
     void send(const QByteArray &bytes);
 
@@ -70,7 +91,13 @@ private:
     std::atomic<qint64> inputSent{0};
     std::atomic<int> outputs{0};
     std::atomic<qint64> outputsChanged{0};
+    std::atomic<int> replyDelayMs{0};
+    std::atomic<int> mostQueued{0};
     mutable std::mutex mutex;
+    std::mutex writeMutex;
+    // Serving thread only.
+    std::deque<Pending> queue;
+    qint64 busyUntilNs = 0;
     QList<Request> received;
     int lastSentInput = 0; // serving thread only
     std::thread thread;

@@ -63,17 +63,17 @@ QString bits(int word, int count)
     return text;
 }
 
-void showState(const BoardSimulator &board, int inputs)
+void showState(const BoardSimulator &board, int inputs, bool answering)
 {
-    std::printf("\rinputs 1-8: %s   outputs 1-10: %s   ", qPrintable(bits(inputs, InputCount)),
-                qPrintable(bits(board.outputWord(), OutputCount)));
+    std::printf("\rinputs 1-8: %s   outputs 1-10: %s   %s", qPrintable(bits(inputs, InputCount)),
+                qPrintable(bits(board.outputWord(), OutputCount)), answering ? "         " : "(silent)");
     std::fflush(stdout);
 }
 
 void printHelp()
 {
     std::printf("keys: 1-8 toggle that input, o pulse the mould-open end (1), d pulse the safety "
-                "door (2), e pulse the ejector-back end (3), q quit\n");
+                "door (2), e pulse the ejector-back end (3), s stop or resume answering, q quit\n");
     for (int i = 0; i < InputCount; ++i)
         std::printf("  input %d: %s\n", i + 1, inputNames[i]);
     std::printf("outputs (electrical levels, 1 = idle with the default settings): 1 mould-close "
@@ -109,8 +109,9 @@ int main(int argc, char **argv)
     int inputs = 0;
     int shownOutputs = -1;
     int pulseBit = -1;
+    bool answering = true;
     auto pulseEnd = std::chrono::steady_clock::now();
-    showState(board, inputs);
+    showState(board, inputs, answering);
     for (;;) {
         pollfd key = {STDIN_FILENO, POLLIN, 0};
         if (poll(&key, 1, 20) > 0) {
@@ -123,23 +124,27 @@ int main(int argc, char **argv)
             const int pulse = c == 'o' ? 0 : c == 'd' ? 1 : c == 'e' ? 2 : -1;
             if (toggle >= 0)
                 inputs ^= 1 << toggle;
+            if (c == 's') {
+                answering = !answering;
+                board.setAnswering(answering);
+            }
             if (pulse >= 0 && pulseBit < 0) {
                 pulseBit = pulse;
                 inputs |= 1 << pulse;
                 pulseEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(PulseMs);
             }
             board.setInputWord(inputs);
-            showState(board, inputs);
+            showState(board, inputs, answering);
         }
         if (pulseBit >= 0 && std::chrono::steady_clock::now() >= pulseEnd) {
             inputs &= ~(1 << pulseBit);
             pulseBit = -1;
             board.setInputWord(inputs);
-            showState(board, inputs);
+            showState(board, inputs, answering);
         }
         if (board.outputWord() != shownOutputs) {
             shownOutputs = board.outputWord();
-            showState(board, inputs);
+            showState(board, inputs, answering);
         }
     }
     std::printf("\n");
