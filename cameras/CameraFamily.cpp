@@ -1,19 +1,32 @@
 #include "cameras/CameraFamily.h"
 
+#include "cameras/Do3thinkCamera.h"
+#include "cameras/HikCamera.h"
 #include "cameras/HikIRCamera.h"
+#include "cameras/MindCamera.h"
 #include "cameras/SimulateCamera.h"
 
 #include <algorithm>
 
 namespace {
 
+template <typename Driver>
+CameraFamily builtIn(const char *iid, quint32 maskBit)
+{
+    return {QString::fromLatin1(iid), maskBit,
+            [] { return std::unique_ptr<CameraInterface>(std::make_unique<Driver>()); }};
+}
+
+// Listed here rather than registered by the drivers themselves: the linker drops objects of a
+// static library that nothing refers to.
 QList<CameraFamily> &families()
 {
     static QList<CameraFamily> registered = {
-        {QString::fromLatin1(HikIRCameraIid), 0x10,
-         [] { return std::unique_ptr<CameraInterface>(std::make_unique<HikIRCamera>()); }},
-        {QString::fromLatin1(SimulateCameraIid), 0,
-         [] { return std::unique_ptr<CameraInterface>(std::make_unique<SimulateCamera>()); }},
+        builtIn<SimulateCamera>(SimulateCameraIid, 0),
+        builtIn<HikIRCamera>(HikIRCameraIid, 0x10),
+        builtIn<HikCamera>(HikCameraIid, 0x08),
+        builtIn<MindCamera>(MindCameraIid, 0x04),
+        builtIn<Do3thinkCamera>(Do3thinkCameraIid, 0x200),
     };
     return registered;
 }

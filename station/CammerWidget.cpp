@@ -186,6 +186,7 @@ void CammerWidget::ApplyWideDynamicRange(bool edited)
 
 void CammerWidget::ApplyTriggerMode(bool on)
 {
+    triggerReady = on && cameraUsable() && !simulated;
     if (cameraUsable())
         cameraDriver->setTriggerMode(on);
 }

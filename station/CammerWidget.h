@@ -115,6 +115,8 @@ public:
     float scaleY = 1.0f;
     bool thermal = false;
     bool simulated = false;
+    // The camera takes its frames on its hardware trigger input (never a simulated one).
+    bool triggerReady = false;
     bool grabbing = false;
     bool connected = true;
     int fps = 0;

@@ -181,6 +181,9 @@ public:
     bool autoLearnPending = false;
     // Camera c delivered a new frame since the current cycle started.
     bool frameSinceCycleStart[MaxCameras] = {};
+    // With camera-triggered frames: bit c, camera c delivered a frame since the last
+    // camera-triggered cycle start.
+    int newFrameMask = 0;
 
     // The examination after an NG that the region page's re-check runs after saving the edits:
     // every region back to OK, the cameras that still owe the stage captured again and the
@@ -308,6 +311,7 @@ private:
     void runInputPass(bool busy);
     void startCycle(int pos);
     void rearmSecondTrigger(int pos);
+    bool camerasTriggered() const;
     bool armStages(int pos);
     void endPass(int nextPassMs);
     void keepHeartbeatDuringNestedPass();
@@ -339,6 +343,8 @@ private:
     int whiteBalanceCounter = 0;
     qint64 accumulatedDelay = 0;
     bool newFrameThisPass[MaxCameras] = {};
+    // This pass starts a cycle on the frames the cameras took on their trigger.
+    bool cycleFramesTriggered = false;
     bool relearnPending = false;
     // What the latched alarm was raised for ("camera 1, 3, detect stage 2"); empty when none.
     QString latchedAlarm;

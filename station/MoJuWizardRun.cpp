@@ -214,11 +214,31 @@ void MoJuWizard::latchDebouncedInputs(bool busy)
 
 void MoJuWizard::pullFrames()
 {
+    const bool cameraTriggered = runSetting(ExternalTrigger) != 0 && DisplayMode != DisplayModes::AlarmLatched;
     for (int c = 0; c < camerasInUse(); ++c) {
         newFrameThisPass[c] = cameraViews[c]->GrabFrame();
         if (newFrameThisPass[c])
             frameSinceCycleStart[c] = true;
+        if (newFrameThisPass[c] && cameraTriggered)
+            newFrameMask |= 1 << c;
     }
+}
+
+// Every camera took a frame on its trigger input since the last such start, and every view
+// has its camera on the hardware trigger.
+bool MoJuWizard::camerasTriggered() const
+{
+    const int cameras = camerasInUse();
+    if (runSetting(ExternalTrigger) == 0 || cameras <= 0)
+        return false;
+    const int all = (1 << cameras) - 1;
+    if ((newFrameMask & all) != all)
+        return false;
+    for (int c = 0; c < cameras; ++c) {
+        if (!cameraViews[c]->triggerReady)
+            return false;
+    }
+    return true;
 }
 
 // A lost camera holds the mould and slows the pass down until every camera is back.
@@ -321,6 +341,13 @@ bool MoJuWizard::takeRequests(bool busy)
 {
     if (runSetting(FreeRun) != 0 && !busy && DisplayMode != DisplayModes::AlarmLatched)
         triggerRequest = Input::MouldOpen;
+    // The cameras' trigger starts a cycle as the mould-open end would; the frames they took,
+    // some in earlier passes, belong to it.
+    cycleFramesTriggered = !busy && DisplayMode != DisplayModes::AlarmLatched && camerasTriggered();
+    if (cycleFramesTriggered) {
+        triggerRequest = Input::MouldOpen;
+        newFrameMask = 0;
+    }
     // A manual capture waits until no capture delay runs: taken during one it would capture
     // nothing and keep the real verdict from being counted.
     if (manualStage != detectsPerCamera && !busy && runManualCapture())
@@ -449,7 +476,7 @@ void MoJuWizard::startCycle(int pos)
             ResultCode[c][l] = ResultCodes::Armed;
         }
         // The frame pulled by this pass came after the previous one, with the input edge.
-        frameSinceCycleStart[c] = newFrameThisPass[c];
+        frameSinceCycleStart[c] = newFrameThisPass[c] || cycleFramesTriggered;
     }
 
     const int mode = runSetting(MachineMode);

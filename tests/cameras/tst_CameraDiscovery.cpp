@@ -2,6 +2,7 @@
 #include "cameras/CameraInterface.h"
 #include "core/SystemParameters.h"
 #include "tests/cameras/BenchCamera.h"
+#include "tests/cameras/SdkDevices.h"
 #include "tests/support/TempWorkDir.h"
 
 #include <QDir>
@@ -47,6 +48,7 @@ private slots:
     void bindsDevicesToSlots_data();
     void bindsDevicesToSlots();
     void familiesOutsideTheMaskAreNotAsked();
+    void bindsDevicesOfEveryFamily();
     void createsCamerasFromTheFront_data();
     void createsCamerasFromTheFront();
     void storedFramesReachTheConsumer();
@@ -68,6 +70,7 @@ void CameraDiscoveryTest::init()
 void CameraDiscoveryTest::cleanup()
 {
     currentParams = nullptr;
+    clearSdkDevices();
     cameraPrototypes.clear();
     foundCameras.clear();
     family.reset();
@@ -120,6 +123,45 @@ void CameraDiscoveryTest::familiesOutsideTheMaskAreNotAsked()
     QVERIFY(!cameraPrototypes.count(QString::fromLatin1(BenchCamera::Iid)));
     // The simulated family is never enumerated by discovery; it only stands in.
     QVERIFY(!cameraPrototypes.count(QString::fromLatin1(SimulateCameraIid)));
+    // The machine-vision families find no device (none is registered) and keep their prototypes.
+    for (const char *iid : {HikCameraIid, MindCameraIid, Do3thinkCameraIid})
+        QVERIFY2(cameraPrototypes.count(QString::fromLatin1(iid)), iid);
+}
+
+// Devices of the three machine-vision families go to the slots their serials are stored in;
+// the others follow in family order (Hik, Mind, Do3think), each in its SDK's order.
+void CameraDiscoveryTest::bindsDevicesOfEveryFamily()
+{
+    const QByteArray hik1 = "HIK-00000001", hik2 = "HIK-00000002", mind = "MIND-0000001",
+                     do3think = "DO3-00000001";
+    addSdkDevice(SdkFamily::Do3think, sdkDeviceSetup(do3think, 64, 48, false));
+    addSdkDevice(SdkFamily::Mind, sdkDeviceSetup(mind, 64, 48, true));
+    addSdkDevice(SdkFamily::Hik, sdkDeviceSetup(hik1, 64, 48, false));
+    addSdkDevice(SdkFamily::Hik, sdkDeviceSetup(hik2, 64, 48, true));
+    family->bench.names = numberedNames(1);
+    cameraFamilyMask = 0x31C;
+    setSlots({QString::fromLatin1(do3think), QStringLiteral("0"), QString::fromLatin1(hik2)});
+    params[184] = 1;
+
+    discoverCameras();
+    QStringList found;
+    for (const CameraInfo &device : foundCameras)
+        found << QString::fromLatin1(device.nameBytes());
+    QCOMPARE(found, (QStringList{QString::fromLatin1(do3think), QString::fromLatin1(hik2), QString::fromLatin1(hik1),
+                                 QString::fromLatin1(mind)}));
+
+    const std::vector<std::unique_ptr<CameraInterface>> inUse = createCameras();
+    QCOMPARE(cameraCount, 4);
+    QCOMPARE(simulatedCameras, 0);
+    const QStringList iids{QString::fromLatin1(Do3thinkCameraIid), QString::fromLatin1(HikCameraIid),
+                           QString::fromLatin1(HikCameraIid), QString::fromLatin1(MindCameraIid)};
+    for (int k = 0; k < 4; ++k) {
+        QCOMPARE(inUse[size_t(k)]->iid(), iids.at(k));
+        QCOMPARE(inUse[size_t(k)]->serial(), found.at(k));
+        QCOMPARE(inUse[size_t(k)]->cameraType(), VisibleLightCameraType);
+        // Camera 2's colour setting, on a colour sensor.
+        QCOMPARE(inUse[size_t(k)]->isColorOutput(), k == 1);
+    }
 }
 
 void CameraDiscoveryTest::createsCamerasFromTheFront_data()

@@ -9,6 +9,7 @@
 #include "machineio/IOFrames.h"
 #include "machineio/IOGlobals.h"
 #include "machineio/ModbusServer.h"
+#include "platform/mvsdk/MvSimulation.h"
 #include "station/MoJuWizard.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
@@ -42,14 +43,16 @@ void RecordingRegionPage::SlotReCheck()
         mainWindow->ReCheckImages();
 }
 
-StationHarness::StationHarness(int cameras, int otherCameras)
-    : cameraCount(cameras), otherCameras(otherCameras), family(Width, Height, cameras)
+StationHarness::StationHarness(int cameras, int otherCameras, Cameras kind)
+    : cameraCount(cameras), otherCameras(otherCameras), cameraKind(kind),
+      family(Width, Height, kind == Cameras::Driven ? cameras : 0)
 {
 }
 
 StationHarness::~StationHarness()
 {
     stop();
+    mvsdk::simulatedDevices().clear();
     ioMutex = nullptr;
     imageSaveMutex = nullptr;
 }
@@ -84,9 +87,28 @@ bool StationHarness::prepare()
         }
         if (!addCavityRegions(number, layout.cavities.front().rect))
             return false;
-        family.controls[c].frame = good.last();
+        if (cameraKind == Cameras::Driven)
+            family.controls[c].frame = good.last();
+        else
+            addSdkDevice(c, good.last());
     }
     return true;
+}
+
+// A grey device whose sensor sees the good frame, bound to no slot; the driver sorts it by
+// its serial.
+void StationHarness::addSdkDevice(int c, const QByteArray &grey)
+{
+    camsim::DeviceSetup setup;
+    setup.identity = "STATION-CAM-" + QByteArray::number(c);
+    setup.width = Width;
+    setup.height = Height;
+    setup.framePeriodMs = 0;
+    sdkDevices << mvsdk::addSimulatedDevice(setup);
+    QByteArray rgb(grey.size() * 3, Qt::Uninitialized);
+    for (int i = 0; i < grey.size(); ++i)
+        rgb[3 * i] = rgb[3 * i + 1] = rgb[3 * i + 2] = grey.at(i);
+    sdkDevices.last()->setScene(rgb, Width, Height);
 }
 
 // A defect region over the cavity and its rim in both stages, as an operator draws it, in the
@@ -119,7 +141,7 @@ bool StationHarness::start()
 
 bool StationHarness::startStation()
 {
-    for (int c = 0; c < cameraCount; ++c) {
+    for (int c = 0; c < family.controls.size(); ++c) {
         CycleCameraControl &control = family.controls[c];
         control.frame = good.value(c);
         control.streaming = true;

@@ -2,6 +2,7 @@
 #define TESTS_STATION_STATIONHARNESS_H
 
 #include "core/SystemParameters.h"
+#include "platform/camsim/SimDevice.h"
 #include "platform/system/RecordingSystemActions.h"
 #include "station/RegionPage.h"
 #include "tests/station/CycleCamera.h"
@@ -52,7 +53,12 @@ public:
     // cameras: the cameras whose frames the test chooses; otherCameras: cameras of other
     // families whose devices the test registers, which discovery finds first, so the test's
     // own cameras follow them. camera(c), goodFrame(c) and partFrame(c) count own cameras.
-    explicit StationHarness(int cameras = 1, int otherCameras = 0);
+    // kind: own cameras the test drives frame by frame (camera()), or grey devices of a
+    // simulated machine-vision SDK seen through their real driver (sdkDevice()), which deliver
+    // frames only when a test asks or pulses their trigger input.
+    enum class Cameras { Driven, SdkDevices };
+
+    explicit StationHarness(int cameras = 1, int otherCameras = 0, Cameras kind = Cameras::Driven);
     ~StationHarness();
 
     // Working folder, parameter store, UI texts, the cameras' templates of stages 1 and 2 (the
@@ -81,6 +87,7 @@ public:
     MoJuWizard *station() const { return window.get(); }
     BoardSimulator &board() const { return *boardSimulator; }
     CycleCameraControl &camera(int c) { return family.controls[c]; }
+    camsim::Device &sdkDevice(int c) const { return *sdkDevices.at(c); }
     RecordingSystemActions &actions() { return systemActions; }
     RecordingRegionPage regionPage;
 
@@ -110,11 +117,14 @@ public:
 
 private:
     bool addCavityRegions(int camera, const cv::Rect &cavity);
+    void addSdkDevice(int c, const QByteArray &grey);
     bool startStation();
     void endStation();
 
     const int cameraCount;
     const int otherCameras;
+    const Cameras cameraKind;
+    QVector<std::shared_ptr<camsim::Device>> sdkDevices;
     TempWorkDir work;
     RecordingSystemActions systemActions;
     QMutex ioLock;
