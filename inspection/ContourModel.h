@@ -36,7 +36,12 @@ public:
     cv::Mat lower;
     cv::Mat regionMask;
     std::vector<cv::Mat> samples;
+    // One difference mask per kept sample; compare writes only the winner's.
     std::vector<cv::Mat> sampleDiffs;
+    // Per kept sample the grey values that count as good at each pixel, the region mask folded
+    // in (outside it every value is good).
+    std::vector<cv::Mat> sampleLow;
+    std::vector<cv::Mat> sampleHigh;
     double cannyHigh = 0;
     double cannyLow = 0;
     // 0 band model, 2 best-sample model.
@@ -51,6 +56,9 @@ private:
     void learnBand(int sensitivity, int amplify);
     void compareBand(const cv::Mat &image, cv::Mat &diff) const;
     void compareBestSample(const cv::Mat &image, cv::Mat &diff);
+    void learnBestSample();
+    // The sample the last frame was closest to: tried first, so that the others can stop early.
+    size_t lastBest = 0;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "core/StationHost.h"
 #include "core/TemperatureChartData.h"
+#include "inspection/BinaryMorphology.h"
 #include "inspection/DetectAlgorithmInternals.h"
 #include "inspection/DetectionResults.h"
 #include "inspection/EngineHost.h"
@@ -52,16 +53,15 @@ void greyRange(int tool, int p1, int p2, int &lo, int &hi)
     }
 }
 
-cv::Mat ellipse(int size)
-{
-    const int k = std::clamp(size, 1, MaxKernel);
-    return cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(k, k));
-}
-
+// Opening (or closing) with the elliptic kernel; the marks are 0 or 255, so the run-based
+// morphology gives OpenCV's pixels at a cost that hardly grows with the kernel.
 void morphology(cv::Mat &mask, int operation, int size)
 {
-    cv::morphologyEx(mask, mask, operation, ellipse(size), cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
-                     cv::morphologyDefaultBorderValue());
+    const int k = std::clamp(size, 1, MaxKernel);
+    if (operation == cv::MORPH_CLOSE)
+        closeBinary(mask, k);
+    else
+        openBinary(mask, k);
 }
 
 // The marks of a grey-range tool: pixels in range among the used ones, closed first for the

@@ -5,24 +5,110 @@
 #include <opencv2/calib3d.hpp>
 #include <opencv2/features2d.hpp>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/video/tracking.hpp>
+
+#include <set>
+#include <utility>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-// Feature detection and matching work on at most about this many pixels.
-constexpr double FeaturePixels = 500000.0;
 constexpr double RansacThreshold = 3.0;
 // The RANSAC fit is refined on the matches that agree with it this closely: the 3-pixel
 // threshold keeps keypoints that are a little off, and they cost accuracy at the corners.
 constexpr double RefitThreshold = 1.0;
 constexpr int RansacIterations = 2000;
 constexpr double RansacConfidence = 0.995;
+// The feature area reaches this far beyond the mask, so that SIFT's own border keeps no
+// feature of the masked area away.
+constexpr int FeatureMargin = 24;
+// Corners tracked from the reference into the frame: how many, how far apart, their window.
+constexpr int TrackedCorners = 400;
+constexpr double CornerQuality = 0.05;
+constexpr double CornerDistance = 12;
+constexpr int TrackWindow = 21;
+// Pyramid levels of the tracking from the untouched frame: a window of 21 pixels on level 3
+// follows a movement of some 80 pixels, more than a camera moves between two checks.
+constexpr int TrackLevels = 3;
+// A tracked corner counts when it agrees with the fit this closely (full-resolution pixels).
+constexpr double TrackThreshold = 0.75;
+
+// A total order of keypoints, so that the features of an image never depend on how SIFT's
+// threads shared the work.
+bool before(const cv::KeyPoint &a, const cv::KeyPoint &b)
+{
+    if (a.pt.y != b.pt.y)
+        return a.pt.y < b.pt.y;
+    if (a.pt.x != b.pt.x)
+        return a.pt.x < b.pt.x;
+    if (a.size != b.size)
+        return a.size < b.size;
+    if (a.angle != b.angle)
+        return a.angle < b.angle;
+    if (a.response != b.response)
+        return a.response < b.response;
+    return a.octave < b.octave;
+}
+
+void sortFeatures(cv::detail::ImageFeatures &features)
+{
+    const size_t n = features.keypoints.size();
+    std::vector<size_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return before(features.keypoints[a], features.keypoints[b]); });
+    const cv::Mat descriptors = features.descriptors.getMat(cv::ACCESS_READ).clone();
+    std::vector<cv::KeyPoint> keypoints(n);
+    cv::Mat sorted(descriptors.size(), descriptors.type());
+    for (size_t i = 0; i < n; ++i) {
+        keypoints[i] = features.keypoints[order[i]];
+        if (!descriptors.empty())
+            descriptors.row(int(order[i])).copyTo(sorted.row(int(i)));
+    }
+    features.keypoints.swap(keypoints);
+    sorted.copyTo(features.descriptors);
+}
+
+// The best-of-two-nearest rule both ways (a match whose nearest neighbour is clearly nearer
+// than the second), as the stitching module's matcher applies it, but on exact nearest
+// neighbours: its approximate search draws random trees, and the same frame then gave
+// different transforms from run to run.
+void bestOfTwo(const cv::Mat &live, const cv::Mat &reference, float confidence, std::vector<cv::DMatch> &matches)
+{
+    matches.clear();
+    if (live.empty() || reference.empty())
+        return;
+    cv::BFMatcher matcher(cv::NORM_L2);
+    std::vector<std::vector<cv::DMatch>> pairs;
+    std::set<std::pair<int, int>> taken;
+    matcher.knnMatch(live, reference, pairs, 2);
+    for (const std::vector<cv::DMatch> &p : pairs) {
+        if (p.size() < 2 || !(p[0].distance < (1.f - confidence) * p[1].distance))
+            continue;
+        matches.push_back(p[0]);
+        taken.insert(std::make_pair(p[0].queryIdx, p[0].trainIdx));
+    }
+    pairs.clear();
+    matcher.knnMatch(reference, live, pairs, 2);
+    for (const std::vector<cv::DMatch> &p : pairs) {
+        if (p.size() < 2 || !(p[0].distance < (1.f - confidence) * p[1].distance))
+            continue;
+        if (taken.count(std::make_pair(p[0].trainIdx, p[0].queryIdx)) == 0)
+            matches.push_back(cv::DMatch(p[0].trainIdx, p[0].queryIdx, p[0].distance));
+    }
+}
 
 bool usableMask(const cv::Mat &mask, const cv::Size &size)
 {
     return !mask.empty() && mask.type() == CV_8UC1 && mask.size() == size;
+}
+
+cv::Size featureSize(cv::Size area, float scale)
+{
+    return cv::Size(std::max(1, cvRound(area.width * double(scale))), std::max(1, cvRound(area.height * double(scale))));
 }
 
 } // namespace
@@ -58,16 +144,21 @@ void computeSiftFeatures(const ImageRegistration &slot, const cv::Mat &image, cv
         cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
     else
         grey = image;
+    const cv::Rect area = slot.featureArea.empty() ? cv::Rect(0, 0, grey.cols, grey.rows)
+                                                   : slot.featureArea & cv::Rect(0, 0, grey.cols, grey.rows);
+    if (area.empty())
+        return;
     cv::Mat scaled;
     if (slot.scale < 1.0f)
-        cv::resize(grey, scaled, cv::Size(), slot.scale, slot.scale, cv::INTER_LINEAR_EXACT);
+        cv::resize(grey(area), scaled, featureSize(area.size(), slot.scale), 0, 0, cv::INTER_LINEAR_EXACT);
     else
-        scaled = grey;
+        scaled = grey(area);
     const cv::Ptr<cv::SIFT> detector = cv::SIFT::create(0, 3, 0.04, 10.0, 1.6);
     if (usableMask(slot.referenceMask, scaled.size()))
         cv::detail::computeImageFeatures(detector, scaled, out, slot.referenceMask);
     else
         cv::detail::computeImageFeatures(detector, scaled, out);
+    sortFeatures(out);
     out.img_idx = imageIndex;
 }
 
@@ -81,6 +172,9 @@ void ImageRegistration::clear()
     referenceMask.release();
     features.assign(2, cv::detail::ImageFeatures());
     scale = 1.0f;
+    featureArea = cv::Rect();
+    corners.clear();
+    referencePyramid.clear();
     referenceReady = false;
     homography.release();
     outcome = NoReference;
@@ -89,23 +183,43 @@ void ImageRegistration::clear()
 void ImageRegistration::setReference(const cv::Mat &image, const cv::Mat &mask)
 {
     features.resize(2);
-    const double pixels = double(image.cols) * double(image.rows);
-    if (pixels <= 0)
+    if (image.empty())
         return;
     if (!mask.empty() && !usableMask(mask, image.size())) {
         qWarning("Image registration: the reference mask does not fit the image; the reference is kept");
         return;
     }
     const bool built = runGuarded("Registration reference", [&] {
+        const cv::Rect whole(0, 0, image.cols, image.rows);
+        const cv::Rect used = mask.empty() ? whole : cv::boundingRect(mask);
+        featureArea = cv::Rect(used.x - FeatureMargin, used.y - FeatureMargin, used.width + 2 * FeatureMargin,
+                               used.height + 2 * FeatureMargin)
+            & whole;
+        if (used.empty())
+            featureArea = whole;
+        const double pixels = double(featureArea.width) * double(featureArea.height);
         scale = static_cast<float>(std::min(1.0, std::sqrt(FeaturePixels / pixels)));
         if (mask.empty())
             referenceMask.release();
         else if (scale < 1.0f)
-            cv::resize(mask, referenceMask, cv::Size(), scale, scale, cv::INTER_LINEAR_EXACT);
+            cv::resize(mask(featureArea), referenceMask, featureSize(featureArea.size(), scale), 0, 0,
+                       cv::INTER_LINEAR_EXACT);
         else
-            referenceMask = mask.clone();
+            referenceMask = mask(featureArea).clone();
         features[1] = cv::detail::ImageFeatures();
         computeSiftFeatures(*this, image, features[1], 1);
+        cv::Mat grey;
+        if (image.type() == CV_8UC3)
+            cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+        else
+            grey = image;
+        corners.clear();
+        if (mask.empty())
+            cv::goodFeaturesToTrack(grey, corners, TrackedCorners, CornerQuality, CornerDistance);
+        else
+            cv::goodFeaturesToTrack(grey, corners, TrackedCorners, CornerQuality, CornerDistance, mask);
+        referencePyramid.clear();
+        cv::buildOpticalFlowPyramid(grey, referencePyramid, cv::Size(TrackWindow, TrackWindow), TrackLevels, true);
     });
     referenceReady = built && !features[1].keypoints.empty();
     if (!referenceReady)
@@ -125,19 +239,19 @@ void ImageRegistration::matchPoints(float matchConfidence, std::vector<cv::Point
 {
     frame.clear();
     reference.clear();
-    cv::detail::BestOf2NearestMatcher matcher(false, matchConfidence, 6, 6);
-    cv::detail::MatchesInfo info;
-    matcher(features[0], features[1], info);
-    matcher.collectGarbage();
+    std::vector<cv::DMatch> matches;
+    bestOfTwo(features[0].descriptors.getMat(cv::ACCESS_READ), features[1].descriptors.getMat(cv::ACCESS_READ),
+              matchConfidence, matches);
     const std::vector<cv::KeyPoint> &live = features[0].keypoints;
     const std::vector<cv::KeyPoint> &ref = features[1].keypoints;
-    frame.reserve(info.matches.size());
-    reference.reserve(info.matches.size());
-    for (const cv::DMatch &m : info.matches) {
+    const cv::Point2f origin(float(featureArea.x), float(featureArea.y));
+    frame.reserve(matches.size());
+    reference.reserve(matches.size());
+    for (const cv::DMatch &m : matches) {
         if (m.queryIdx < 0 || m.queryIdx >= int(live.size()) || m.trainIdx < 0 || m.trainIdx >= int(ref.size()))
             continue;
-        frame.push_back(live[size_t(m.queryIdx)].pt / scale);
-        reference.push_back(ref[size_t(m.trainIdx)].pt / scale);
+        frame.push_back(origin + live[size_t(m.queryIdx)].pt / scale);
+        reference.push_back(origin + ref[size_t(m.trainIdx)].pt / scale);
     }
 }
 
@@ -145,10 +259,23 @@ ImageRegistration::Outcome ImageRegistration::estimate(const std::vector<cv::Poi
                                                        const std::vector<cv::Point2f> &reference,
                                                        const cv::Size &imageSize, cv::Mat &transform) const
 {
+    return fit(frame, reference, imageSize, RansacThreshold, RefitThreshold, transform);
+}
+
+bool ImageRegistration::estimateTracked(const std::vector<cv::Point2f> &frame, const std::vector<cv::Point2f> &reference,
+                                        const cv::Size &imageSize, cv::Mat &transform) const
+{
+    return fit(frame, reference, imageSize, TrackThreshold, TrackThreshold, transform) == Aligned;
+}
+
+ImageRegistration::Outcome ImageRegistration::fit(const std::vector<cv::Point2f> &frame,
+                                                  const std::vector<cv::Point2f> &reference, const cv::Size &imageSize,
+                                                  double ransacThreshold, double refitThreshold, cv::Mat &transform)
+{
     if (frame.size() < size_t(MinInliers) || frame.size() != reference.size())
         return TooFewMatches;
     cv::Mat inliers;
-    cv::Mat h = cv::findHomography(frame, reference, cv::RANSAC, RansacThreshold, inliers, RansacIterations,
+    cv::Mat h = cv::findHomography(frame, reference, cv::RANSAC, ransacThreshold, inliers, RansacIterations,
                                    RansacConfidence);
     if (h.empty() || inliers.empty())
         return TooFewInliers;
@@ -162,7 +289,7 @@ ImageRegistration::Outcome ImageRegistration::estimate(const std::vector<cv::Poi
     std::vector<cv::Point2f> mapped;
     cv::perspectiveTransform(frame, mapped, h);
     for (size_t i = 0; i < frame.size(); ++i) {
-        if (cv::norm(mapped[i] - reference[i]) < RefitThreshold) {
+        if (cv::norm(mapped[i] - reference[i]) < refitThreshold) {
             closeFrame.push_back(frame[i]);
             closeReference.push_back(reference[i]);
         }
@@ -196,6 +323,32 @@ ImageRegistration::Outcome ImageRegistration::estimate(const std::vector<cv::Poi
     return Aligned;
 }
 
+void ImageRegistration::trackPoints(const cv::Mat &source, const cv::Mat &rough, std::vector<cv::Point2f> &frame,
+                                    std::vector<cv::Point2f> &reference) const
+{
+    frame.clear();
+    reference.clear();
+    if (corners.empty() || referencePyramid.empty() || source.type() != CV_8UC1)
+        return;
+    // Without a rough transform the corners start where they were and are followed down the
+    // pyramid; with one they start where it puts them and are only settled on full resolution.
+    std::vector<cv::Point2f> predicted = corners;
+    if (!rough.empty())
+        cv::perspectiveTransform(corners, predicted, rough.inv());
+    std::vector<uchar> status;
+    std::vector<float> error;
+    cv::calcOpticalFlowPyrLK(referencePyramid, source, corners, predicted, status, error,
+                             cv::Size(TrackWindow, TrackWindow), rough.empty() ? TrackLevels : 0,
+                             cv::TermCriteria(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, 30, 0.01),
+                             cv::OPTFLOW_USE_INITIAL_FLOW, 1e-3);
+    for (size_t i = 0; i < corners.size(); ++i) {
+        if (status[i]) {
+            frame.push_back(predicted[i]);
+            reference.push_back(corners[i]);
+        }
+    }
+}
+
 bool ImageRegistration::align(const cv::Mat &source, cv::Mat &destination, float matchConfidence)
 {
     if (source.empty()) {
@@ -209,6 +362,18 @@ bool ImageRegistration::align(const cv::Mat &source, cv::Mat &destination, float
     Outcome result = Failed;
     cv::Mat transform;
     const bool ran = runGuarded("Image registration", [&] {
+        // A camera mostly moves little: the reference's corners tracked straight into the frame
+        // give the transform at a fraction of the cost of features. Only when they do not agree
+        // on one do the features find the movement. Both depend on nothing but the frame.
+        std::vector<cv::Point2f> trackedFrame;
+        std::vector<cv::Point2f> trackedReference;
+        trackPoints(source, cv::Mat(), trackedFrame, trackedReference);
+        if (estimateTracked(trackedFrame, trackedReference, source.size(), transform)) {
+            result = Aligned;
+            cv::warpPerspective(source, destination, transform, source.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+                                cv::Scalar::all(0));
+            return;
+        }
         if (!detectFrameFeatures(source)) {
             result = NoFeatures;
             return;
@@ -219,6 +384,11 @@ bool ImageRegistration::align(const cv::Mat &source, cv::Mat &destination, float
         result = estimate(frame, reference, source.size(), transform);
         if (result != Aligned)
             return;
+        // The features give the transform to a pixel or two; the tracked corners make it exact.
+        trackPoints(source, transform, trackedFrame, trackedReference);
+        cv::Mat exact;
+        if (estimateTracked(trackedFrame, trackedReference, source.size(), exact))
+            transform = exact;
         // destination is usually a header over the camera view's buffer: written in place.
         cv::warpPerspective(source, destination, transform, source.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
                             cv::Scalar::all(0));

@@ -7,11 +7,13 @@
 #include <vector>
 
 // Aligns a mono frame to a detect stage's reference (its first template) so that small camera
-// or mould movements, perspective included, do not show up as defects: SIFT features on an
-// image scaled to at most about 500,000 pixels, the best-of-two-nearest matcher and a RANSAC
-// homography, warped at full resolution. A transform is applied only when enough matches agree
-// on it and it is a plausible camera movement; otherwise the frame passes unchanged. GUI
-// thread only.
+// or mould movements, perspective included, do not show up as defects: SIFT features of the
+// masked area on an image scaled to at most about 500,000 pixels (FeaturePixels), matched by
+// the best-of-two-nearest rule and fitted by a RANSAC homography; that fit is then made exact
+// at full resolution by tracking the reference's corners into the frame, and the frame is
+// warped at full resolution. Every step is deterministic: the same frame always gives the same
+// transform. A transform is applied only when enough matches agree on it and it is a plausible
+// camera movement; otherwise the frame passes unchanged. GUI thread only.
 class ImageRegistration
 {
 public:
@@ -26,6 +28,9 @@ public:
         Failed            // bad input or an OpenCV failure
     };
 
+    // Pixels of the (masked) image the features are taken from: a rough fit needs few, and
+    // SIFT's time grows with them; the precision comes from the tracking at full resolution.
+    static constexpr double FeaturePixels = 125000.0;
     // Matches that must agree with the homography, absolutely and as a share of all matches.
     static constexpr int MinInliers = 16;
     static constexpr double MinInlierShare = 0.25;
@@ -58,6 +63,10 @@ public:
     bool detectFrameFeatures(const cv::Mat &source);
     // Point pairs (frame, reference) at full resolution from features[0] and features[1].
     void matchPoints(float matchConfidence, std::vector<cv::Point2f> &frame, std::vector<cv::Point2f> &reference) const;
+    // The reference's corners tracked into the frame from where a rough frame-to-reference
+    // homography puts them: point pairs (frame, reference) at sub-pixel precision.
+    void trackPoints(const cv::Mat &source, const cv::Mat &rough, std::vector<cv::Point2f> &frame,
+                     std::vector<cv::Point2f> &reference) const;
     // The frame-to-reference homography of the pairs, checked; Aligned when usable.
     Outcome estimate(const std::vector<cv::Point2f> &frame, const std::vector<cv::Point2f> &reference,
                      const cv::Size &imageSize, cv::Mat &transform) const;
@@ -66,15 +75,28 @@ public:
     // Entry 0 the frame's features, entry 1 the reference's.
     std::vector<cv::detail::ImageFeatures> features;
     float scale = 1.0f;
+    // Where the features are taken from: the mask's bounding box (full resolution).
+    cv::Rect featureArea;
+    // The reference's corners at full resolution and its pyramid with derivatives, for tracking.
+    std::vector<cv::Point2f> corners;
+    std::vector<cv::Mat> referencePyramid;
 
 private:
+    // The homography of pairs: RANSAC, refitted on the pairs that agree with it within
+    // refitThreshold, and checked as a camera movement.
+    static Outcome fit(const std::vector<cv::Point2f> &frame, const std::vector<cv::Point2f> &reference,
+                       const cv::Size &imageSize, double ransacThreshold, double refitThreshold, cv::Mat &transform);
+    bool estimateTracked(const std::vector<cv::Point2f> &frame, const std::vector<cv::Point2f> &reference,
+                         const cv::Size &imageSize, cv::Mat &transform) const;
+
     bool referenceReady = false;
     Outcome outcome = NoReference;
     cv::Mat homography;
 };
 
-// SIFT features of an image (converted to grey when it has 3 channels) scaled by the slot's
-// scale, limited by the slot's reference mask when that fits the scaled image.
+// SIFT features of an image (converted to grey when it has 3 channels) within the slot's
+// feature area scaled by the slot's scale, limited by the slot's reference mask when that fits;
+// keypoint positions are those of the scaled whole image, in a fixed order.
 void computeSiftFeatures(const ImageRegistration &slot, const cv::Mat &image, cv::detail::ImageFeatures &out,
                          int imageIndex);
 

@@ -1,12 +1,14 @@
 #include "inspection/PositioningModel.h"
 
 #include "inspection/OpenCvGuard.h"
+#include "inspection/PearsonCorrelation.h"
 
 #include <opencv2/imgproc.hpp>
 #include <opencv2/video/tracking.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -28,6 +30,12 @@ constexpr size_t MaxPoints = 2500;
 constexpr int PolishSide = 200;
 constexpr double MaxSettle = 3.0;
 constexpr double MaxSettleTurn = 6.0;
+// A target may lie partly outside the frame (a mould moved against a fiducial near the image
+// border): at most this far (level-0 pixels) and never more than this share of its edge points.
+// Its score is then taken over the points that can be seen; placing it wholly inside instead
+// would find it wrongly, elsewhere.
+constexpr int MaxHiddenPixels = 64;
+constexpr double MinVisibleShare = 0.5;
 constexpr double Pi = 3.14159265358979323846;
 
 // Each pixel the truncated mean of the 2 x 2 block below it. dst is reused when it has the size.
@@ -117,6 +125,8 @@ struct PositioningModel::Candidate
     // Sub-pixel part of the position, found last on level 0 when turning.
     double sx = 0;
     double sy = 0;
+    // The score on the level where the search started.
+    double coarse = 0;
 };
 
 // Unit gradient directions of a level over a window, with a zero border so that model points
@@ -165,6 +175,71 @@ struct PositioningModel::Field
     }
 };
 
+// Unit gradient directions of a level computed only where a point asks for one, and kept for
+// the other points and places of the same window: the finer levels sample a few thousand points
+// around one place, and a whole window of gradients would cost many times that.
+struct PositioningModel::LazyField
+{
+    const cv::Mat *level = nullptr;
+    int x0 = 0;
+    int y0 = 0;
+    int stride = 0;
+    int rows = 0;
+    std::uint32_t generation = 0;
+    std::vector<cv::Vec2f> cells;
+    std::vector<std::uint32_t> stamps;
+
+    void reset(const cv::Mat &image, const cv::Rect &window)
+    {
+        level = &image;
+        x0 = window.x;
+        y0 = window.y;
+        stride = window.width;
+        rows = window.height;
+        const size_t size = static_cast<size_t>(stride) * static_cast<size_t>(rows);
+        if (cells.size() < size) {
+            cells.resize(size);
+            stamps.resize(size, 0);
+        }
+        if (++generation == 0) {
+            std::fill(stamps.begin(), stamps.end(), 0);
+            generation = 1;
+        }
+    }
+
+    // The 3 x 3 Sobel direction at (x, y), the image border reflected as cv::Sobel does; (0, 0)
+    // outside the level or the window, and where the level is flat.
+    cv::Vec2f at(int x, int y)
+    {
+        const int wx = x - x0;
+        const int wy = y - y0;
+        if (x < 0 || y < 0 || x >= level->cols || y >= level->rows || wx < 0 || wy < 0 || wx >= stride || wy >= rows)
+            return cv::Vec2f(0, 0);
+        const size_t i = static_cast<size_t>(wy) * static_cast<size_t>(stride) + static_cast<size_t>(wx);
+        if (stamps[i] != generation) {
+            stamps[i] = generation;
+            cells[i] = direction(x, y);
+        }
+        return cells[i];
+    }
+
+    cv::Vec2f direction(int x, int y) const
+    {
+        const int w = level->cols;
+        const int h = level->rows;
+        auto reflect = [](int v, int n) { return n == 1 ? 0 : (v < 0 ? -v : (v >= n ? 2 * n - 2 - v : v)); };
+        const uchar *up = level->ptr<uchar>(reflect(y - 1, h));
+        const uchar *mid = level->ptr<uchar>(y);
+        const uchar *down = level->ptr<uchar>(reflect(y + 1, h));
+        const int l = reflect(x - 1, w);
+        const int r = reflect(x + 1, w);
+        const float gx = float(up[r] + 2 * mid[r] + down[r] - up[l] - 2 * mid[l] - down[l]);
+        const float gy = float(down[l] + 2 * down[x] + down[r] - up[l] - 2 * up[x] - up[r]);
+        const float m = std::sqrt(gx * gx + gy * gy);
+        return m > 0 ? cv::Vec2f(gx / m, gy / m) : cv::Vec2f(0, 0);
+    }
+};
+
 namespace {
 
 // The model points of one level turned by an angle: linear offsets into a field (rounded to
@@ -209,6 +284,22 @@ struct TurnedPoints
         bounds = cv::Rect(left, top, right - left, bottom - top);
     }
 
+    // How many of the points fall inside a level of the given size around centre (x, y); the
+    // extent of the points (from turn) answers most places without counting.
+    int visible(int x, int y, cv::Size level, const cv::Rect &extent) const
+    {
+        if (x + extent.x >= 0 && y + extent.y >= 0 && x + extent.x + extent.width <= level.width
+            && y + extent.y + extent.height <= level.height)
+            return static_cast<int>(rx.size());
+        int n = 0;
+        for (size_t i = 0; i < rx.size(); ++i) {
+            const int px = x + rx[i];
+            const int py = y + ry[i];
+            n += (px >= 0 && py >= 0 && px < level.width && py < level.height) ? 1 : 0;
+        }
+        return n;
+    }
+
     // Offsets into a field of the given stride.
     void link(int stride)
     {
@@ -247,6 +338,51 @@ struct TurnedPoints
     }
 };
 
+// The number of turned points inside any window of offsets, in constant time: a summed-area
+// table over the points' extent. The coarse search asks it for every place near the border.
+struct VisibleTable
+{
+    cv::Rect extent;
+    std::vector<int> sums;   // (extent.height + 1) x (extent.width + 1)
+
+    void build(const TurnedPoints &points, const cv::Rect &bounds)
+    {
+        extent = bounds;
+        const int w = extent.width + 1;
+        sums.assign(static_cast<size_t>(w) * static_cast<size_t>(extent.height + 1), 0);
+        for (size_t i = 0; i < points.rx.size(); ++i)
+            ++sums[static_cast<size_t>(points.ry[i] - extent.y + 1) * size_t(w) + size_t(points.rx[i] - extent.x + 1)];
+        for (int y = 1; y <= extent.height; ++y)
+            for (int x = 1; x <= extent.width; ++x)
+                sums[size_t(y) * size_t(w) + size_t(x)] += sums[size_t(y - 1) * size_t(w) + size_t(x)]
+                    + sums[size_t(y) * size_t(w) + size_t(x - 1)] - sums[size_t(y - 1) * size_t(w) + size_t(x - 1)];
+    }
+
+    // Points whose offset lies in [x0, x1) x [y0, y1).
+    int count(int x0, int y0, int x1, int y1) const
+    {
+        const int w = extent.width + 1;
+        x0 = std::clamp(x0 - extent.x, 0, extent.width);
+        x1 = std::clamp(x1 - extent.x, 0, extent.width);
+        y0 = std::clamp(y0 - extent.y, 0, extent.height);
+        y1 = std::clamp(y1 - extent.y, 0, extent.height);
+        if (x1 <= x0 || y1 <= y0)
+            return 0;
+        auto at = [&](int x, int y) { return sums[size_t(y) * size_t(w) + size_t(x)]; };
+        return at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0);
+    }
+
+    // Points inside a level of the given size around centre (x, y).
+    int visible(int x, int y, cv::Size level) const { return count(-x, -y, level.width - x, level.height - y); }
+};
+
+// The divisor of a place's score: the visible points, but never fewer than the share that
+// must be seen, so that a sliver of the target at the border cannot win.
+int scoreDivisor(int visible, int n)
+{
+    return std::max(visible, static_cast<int>(std::ceil(MinVisibleShare * n)));
+}
+
 } // namespace
 
 // Buffers of the search, kept between frames.
@@ -254,8 +390,11 @@ struct PositioningModel::Scratch
 {
     std::vector<cv::Mat> pyramid;
     Field coarse;
-    Field fine;
+    LazyField fine;
     std::vector<TurnedPoints> turns;
+    // The target's pixels and the frame's beneath them, for the check of a pose.
+    std::vector<uchar> target;
+    std::vector<uchar> there;
 };
 
 
@@ -278,6 +417,7 @@ void EdgeModel::clear()
     gradY.clear();
     radius.clear();
     images.clear();
+    masks.clear();
 }
 
 void PositioningModel::reset()
@@ -338,6 +478,7 @@ bool PositioningModel::build(const cv::Mat &templ, const cv::Mat &mask)
     m.gradX.assign(static_cast<size_t>(levels), {});
     m.gradY.assign(static_cast<size_t>(levels), {});
     m.images = images;
+    m.masks = masks;
     for (int level = levels - 1; level >= 0; --level) {
         const size_t k = static_cast<size_t>(level);
         const cv::Mat &image = images[k];
@@ -407,15 +548,19 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
     const int n = edgeModel.counts[k];
     if (n == 0)
         return;
+    // How far the target's centre may leave the place where it lies wholly inside.
+    const int hidden = std::min(MaxHiddenPixels >> index, std::min(edgeModel.widths[k], edgeModel.heights[k]) / 2);
     Field &field = scratch->coarse;
-    const int border = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2;
+    const int border = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2 + hidden;
     field.fill(level, cv::Rect(0, 0, level.cols, level.rows), border);
 
     const int halfW = edgeModel.widths[k] / 2;
     const int halfH = edgeModel.heights[k] / 2;
     const double step = angleStep(index);
     const int angles = searchMode == 4 ? static_cast<int>(std::floor(2.0 * angleRange / step)) + 1 : 1;
+    const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     TurnedPoints points;
+    VisibleTable table;
     double best = 0;
     double threshold = 0;
     for (int a = 0; a < angles; ++a) {
@@ -423,28 +568,38 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
         cv::Rect bounds;
         points.turn(edgeModel, index, angle, bounds);
         points.link(field.stride);
-        for (int y = halfH; y <= level.rows - halfH; ++y) {
+        table.build(points, bounds);
+        for (int y = halfH - hidden; y <= level.rows - halfH + hidden; ++y) {
             const cv::Vec2f *row = field.at(0, y);
-            for (int x = halfW; x <= level.cols - halfW; ++x) {
-                const float total = points.sum(row + x, static_cast<float>(threshold * n));
+            const bool rowInside = y + bounds.y >= 0 && y + bounds.y + bounds.height <= level.rows;
+            for (int x = halfW - hidden; x <= level.cols - halfW + hidden; ++x) {
+                int visible = n;
+                if (!rowInside || x + bounds.x < 0 || x + bounds.x + bounds.width > level.cols) {
+                    visible = table.visible(x, y, level.size());
+                    if (visible < need)
+                        continue;
+                }
+                const int divisor = scoreDivisor(visible, n);
+                const float total = points.sum(row + x, static_cast<float>(threshold * divisor));
                 if (total < 0)
                     continue;
-                const double s = total / n;
+                const double s = total / divisor;
                 if (s <= threshold)
                     continue;
                 // Peaks within two pixels are one peak; the better angle or place wins.
                 auto near = std::find_if(kept.begin(), kept.end(), [&](const Candidate &c) {
                     return std::abs(c.x - x) <= 2 && std::abs(c.y - y) <= 2;
                 });
+                const Candidate here{x, y, angle, s, 0, 0, s};
                 if (near != kept.end()) {
                     if (s > near->score)
-                        *near = Candidate{x, y, angle, s};
+                        *near = here;
                 } else if (static_cast<int>(kept.size()) < KeptCandidates) {
-                    kept.push_back(Candidate{x, y, angle, s});
+                    kept.push_back(here);
                 } else {
                     auto worst = std::min_element(kept.begin(), kept.end(),
                                                   [](const Candidate &l, const Candidate &r) { return l.score < r.score; });
-                    *worst = Candidate{x, y, angle, s};
+                    *worst = here;
                 }
                 best = std::max(best, s);
                 double weakest = best;
@@ -468,10 +623,18 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     double step = 0;
     double first = 0;
     int angles = 1;
-    if (searchMode == 4) {
+    // On full resolution nine turns would cost the most of the whole search; the grey-value
+    // settling that follows finds the angle more precisely than these steps could, but only
+    // where the whole target lies in the frame.
+    const int reach = static_cast<int>(std::ceil(edgeModel.radius[k])) + 3;
+    const bool settled = index == 0 && cx - reach >= 0 && cy - reach >= 0 && cx + reach < level.cols
+        && cy + reach < level.rows;
+    if (searchMode == 4 && !settled) {
         step = angleStep(index);
         first = candidate.angle - 2 * previousStep;
         angles = static_cast<int>(static_cast<float>(4 * previousStep) / static_cast<float>(step)) + 1;
+    } else if (searchMode == 4) {
+        first = candidate.angle;
     }
     // Turn first, so that the gradients are computed just where the points can fall.
     std::vector<TurnedPoints> &turns = scratch->turns;
@@ -479,47 +642,75 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     cv::Rect bounds;
     for (int a = 0; a < angles; ++a)
         turns[size_t(a)].turn(edgeModel, index, searchMode == 4 ? first + a * step : 0.0, bounds);
-    Field &field = scratch->fine;
-    field.fill(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4), 1);
+    LazyField &field = scratch->fine;
+    field.reset(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4));
 
     Candidate best{cx, cy, candidate.angle, 0};
+    const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     for (int a = 0; a < angles; ++a) {
-        TurnedPoints &points = turns[size_t(a)];
-        points.link(field.stride);
+        const TurnedPoints &points = turns[size_t(a)];
         const double angle = searchMode == 4 ? first + a * step : 0.0;
         for (int y = cy - 2; y <= cy + 2; ++y) {
             for (int x = cx - 2; x <= cx + 2; ++x) {
-                const float total = points.sum(field.at(x, y), -static_cast<float>(n) - 1);
-                const double s = total / n;
+                const int visible = points.visible(x, y, level.size(), bounds);
+                if (visible < need)
+                    continue;
+                float total = 0;
+                for (size_t i = 0; i < points.rx.size(); ++i) {
+                    const cv::Vec2f u = field.at(x + points.rx[i], y + points.ry[i]);
+                    total += points.ux[i] * u[0] + points.uy[i] * u[1];
+                }
+                const double s = total / scoreDivisor(visible, n);
                 if (s > best.score)
                     best = Candidate{x, y, angle, s};
             }
         }
     }
+    best.coarse = candidate.coarse;
     candidate = best;
     return best.score > 0;
+}
+
+int PositioningModel::checkLevel() const
+{
+    // The pose is settled and checked on the level where the template is at most PolishSide
+    // pixels wide: precise enough, and cheap.
+    int level = 0;
+    while (level + 1 < edgeModel.levels
+           && std::max(edgeModel.widths[size_t(level)], edgeModel.heights[size_t(level)]) > PolishSide)
+        ++level;
+    return level;
+}
+
+// Template coordinates of a level to frame coordinates of the same level for a pose.
+cv::Matx23d PositioningModel::levelPose(int level, const Candidate &candidate) const
+{
+    const double scale = double(1 << level);
+    const double offset = (scale - 1) / 2;   // level-0 coordinate of a level pixel's centre
+    const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
+    const cv::Point2d f((candidate.x + candidate.sx - offset) / scale, (candidate.y + candidate.sy - offset) / scale);
+    const double rad = candidate.angle * Pi / 180.0;
+    const double c = std::cos(rad);
+    const double s = std::sin(rad);
+    return cv::Matx23d(c, -s, f.x - (c * t.x - s * t.y), s, c, f.y - (s * t.x + c * t.y));
 }
 
 void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const
 {
     // Gradient directions hardly change when a straight edge turns by a few tenths of a degree
     // or moves across by a fraction of a pixel, so the edge search leaves the angle loose on a
-    // small target. Aligning the template's grey values (ECC, rotation and translation) from the
-    // found pose settles angle and sub-pixel position; it runs on the level where the template
-    // is at most PolishSide pixels wide, which is precise enough and cheap.
-    int level = 0;
-    while (level + 1 < static_cast<int>(pyramid.size()) && level + 1 < edgeModel.levels
-           && std::max(edgeModel.widths[size_t(level)], edgeModel.heights[size_t(level)]) > PolishSide)
-        ++level;
+    // small target, and the position on a blurred one. Aligning the template's grey values
+    // (ECC: translation, with rotation when turning) from the found pose settles angle and
+    // sub-pixel position.
+    const int level = checkLevel();
     const cv::Mat &templ = edgeModel.images[size_t(level)];
     if (templ.cols < 8 || templ.rows < 8)
         return;
     const double scale = double(1 << level);
-    const double offset = (scale - 1) / 2;   // level-0 coordinate of a level pixel's centre
-    // Template centre and found centre in this level's coordinates.
-    const cv::Point2d centre0(edgeModel.widths[0] / 2, edgeModel.heights[0] / 2);
-    const cv::Point2d t((centre0.x - offset) / scale, (centre0.y - offset) / scale);
-    cv::Point2d f((candidate.x - offset) / scale, (candidate.y - offset) / scale);
+    const double offset = (scale - 1) / 2;
+    const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
+    const cv::Matx23d pose = levelPose(level, candidate);
+    const cv::Point2d f(pose(0, 0) * t.x + pose(0, 1) * t.y + pose(0, 2), pose(1, 0) * t.x + pose(1, 1) * t.y + pose(1, 2));
     // ECC converts all of its input: give it the neighbourhood of the target only.
     const int reach = static_cast<int>(std::ceil(std::hypot(templ.cols, templ.rows) / 2)) + 8;
     const cv::Rect near = cv::Rect(cvRound(f.x) - reach, cvRound(f.y) - reach, 2 * reach + 1, 2 * reach + 1)
@@ -527,14 +718,12 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     if (near.width < templ.cols || near.height < templ.rows)
         return;
     const cv::Mat frame = pyramid[size_t(level)](near);
-    f -= cv::Point2d(near.x, near.y);
-    const double rad = candidate.angle * Pi / 180.0;
-    const double c = std::cos(rad);
-    const double s = std::sin(rad);
-    cv::Mat warp = (cv::Mat_<float>(2, 3) << c, -s, f.x - (c * t.x - s * t.y), s, c, f.y - (s * t.x + c * t.y));
+    cv::Mat warp = (cv::Mat_<float>(2, 3) << pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1),
+                    pose(1, 2) - near.y);
     const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, 40, 1e-4);
     const bool aligned = runGuarded("Positioning refinement", [&] {
-        cv::findTransformECC(templ, frame, warp, cv::MOTION_EUCLIDEAN, until, cv::noArray(), 3);
+        cv::findTransformECC(templ, frame, warp, searchMode == 4 ? cv::MOTION_EUCLIDEAN : cv::MOTION_TRANSLATION, until,
+                             cv::noArray(), 3);
     });
     if (!aligned)
         return;
@@ -549,7 +738,46 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
         return;
     candidate.sx = moveX;
     candidate.sy = moveY;
-    candidate.angle = angle;
+    if (searchMode == 4)
+        candidate.angle = angle;
+}
+
+double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const
+{
+    // The frame laid back onto the template at the pose; pixels that come from outside the
+    // frame take no part, and at least MinVisibleShare of the target must be seen.
+    const int level = checkLevel();
+    const cv::Mat &templ = edgeModel.images[size_t(level)];
+    const cv::Mat &mask = edgeModel.masks[size_t(level)];
+    const cv::Mat &frame = pyramid[size_t(level)];
+    const cv::Mat pose(levelPose(level, candidate));
+    cv::Mat back;
+    cv::Mat seen;
+    cv::warpAffine(frame, back, pose, templ.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT);
+    cv::warpAffine(cv::Mat(frame.size(), CV_8UC1, cv::Scalar(255)), seen, pose, templ.size(),
+                   cv::INTER_NEAREST | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT, cv::Scalar(0));
+    const int wanted = cv::countNonZero(mask);
+    cv::bitwise_and(seen, mask, seen);
+    const int visible = cv::countNonZero(seen);
+    if (wanted == 0 || visible < MinVisibleShare * wanted)
+        return 0;
+    std::vector<uchar> &target = scratch->target;
+    std::vector<uchar> &there = scratch->there;
+    target.clear();
+    there.clear();
+    for (int y = 0; y < templ.rows; ++y) {
+        const uchar *t = templ.ptr<uchar>(y);
+        const uchar *f = back.ptr<uchar>(y);
+        const uchar *m = seen.ptr<uchar>(y);
+        for (int x = 0; x < templ.cols; ++x) {
+            if (m[x]) {
+                target.push_back(t[x]);
+                there.push_back(f[x]);
+            }
+        }
+    }
+    // A target without edges is never found, so "both flat" (1) cannot pass as agreement here.
+    return pearsonCorrelation(target, there);
 }
 
 bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angle) const
@@ -558,17 +786,20 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
     if (!ready || image.empty() || image.type() != CV_8UC1)
         return false;
     Candidate found;
+    correlation = 0;
+    double bestScore = 0;
+    bool accepted = false;
     const bool searched = runGuarded("Positioning search", [&] {
         const int start = searchLevel(image.size());
         std::vector<cv::Mat> &pyramid = scratch->pyramid;
-        pyramid.resize(static_cast<size_t>(start + 1));
+        pyramid.resize(static_cast<size_t>(std::max(start, checkLevel()) + 1));
         pyramid[0] = image;
         for (size_t k = 1; k < pyramid.size(); ++k)
             halve(pyramid[k - 1], pyramid[k]);
 
         std::vector<Candidate> candidates;
         coarseSearch(pyramid[static_cast<size_t>(start)], start, candidates);
-        for (int level = start - 1; level >= 0 && !candidates.empty(); --level) {
+        for (int level = start - 1; level >= 1 && !candidates.empty(); --level) {
             const double previousStep = angleStep(level + 1);
             double best = 0;
             std::vector<Candidate> next;
@@ -586,17 +817,37 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
                        next.end());
             candidates.swap(next);
         }
-        for (const Candidate &c : candidates)
-            if (c.score > found.score)
+        // Full resolution costs the most: the candidates are settled there one by one, best
+        // first, and the first whose grey values agree with the target's is the pose; a pose
+        // that does not agree is never reported, whatever its edges scored.
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
+        for (Candidate c : candidates) {
+            if (start > 0 && !refine(pyramid[0], 0, angleStep(1), c))
+                continue;
+            bestScore = std::max(bestScore, c.score);
+            if (c.score < MinScore)
+                continue;
+            // Large targets are placed to a pixel by their many points; small ones, and turned
+            // ones, are settled on their grey values.
+            if (searchMode == 4 || checkLevel() == 0)
+                polish(pyramid, c);
+            const double agreement = correlate(pyramid, c);
+            if (!accepted && agreement > correlation)
+                correlation = agreement;   // for the log when nothing agrees
+            if (agreement >= MinCorrelation) {
                 found = c;
-        if (searchMode == 4 && found.score >= MinScore)
-            polish(pyramid, found);
+                correlation = agreement;
+                accepted = true;
+                break;
+            }
+        }
         pyramid[0].release();   // the caller's image, not ours to keep
     });
     if (!searched)
         return false;
-    score = found.score;
-    if (found.score < MinScore)
+    score = accepted ? found.score : bestScore;
+    if (!accepted)
         return false;
     // The nearest whole pixel: the frame is moved by whole pixels.
     dx = static_cast<int>(std::lround(anchorX - (found.x + found.sx)));

@@ -21,8 +21,10 @@ struct EdgeModel
     std::vector<std::vector<float>> gradY;
     // Per level the largest distance of a point from the centre.
     std::vector<float> radius;
-    // Per level the (median-filtered) template, for the final settling of the pose.
+    // Per level the (median-filtered) template and its mask, for the final settling and the
+    // check of the pose.
     std::vector<cv::Mat> images;
+    std::vector<cv::Mat> masks;
 
     void clear();
 };
@@ -37,6 +39,10 @@ class PositioningModel
 public:
     // Smallest score that counts as found.
     static constexpr double MinScore = 0.1;
+    // Smallest grey-value correlation of the target with the frame at a found pose. Edge
+    // directions alone let a random place in a textured frame score well; the grey values of
+    // the whole target agree only where it really lies.
+    static constexpr double MinCorrelation = 0.5;
 
     PositioningModel();
     ~PositioningModel();
@@ -60,6 +66,8 @@ public:
     bool find(const cv::Mat &image, int &dx, int &dy, double &angle) const;
     // The score of the last successful or failed find, for diagnostics and tests.
     double lastScore() const { return score; }
+    // The grey-value correlation of the target with the frame at the last pose checked.
+    double lastCorrelation() const { return correlation; }
 
     bool ready = false;
     int angleRange = 0;
@@ -72,6 +80,7 @@ public:
 private:
     struct Candidate;
     struct Field;
+    struct LazyField;
     struct Scratch;
 
     bool build(const cv::Mat &templ, const cv::Mat &mask);
@@ -79,12 +88,16 @@ private:
     double angleStep(int level) const;
     void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const;
     bool refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const;
+    int checkLevel() const;
+    cv::Matx23d levelPose(int level, const Candidate &candidate) const;
     void polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const;
+    double correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const;
 
     // Levels that the template's own size asks for; the search may start deeper when the
     // search area is large beside the target.
     int targetLevels = 0;
     mutable double score = 0;
+    mutable double correlation = 0;
     // Pyramid and gradient buffers reused from frame to frame.
     std::unique_ptr<Scratch> scratch;
 };

@@ -1,7 +1,7 @@
 #ifndef BENCH_INSPECTION_ENGINEBENCHSCENE_H
 #define BENCH_INSPECTION_ENGINEBENCHSCENE_H
 
-// A camera of the benchmarks: a generated mould, one template, 50 defect regions in a grid over
+// A camera of the benchmarks: a generated mould, its templates, defect regions in a grid over
 // the mould, and the plain OpenCV work that judges the same regions for reference.
 
 #include "inspection/DetectAlgorithm.h"
@@ -32,6 +32,16 @@ inline cv::Mat tinted(const cv::Mat &grey)
     return colour;
 }
 
+// What a benchmark camera is made of.
+struct CameraSetup
+{
+    cv::Size size{1280, 1024};
+    bool colour = false;
+    std::uint32_t seed = 3;
+    int regions = 50;
+    int templates = 1;
+};
+
 struct Camera
 {
     synth::MouldLayout layout;
@@ -40,31 +50,45 @@ struct Camera
     std::vector<cv::Rect> regions;
     cv::Mat templatePlane;
 
-    Camera(cv::Size size, bool colour, std::uint32_t seed = 3)
-        : layout(synth::makeMouldLayout(seed, size))
-        , host(size.width, size.height, colour)
+    // The engine prepares itself with the detection settings in force when it is built.
+    explicit Camera(const CameraSetup &setup)
+        : layout(synth::makeMouldLayout(setup.seed, setup.size))
+        , host(setup.size.width, setup.size.height, setup.colour)
     {
-        synth::Conditions sampling;
-        sampling.noiseSeed = 100;
-        const cv::Mat grey = synth::renderMould(layout, {}, sampling);
-        host.setTemplate(0, 0, colour ? tinted(grey) : grey);
-        templatePlane = grey;
-        // 10 x 5 regions over the middle of the image.
+        const cv::Size size = setup.size;
+        // Templates sampled under slightly different light and noise, as a station collects them.
+        for (int t = 0; t < std::max(1, std::min(setup.templates, EngineTestHost::Slots)); ++t) {
+            synth::Conditions sampling;
+            sampling.noiseSeed = 100 + std::uint32_t(t);
+            sampling.offset = (t % 3) - 1;
+            const cv::Mat grey = synth::renderMould(layout, {}, sampling);
+            host.setTemplate(0, t, setup.colour ? tinted(grey) : grey);
+            if (t == 0)
+                templatePlane = grey;
+        }
+        // Up to 10 x 5 regions over the middle of the image, row by row.
         const int w = size.width * 8 / 100;
         const int h = size.height * 14 / 100;
         for (int r = 0; r < 5; ++r)
             for (int c = 0; c < 10; ++c)
-                regions.emplace_back(size.width / 10 + c * (w + w / 8), size.height / 10 + r * (h + h / 8), w, h);
+                if (int(regions.size()) < setup.regions)
+                    regions.emplace_back(size.width / 10 + c * (w + w / 8), size.height / 10 + r * (h + h / 8), w, h);
         for (const cv::Rect &rect : regions)
             host.addRect(0, rect, DefectTool);
         engine = std::make_unique<DetectAlgorithm>(&host.config, &host);
     }
 
-    // A captured frame: the mould moved a little, a part left in one cavity.
-    void capture(cv::Point2f shift = cv::Point2f(7, -3))
+    Camera(cv::Size size, bool colour, std::uint32_t seed = 3)
+        : Camera(CameraSetup{size, colour, seed, 50, 1})
+    {
+    }
+
+    // A captured frame: the mould moved (and turned) a little, a part left in one cavity.
+    void capture(cv::Point2f shift = cv::Point2f(7, -3), double rotation = 0)
     {
         synth::Conditions conditions;
         conditions.shift = shift;
+        conditions.rotation = rotation;
         const synth::LeftPart part = synth::partInCavity(layout, 0, 0.3f);
         const cv::Mat grey = synth::renderMould(layout, {part}, conditions);
         host.setFrame(host.colour ? tinted(grey) : grey);

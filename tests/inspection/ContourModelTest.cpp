@@ -47,6 +47,8 @@ private slots:
     void pixelsOutsideTheMaskAreNeverMarked();
     void samplesSurviveTheirBuffer();
     void bestSample();
+    void bestSampleFollowsTheRule_data();
+    void bestSampleFollowsTheRule();
     void resetKeepsLimitsButComparesNothing();
     void unusableInputsMarkNothing();
 };
@@ -160,8 +162,74 @@ void ContourModelTest::bestSample()
     QCOMPARE(int(diff.at<uchar>(0, 1)), 255);
     model.compare((cv::Mat_<uchar>(1, 2) << 205, 95), diff);
     QCOMPARE(cv::countNonZero(diff), 0); // matches the second within the tolerance
+    // The second template was closest last time; a tie still goes to the first.
+    model.compare((cv::Mat_<uchar>(1, 2) << 100, 100), diff);
+    QCOMPARE(int(diff.at<uchar>(0, 0)), 0);
+    QCOMPARE(int(diff.at<uchar>(0, 1)), 255);
     model.reset();
     QVERIFY(model.samples.empty());
+}
+
+void ContourModelTest::bestSampleFollowsTheRule_data()
+{
+    QTest::addColumn<int>("tolerance");
+    QTest::newRow("tolerance 12") << 12;
+    QTest::newRow("tolerance 0") << 0;
+    QTest::newRow("negative tolerance: every pixel differs") << -3;
+    QTest::newRow("tolerance beyond 255: none differs") << 300;
+}
+
+void ContourModelTest::bestSampleFollowsTheRule()
+{
+    // Frames in a row, each nearest to another of six templates (or to none clearly): the mask
+    // is always the one of the template with the fewest differing pixels, the first on a tie.
+    QFETCH(int, tolerance);
+    const int width = 37;
+    const int height = 23;
+    cv::RNG rng(5);
+    cv::Mat mask(height, width, CV_8UC1);
+    rng.fill(mask, cv::RNG::UNIFORM, 0, 2);
+    mask *= 255;
+    std::vector<cv::Mat> templates(6);
+    ContourModel model;
+    model.init(width, height, mask, 0);
+    for (cv::Mat &t : templates) {
+        t.create(height, width, CV_8UC1);
+        rng.fill(t, cv::RNG::UNIFORM, 90, 130);
+        model.addSample(t);
+    }
+    model.learn(tolerance, 4, 100, 150);
+    for (int frame = 0; frame < 12; ++frame) {
+        cv::Mat image = templates[size_t(frame % 6)].clone();
+        cv::Mat noise(height, width, CV_8UC1);
+        rng.fill(noise, cv::RNG::UNIFORM, 0, 2 + 10 * (frame % 3));
+        image += noise;
+        if (frame == 7)
+            image = templates[0].clone();   // equally near the first and itself: the first
+        cv::Mat expected;
+        long long fewest = 99999999;
+        for (const cv::Mat &t : templates) {
+            cv::Mat marks = cv::Mat::zeros(height, width, CV_8UC1);
+            long long count = 0;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const int v = image.at<uchar>(y, x);
+                    const int g = t.at<uchar>(y, x);
+                    if (mask.at<uchar>(y, x) && (v < g - tolerance || v > g + tolerance)) {
+                        marks.at<uchar>(y, x) = 255;
+                        ++count;
+                    }
+                }
+            }
+            if (count < fewest) {
+                fewest = count;
+                expected = marks;
+            }
+        }
+        cv::Mat diff = cv::Mat::zeros(height, width, CV_8UC1);
+        model.compare(image, diff);
+        QVERIFY2(cv::countNonZero(diff != expected) == 0, qPrintable(QStringLiteral("frame %1").arg(frame)));
+    }
 }
 
 void ContourModelTest::resetKeepsLimitsButComparesNothing()

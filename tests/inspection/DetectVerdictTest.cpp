@@ -1,5 +1,6 @@
 // Verdicts of the detection engine on generated mould frames at the default settings: good
-// frames pass, left-over parts are NG, ignored areas pass, moved frames are positioned back.
+// frames pass, left-over parts are NG, ignored areas pass, moved frames are positioned back,
+// also after registration.
 
 #include "inspection/DetectAlgorithm.h"
 #include "tests/inspection/MouldScene.h"
@@ -8,6 +9,8 @@
 #include <QtTest>
 
 #include <opencv2/imgproc.hpp>
+
+#include <cmath>
 
 Q_DECLARE_METATYPE(cv::Point2f)
 
@@ -37,6 +40,8 @@ private slots:
     void partsInIgnoredAreasPass();
     void movedFramesArePositionedBack_data();
     void movedFramesArePositionedBack();
+    void registeredAndPositionedFramesKeepTheirRegions_data();
+    void registeredAndPositionedFramesKeepTheirRegions();
     void motionCorrectionOffLeavesTheImage();
     void colourCameraJudgesItsPlane();
 };
@@ -197,6 +202,52 @@ void DetectVerdictTest::movedFramesArePositionedBack()
     const cv::Mat withPart
         = synth::renderMould(scene.layout, {MouldScene::part(scene.cavityCentre(2), 14, 45)}, moved);
     QVERIFY(!scene.judge(withPart));
+}
+
+void DetectVerdictTest::registeredAndPositionedFramesKeepTheirRegions_data()
+{
+    QTest::addColumn<cv::Point2f>("shift");
+    QTest::addColumn<double>("rotation");
+    QTest::newRow("(25, 0)") << cv::Point2f(25, 0) << 0.0;
+    QTest::newRow("(-25, 25)") << cv::Point2f(-25, 25) << 0.0;
+    QTest::newRow("(18, -22), turned 1.5") << cv::Point2f(18, -22) << 1.5;
+    QTest::newRow("(-25, -25), turned -1.5") << cv::Point2f(-25, -25) << -1.5;
+    QTest::newRow("(3, 2), turned 0.7") << cv::Point2f(3, 2) << 0.7;
+}
+
+void DetectVerdictTest::registeredAndPositionedFramesKeepTheirRegions()
+{
+    // Registration aligns the frame, positioning then finds its target where the template had
+    // it: neither may move a region off its template, or a good frame turns NG.
+    QFETCH(cv::Point2f, shift);
+    QFETCH(double, rotation);
+    DetectionSettings settings;
+    settings[181] = 1;
+    FakeStationHost station;
+    MouldScene scene;
+    synth::Conditions moved;
+    moved.shift = shift;
+    moved.rotation = rotation;
+    QVERIFY(scene.judge(synth::renderMould(scene.layout, {}, moved)));
+
+    synth::Conditions still;
+    still.noise = 0;
+    still.vignetting = 0;
+    const cv::Mat reference = synth::renderMould(scene.layout, {}, still);
+    still.shift = shift;
+    still.rotation = rotation;
+    scene.host.setFrame(synth::renderMould(scene.layout, {}, still));
+    scene.engine->registerImage(0);
+    scene.engine->locate(0);
+    for (const cv::Rect &r : scene.regions) {
+        cv::Mat a;
+        cv::Mat b;
+        reference(r).convertTo(a, CV_32F);
+        scene.host.positioned(r).convertTo(b, CV_32F);
+        const cv::Point2d offset = cv::phaseCorrelate(a, b);
+        QVERIFY2(std::hypot(offset.x, offset.y) <= 1.0,
+                 qPrintable(QStringLiteral("region at %1, %2 off by %3, %4").arg(r.x).arg(r.y).arg(offset.x).arg(offset.y)));
+    }
 }
 
 void DetectVerdictTest::motionCorrectionOffLeavesTheImage()

@@ -1,5 +1,6 @@
 // The positioning model finds its target in moved and turned generated frames, a small target
-// in a whole large frame included, and refuses frames that do not show it.
+// in a whole large frame and a target partly outside the frame included, and refuses frames
+// that do not show it rather than report a wrong pose.
 
 #include "inspection/PositioningModel.h"
 #include "tools/framegen/MouldSynth.h"
@@ -33,6 +34,8 @@ private slots:
     void movedTargetIsFound();
     void framesWithoutTheTargetAreRefused_data();
     void framesWithoutTheTargetAreRefused();
+    void targetAtTheBorderIsRightOrRefused_data();
+    void targetAtTheBorderIsRightOrRefused();
     void unusableTemplatesBuildNothing();
 };
 
@@ -98,6 +101,7 @@ void PositioningModelTest::framesWithoutTheTargetAreRefused_data()
     QTest::newRow("flat") << int(synth::Degenerate::Flat);
     QTest::newRow("black") << int(synth::Degenerate::Black);
     QTest::newRow("saturated") << int(synth::Degenerate::Saturated);
+    QTest::newRow("noise") << int(synth::Degenerate::Noise);
 }
 
 void PositioningModelTest::framesWithoutTheTargetAreRefused()
@@ -118,6 +122,56 @@ void PositioningModelTest::framesWithoutTheTargetAreRefused()
     QVERIFY(!model.find(cv::Mat(size, CV_8UC3, cv::Scalar::all(0)), dx, dy, angle));
     // A frame smaller than the target cannot hold it.
     QVERIFY(!model.find(templ(cv::Rect(0, 0, 20, 20)), dx, dy, angle));
+}
+
+void PositioningModelTest::targetAtTheBorderIsRightOrRefused_data()
+{
+    QTest::addColumn<double>("hiddenShare");
+    QTest::addColumn<double>("rotation");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<bool>("found");
+    // The fiducial's neighbourhood at the left border, moved out of the frame by a share of its
+    // width; a search that only places the target wholly inside finds it elsewhere.
+    QTest::newRow("a fifth outside") << 0.2 << 0.0 << 0 << true;
+    QTest::newRow("a third outside") << 0.35 << 0.0 << 0 << true;
+    QTest::newRow("a third outside, turned 2 in 10") << 0.35 << 2.0 << 10 << true;
+    QTest::newRow("three quarters outside") << 0.75 << 0.0 << 0 << false;
+    QTest::newRow("wholly outside") << 1.2 << 0.0 << 0 << false;
+    QTest::newRow("wholly outside, turned 3 in 10") << 1.2 << 3.0 << 10 << false;
+}
+
+void PositioningModelTest::targetAtTheBorderIsRightOrRefused()
+{
+    QFETCH(double, hiddenShare);
+    QFETCH(double, rotation);
+    QFETCH(int, range);
+    QFETCH(bool, found);
+    const cv::Size frameSize(640, 480);
+    const synth::MouldLayout layout = synth::makeMouldLayout(5, frameSize);
+    synth::Conditions sampling;
+    sampling.noiseSeed = 100;
+    const cv::Mat templ = synth::renderMould(layout, {}, sampling);
+    const synth::Fiducial &f = layout.fiducial;
+    const int side = f.size * 2;
+    const cv::Rect target(std::max(0, f.origin.x - f.size / 2), f.origin.y - side / 2, side, side);
+    const cv::Point anchor(target.x + target.width / 2, target.y + target.height / 2);
+    PositioningModel model;
+    QVERIFY(model.create(templ(target), range, anchor.x, anchor.y, cv::Mat(target.size(), CV_8UC1, cv::Scalar(255))));
+
+    synth::Conditions conditions;
+    conditions.shift = cv::Point2f(float(-(target.x + hiddenShare * target.width)), 6);
+    conditions.rotation = rotation;
+    const cv::Mat frame = synth::renderMould(layout, {}, conditions);
+    int dx = 0;
+    int dy = 0;
+    double angle = 0;
+    QCOMPARE(model.find(frame, dx, dy, angle), found);
+    if (!found)
+        return;
+    const cv::Point2d seen = synth::transformPoint(synth::cameraTransform(frameSize, conditions), anchor);
+    QVERIFY2(std::abs(anchor.x - seen.x - dx) <= 1.0 && std::abs(anchor.y - seen.y - dy) <= 1.0,
+             qPrintable(QStringLiteral("found %1, %2 for %3, %4").arg(dx).arg(dy).arg(anchor.x - seen.x).arg(anchor.y - seen.y)));
+    QVERIFY2(std::abs(angle + rotation) <= 0.2, qPrintable(QString::number(angle)));
 }
 
 void PositioningModelTest::unusableTemplatesBuildNothing()
