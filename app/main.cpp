@@ -126,6 +126,9 @@ int main(int argc, char **argv)
     // 20.
     // A stop requested while start-up waited for an answer ends the program now.
     const int exitCode = terminationRequested() ? 0 : application->exec();
+    // Result rows still held in memory (a full disk) get a last try; they do not survive the
+    // process.
+    TemperatureChartData::instance()->WritePendingRows();
     // The polling thread logs too (a board lost or back): it ends before the exit record.
     if (controlPort)
         controlPort->StopIOThread();

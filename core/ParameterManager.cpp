@@ -1,5 +1,6 @@
 #include "core/ParameterManager.h"
 
+#include "core/DamagedFile.h"
 #include "platform/system/SystemActions.h"
 
 #include <QFileInfo>
@@ -10,12 +11,17 @@ namespace {
 const char paramConnection[] = "dbIn";
 const char serialConnection[] = "dbT";
 
-// A usable database file exists and carries table sysparam. The existence is tested first:
-// SQLite would create a missing file on open, and an empty database loses every save.
+// A usable database file exists, is sound and carries table sysparam. The existence is tested
+// first: SQLite would create a missing file on open, and an empty database loses every save.
 bool isUsable(QSqlDatabase &database, const QString &fileName)
 {
     if (!QFileInfo::exists(fileName)) {
         qWarning("%s does not exist", qPrintable(fileName));
+        return false;
+    }
+    QString damage;
+    if (isDamagedDatabase(fileName, &damage)) {
+        qCritical("%s is damaged: %s", qPrintable(fileName), qPrintable(damage));
         return false;
     }
     if (!database.open()) {
@@ -30,12 +36,23 @@ bool isUsable(QSqlDatabase &database, const QString &fileName)
     return true;
 }
 
+// The unusable file is kept aside (its camera tables may still be recovered), the default
+// copied in its place and the machine rebooted. Without a default nothing is touched and no
+// reboot follows: it would only come back here.
 void restoreDefault(const QString &fileName)
 {
+    const QString source = QStringLiteral("./paraGroup/default/") + fileName;
+    if (!QFileInfo::exists(source)) {
+        qCritical("%s cannot be restored: the default parameter group has no %s",
+                  qPrintable(fileName), qPrintable(fileName));
+        return;
+    }
+    if (QFileInfo::exists(fileName) && moveDamagedFileAside(fileName).isEmpty())
+        return;
     qCritical("%s is restored from the default parameter group; the machine reboots",
               qPrintable(fileName));
-    systemActions()->copyFile(QStringLiteral("./paraGroup/default/") + fileName,
-                              QStringLiteral("./") + fileName);
+    if (!systemActions()->copyFile(source, QStringLiteral("./") + fileName))
+        return;
     systemActions()->syncDisks();
     systemActions()->reboot();
 }

@@ -32,9 +32,10 @@ public:
     // could not be used or a statement failed (logged); the records exist either way.
     bool Init();
 
-    // Opens "PARAM.db" and "SN.db". A file that is missing or lacks table sysparam is
-    // restored from "./paraGroup/default/", the disks are synced and the machine rebooted;
-    // when the reboot does not end the process, the restored file is used.
+    // Opens "PARAM.db" and "SN.db". A file that is missing, damaged or lacks table sysparam
+    // is moved aside under a dated name and restored from "./paraGroup/default/", the disks
+    // are synced and the machine rebooted; when the reboot does not end the process, the
+    // restored file is used. Without a default file nothing is replaced and nothing rebooted.
     bool OpenDatabases();
 
     // Closes "PARAM.db" before a restart or reboot; "SN.db" stays open.

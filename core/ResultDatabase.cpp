@@ -1,8 +1,14 @@
 #include "core/ResultDatabase.h"
 
+#include "core/DamagedFile.h"
+#include "core/SqlConnection.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -27,6 +33,10 @@ const char createResultTable[] =
 const char createCountTable[] =
     "CREATE TABLE IF NOT EXISTS resstatistics(name TEXT PRIMARY KEY, value1 TEXT, value2 TEXT)";
 
+QMutex replacedMutex;
+QString replacedPath;      // guarded by replacedMutex
+QSet<QString> checkedFiles;   // guarded by replacedMutex
+
 QString dateText(const QDate &date)
 {
     return date.toString(QStringLiteral("yyyy-MM-dd"));
@@ -45,6 +55,39 @@ bool ensureResultTables(QSqlDatabase &db)
         }
     }
     return true;
+}
+
+QString replaceDamagedResultDatabase()
+{
+    const QString file = QString::fromLatin1(resultDatabaseFile);
+    // Each of the file's users at start-up calls this; one check of a day's rows is enough.
+    {
+        QMutexLocker locker(&replacedMutex);
+        const QString path = QFileInfo(file).absoluteFilePath();
+        if (checkedFiles.contains(path))
+            return QString();
+        checkedFiles.insert(path);
+    }
+    const QString aside = setAsideDamagedDatabase(file);
+    if (aside.isEmpty())
+        return aside;
+    {
+        SqlConnection fresh(QStringLiteral("freshResDB"));
+        QSqlDatabase db = fresh.database();
+        if (fresh.open(file) && ensureResultTables(db))
+            qCritical("a new %s was started", resultDatabaseFile);
+    }
+    QMutexLocker locker(&replacedMutex);
+    replacedPath = aside;
+    return aside;
+}
+
+QString takeReplacedResultDatabase()
+{
+    QMutexLocker locker(&replacedMutex);
+    QString path;
+    path.swap(replacedPath);
+    return path;
 }
 
 QStringList resultDayFiles(const QDate &day, const QDate &today)

@@ -18,6 +18,15 @@ extern const char resultArchiveFolder[];   // "ResStatistics"
 // Logs and returns false when a statement fails.
 bool ensureResultTables(QSqlDatabase &db);
 
+// Start-up check of "ResStatistics.db": a damaged file is moved aside under a dated name (see
+// DamagedFile.h) and a new one with both tables takes its place. Returns the path the damaged
+// file now has, empty when the file was sound or missing. Whoever opens the file first at
+// start-up runs it; later calls in the same folder return at once.
+QString replaceDamagedResultDatabase();
+// The path of the damaged result database this process moved aside, handed out once so that
+// the operator is told once; empty afterwards and when none was moved.
+QString takeReplacedResultDatabase();
+
 // The files that hold rows of the given day, oldest first: the archives of that date (the
 // first one named "yyyy-MM-dd.db", later ones of the same date "yyyy-MM-dd_<n>.db") and, when
 // the day is today, the current "ResStatistics.db". Only files that exist are listed.

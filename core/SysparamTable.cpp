@@ -15,31 +15,54 @@ void warnFailed(const char *what, const QSqlQuery &query)
              reason.trimmed().isEmpty() ? "database not open" : qPrintable(reason));
 }
 
-// Runs the statement once per row, all in one transaction.
-bool writeRows(QSqlQuery &query, const char *what, const QString &statement,
-               const SysparamRows &rows, bool mustFindRow)
+enum class WriteMode { Insert, UpdateOrInsert };
+
+// Writes every row, all in one transaction. An update that finds no row inserts it: a file of
+// another program version may lack rows, and the whole save must not fail for them.
+bool writeRows(QSqlQuery &query, const char *what, const SysparamRows &rows, WriteMode mode)
 {
     SqlTransaction transaction(query);
     if (!transaction.isActive())
         return false;
-    if (!query.prepare(statement)) {
-        warnFailed(what, query);
+    QSqlQuery insert(query);
+    if (!insert.prepare(
+            QStringLiteral("insert into sysparam(name, value) values(:name, :value)"))) {
+        warnFailed(what, insert);
+        return false;
+    }
+    QSqlQuery update(query);
+    if (mode == WriteMode::UpdateOrInsert
+        && !update.prepare(
+            QStringLiteral("update sysparam set value = :value where name = :name"))) {
+        warnFailed(what, update);
         return false;
     }
     for (const auto &row : rows) {
-        query.bindValue(QStringLiteral(":name"), row.first);
-        query.bindValue(QStringLiteral(":value"), row.second);
-        if (!query.exec()) {
-            qWarning("sysparam %s of %s failed: %s", what, qPrintable(row.first),
-                     qPrintable(query.lastError().text()));
-            return false;
+        bool missing = true;
+        if (mode == WriteMode::UpdateOrInsert) {
+            update.bindValue(QStringLiteral(":name"), row.first);
+            update.bindValue(QStringLiteral(":value"), row.second);
+            if (!update.exec()) {
+                qWarning("sysparam %s of %s failed: %s", what, qPrintable(row.first),
+                         qPrintable(update.lastError().text()));
+                return false;
+            }
+            missing = update.numRowsAffected() < 1;
+            if (missing)
+                qWarning("sysparam row %s was missing and is added", qPrintable(row.first));
         }
-        if (mustFindRow && query.numRowsAffected() < 1) {
-            qWarning("sysparam %s of %s found no row", what, qPrintable(row.first));
+        if (!missing)
+            continue;
+        insert.bindValue(QStringLiteral(":name"), row.first);
+        insert.bindValue(QStringLiteral(":value"), row.second);
+        if (!insert.exec()) {
+            qWarning("sysparam %s of %s failed: %s", what, qPrintable(row.first),
+                     qPrintable(insert.lastError().text()));
             return false;
         }
     }
-    query.finish();
+    insert.finish();
+    update.finish();
     return transaction.commit();
 }
 
@@ -82,14 +105,10 @@ bool selectSysparamValue(QSqlQuery &query, const QString &name, QString *value, 
 
 bool insertSysparamRows(QSqlQuery &query, const SysparamRows &rows)
 {
-    return writeRows(query, "insert",
-                     QStringLiteral("insert into sysparam(name, value) values(:name, :value)"),
-                     rows, false);
+    return writeRows(query, "insert", rows, WriteMode::Insert);
 }
 
-bool updateSysparamRows(QSqlQuery &query, const SysparamRows &rows)
+bool saveSysparamRows(QSqlQuery &query, const SysparamRows &rows)
 {
-    return writeRows(query, "update",
-                     QStringLiteral("update sysparam set value = :value where name = :name"),
-                     rows, true);
+    return writeRows(query, "save", rows, WriteMode::UpdateOrInsert);
 }

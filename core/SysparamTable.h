@@ -24,8 +24,8 @@ bool selectSysparamValue(QSqlQuery &query, const QString &name, QString *value, 
 // Adds the rows in one transaction; false (logged, nothing added) when any insert fails.
 bool insertSysparamRows(QSqlQuery &query, const SysparamRows &rows);
 
-// Changes the rows in one transaction; false (logged, nothing changed) when any update fails
-// or finds no row to change.
-bool updateSysparamRows(QSqlQuery &query, const SysparamRows &rows);
+// Changes the rows in one transaction, adding a row that is missing (logged); false (logged,
+// nothing changed) when any statement fails.
+bool saveSysparamRows(QSqlQuery &query, const SysparamRows &rows);
 
 #endif

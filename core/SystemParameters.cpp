@@ -1,18 +1,20 @@
 #include "core/SystemParameters.h"
 
+#include "core/AtomicFile.h"
 #include "core/Globals.h"
+#include "core/SmallTextFile.h"
 #include "core/StationHost.h"
 #include "core/SysparamTable.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTextStream>
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <numeric>
 
 QString ioInputNames[IoNameCount];
@@ -108,6 +110,34 @@ QString rowValue(const SystemParameters &record, const ParameterRow &row, int la
     return numbers.join(QLatin1Char(' '));
 }
 
+void readRowValues(SystemParameters &record, const ParameterRow &row, const QString &value)
+{
+    // A position that is missing or not a number keeps the value the record holds, its
+    // default: a 0 there could flip an output level or switch a tool off.
+    const QStringList numbers = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList notNumbers;
+    for (int position = 0; position < row.indices.size() && position < numbers.size(); ++position) {
+        bool isNumber = false;
+        const int number = numbers.at(position).toInt(&isNumber);
+        if (!isNumber) {
+            notNumbers << QStringLiteral("%1 (\"%2\")").arg(position + 1).arg(numbers.at(position).left(20));
+            continue;
+        }
+        const int index = row.indices.at(position);
+        if (index == LanguagePosition)
+            currentLanguage = number;
+        else
+            record[index == MachineModePosition ? Param::MachineMode : index] = number;
+    }
+    const int count = int(row.indices.size());
+    if (numbers.size() < count)
+        qWarning("sysparam row %s holds %d of %d values: positions %d to %d keep their defaults",
+                 qPrintable(row.key), int(numbers.size()), count, int(numbers.size()) + 1, count);
+    if (!notNumbers.isEmpty())
+        qWarning("sysparam row %s: position %s not a number, default kept", qPrintable(row.key),
+                 qPrintable(notNumbers.join(QStringLiteral(", "))));
+}
+
 // Range checks compare as unsigned numbers, so a negative value fails every check whose lower
 // bound is 0 or more.
 void checkRange(SystemParameters &record, int index, quint32 low, quint32 high, qint32 fallback)
@@ -120,18 +150,18 @@ void checkRange(SystemParameters &record, int index, quint32 low, quint32 high, 
 void readGroupIndex(SystemParameters &record)
 {
     record[Param::ParameterGroup] = 0;
-    QFile file(QStringLiteral("sysadd.txt"));
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        QTextStream stream(&file);
-        qint32 group = 0;
-        stream >> group;
-        record[Param::ParameterGroup] = stream.status() == QTextStream::Ok ? group : 0;
+    QByteArray text;
+    if (readSmallFile(QStringLiteral("sysadd.txt"), 64, &text)) {
+        const QByteArray word = text.simplified();
+        quint64 group = 0;
+        if (parseBoundedNumber(word, quint64(std::numeric_limits<qint32>::max()), &group))
+            record[Param::ParameterGroup] = qint32(group);
+        else
+            qWarning("sysadd.txt holds no group index (\"%s\"); group 0 is taken",
+                     qPrintable(logSample(word)));
         return;
     }
-    QSaveFile created(QStringLiteral("sysadd.txt"));
-    if (!created.open(QIODevice::WriteOnly) || created.write(QByteArray::number(record[Param::ParameterGroup])) < 0
-        || !created.commit())
-        qWarning("sysadd.txt cannot be created: %s", qPrintable(created.errorString()));
+    writeFileAtomically(QStringLiteral("sysadd.txt"), QByteArray::number(record[Param::ParameterGroup]));
 }
 
 // Machine-input and output display names of the first five signals, as uiTexts entries.
@@ -231,19 +261,7 @@ bool SystemParameters::Load(QSqlQuery query)
                 qWarning("stored password of %d characters ignored", text.size());
             continue;
         }
-        // A list that ends early or a value that is not a number gives 0.
-        const QStringList numbers = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        for (int position = 0; position < row.indices.size(); ++position) {
-            bool isNumber = false;
-            int number = position < numbers.size() ? numbers.at(position).toInt(&isNumber) : 0;
-            if (!isNumber)
-                number = 0;
-            const int index = row.indices.at(position);
-            if (index == LanguagePosition)
-                currentLanguage = number;
-            else
-                values[index == MachineModePosition ? Param::MachineMode : index] = number;
-        }
+        readRowValues(*this, row, value);
     }
     // A missing row gets the values the record holds for it (its defaults), written as a save
     // would write them, so that the next load reads what this one kept.
@@ -363,7 +381,7 @@ void SystemParameters::DeriveStageLayout()
 
 bool SystemParameters::SaveAll(QSqlQuery query) const
 {
-    if (!updateSysparamRows(query, StoredRows(currentLanguage))) {
+    if (!saveSysparamRows(query, StoredRows(currentLanguage))) {
         qCritical("system parameters not saved");
         return false;
     }
@@ -402,11 +420,6 @@ bool SystemParameters::LoadCameraSerials(QSqlQuery query)
 
 bool SystemParameters::SaveGroupIndex() const
 {
-    QSaveFile file(QStringLiteral("sysadd.txt"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(values[Param::ParameterGroup]) + '\n') < 0
-        || !file.commit()) {
-        qWarning("sysadd.txt cannot be written: %s", qPrintable(file.errorString()));
-        return false;
-    }
-    return true;
+    return writeFileAtomically(QStringLiteral("sysadd.txt"),
+                               QByteArray::number(values[Param::ParameterGroup]) + '\n');
 }

@@ -45,12 +45,18 @@ TemperatureChartData::TemperatureChartData(QObject *parent)
     : QObject(parent)
 {
     recordTimer.setParent(this);
+    retryTimer.setParent(this);
+    retryTimer.setSingleShot(true);
+    retryTimer.setInterval(RetryMs);
+    connect(&retryTimer, &QTimer::timeout, this, [this] { FlushPending(); });
 }
 
 TemperatureChartData::~TemperatureChartData()
 {
     stopping.store(true);
     startupRead.waitForFinished();
+    if (readFinished.load())
+        FlushPending();
     if (readerThread)
         readerThread->wait();
     const QList<QProcess *> processes = findChildren<QProcess *>();
@@ -68,7 +74,9 @@ bool TemperatureChartData::Init()
     initialised = true;
     readerThread = new dataThread(this, this);
 
-    // The first user of the file creates it with both tables, whoever that is.
+    // A damaged file is set aside before anything reads it; the first user of the file
+    // creates it with both tables, whoever that is.
+    replaceDamagedResultDatabase();
     {
         SqlConnection check(QStringLiteral("ResDB"));
         if (!check.open(QString::fromLatin1(resultDatabaseFile))) {
@@ -199,61 +207,76 @@ bool TemperatureChartData::InsertResult()
     return FlushPending() && kept;
 }
 
+bool TemperatureChartData::WritePendingRows()
+{
+    return readFinished.load() && FlushPending();
+}
+
+// All waiting rows go in one transaction or none does: on a full disk SQLite may refuse a
+// single row, and a row refused then must not be dropped while the rest is committed.
 bool TemperatureChartData::FlushPending()
 {
     if (pendingInserts.isEmpty())
         return true;
     if (!insertConnection)
         insertConnection = std::make_unique<SqlConnection>(QStringLiteral("ResInsertDB"));
-    if (!insertConnection->open(QString::fromLatin1(resultDatabaseFile)))
-        return false;   // the rows stay pending for the next call
-
-    bool committed = false;
-    {
+    QString failure;
+    bool failed = false;
+    const auto fail = [&failure, &failed](const QString &reason) {
+        failed = true;
+        failure = reason;
+    };
+    if (!insertConnection->open(QString::fromLatin1(resultDatabaseFile))) {
+        fail(insertConnection->database().lastError().text());
+    } else {
         QSqlDatabase db = insertConnection->database();
         ensureResultTables(db);
         if (!db.transaction()) {
-            qWarning("result rows not written: %s", qPrintable(db.lastError().text()));
+            fail(db.lastError().text());
         } else {
-            QSqlQuery insert(db);
-            const bool prepared = insert.prepare(QStringLiteral(
-                "INSERT INTO res_report (roundstart, detectstart, idx_camera, idx_detect,"
-                " roi_detail, roi_result, result, description)"
-                " values (?, ?, ?, ?, ?, ?, ?, ?)"));
-            int failed = 0;
-            for (const PendingRow &row : qAsConst(pendingInserts)) {
-                if (!prepared)
-                    break;
-                insert.addBindValue(nonNull(row.roundStart));
-                insert.addBindValue(nonNull(row.detectStart));
-                insert.addBindValue(row.camera);
-                insert.addBindValue(row.detect);
-                insert.addBindValue(nonNull(row.detail));
-                insert.addBindValue(nonNull(row.result));
-                insert.addBindValue(row.verdict);
-                insert.addBindValue(nonNull(row.description));
-                if (!insert.exec()) {
-                    ++failed;
-                    qWarning("result row of camera %d, stage %d not written: %s", row.camera,
-                             row.detect, qPrintable(insert.lastError().text()));
+            {
+                QSqlQuery insert(db);
+                if (!insert.prepare(QStringLiteral(
+                        "INSERT INTO res_report (roundstart, detectstart, idx_camera, idx_detect,"
+                        " roi_detail, roi_result, result, description)"
+                        " values (?, ?, ?, ?, ?, ?, ?, ?)")))
+                    fail(insert.lastError().text());
+                for (const PendingRow &row : qAsConst(pendingInserts)) {
+                    if (failed)
+                        break;
+                    insert.addBindValue(nonNull(row.roundStart));
+                    insert.addBindValue(nonNull(row.detectStart));
+                    insert.addBindValue(row.camera);
+                    insert.addBindValue(row.detect);
+                    insert.addBindValue(nonNull(row.detail));
+                    insert.addBindValue(nonNull(row.result));
+                    insert.addBindValue(row.verdict);
+                    insert.addBindValue(nonNull(row.description));
+                    if (!insert.exec())
+                        fail(QStringLiteral("camera %1, stage %2: %3")
+                                 .arg(row.camera)
+                                 .arg(row.detect)
+                                 .arg(insert.lastError().text()));
                 }
             }
-            insert.finish();
-            committed = prepared && db.commit();
-            if (!committed) {
-                qWarning("result rows not written: %s",
-                         qPrintable((prepared ? db.lastError() : insert.lastError()).text()));
+            if (!failed && !db.commit())
+                fail(db.lastError().text());
+            if (failed)
                 db.rollback();
-            } else if (failed > 0) {
-                committed = false;   // the others are in; the failed ones are reported above
-                pendingInserts.clear();
-            }
         }
     }
     insertConnection->close();
-    if (committed)
-        pendingInserts.clear();
-    return committed;
+    if (failed) {
+        writeFailures.failed(QStringLiteral("%1 (%2 rows wait and are tried again)")
+                                 .arg(failure)
+                                 .arg(pendingInserts.size()));
+        retryTimer.start();
+        return false;
+    }
+    writeFailures.succeeded();
+    retryTimer.stop();
+    pendingInserts.clear();
+    return true;
 }
 
 void TemperatureChartData::SetRecordInterval(int minutes)

@@ -2,6 +2,7 @@
 #define CORE_TEMPERATURECHARTDATA_H
 
 #include "core/CycleResult.h"
+#include "core/FailureLatch.h"
 #include "core/ResultMap.h"
 #include "core/ResultQuery.h"
 #include "core/ResultReader.h"
@@ -56,6 +57,10 @@ public:
     // Writes the current record as a row; until the start-up read is done rows wait and are
     // written afterwards in arrival order. False when a write failed or a row was dropped.
     bool InsertResult();
+    // Writes the rows that wait (the database was unavailable or the disk full); called before
+    // the program ends or restarts, since rows held in memory do not survive it. False when
+    // rows still wait.
+    bool WritePendingRows();
     // Minutes between timed records. 0 marks every row as a timed record; below 0 switches
     // timed records off. No zero-interval timer is ever started.
     void SetRecordInterval(int minutes);
@@ -112,6 +117,9 @@ public:
 
     // Rows held back while the database is unavailable; older ones are dropped beyond this.
     static constexpr int MaxPendingRows = 20000;
+    // While rows wait after a failed write, they are tried again this often, so they reach
+    // the file soon after space returns even when no cycle runs.
+    static constexpr int RetryMs = 5000;
 
 signals:
     // The export program ended (succeeded: it ran and exited with 0) or could not be started.
@@ -141,6 +149,8 @@ private:
     std::unique_ptr<SqlConnection> insertConnection;   // GUI thread only
     QList<PendingRow> pendingInserts;                  // GUI thread only
     qint64 droppedRows = 0;
+    FailureLatch writeFailures{QStringLiteral("result rows")};   // GUI thread only
+    QTimer retryTimer;
 
     std::atomic_int chartModeValue{0};
     std::atomic_int resultModeValue{0};

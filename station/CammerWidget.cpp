@@ -427,11 +427,17 @@ void CammerWidget::LoadTemplates()
         validTemplateCount[stage] = 0;
         for (int slot = 0; slot < slotCount; ++slot) {
             std::vector<uchar> &buffer = stageSlots[size_t(slot)];
+            const QString path = templateFilePath(cameraIndex, stage, slot);
+            QString problem;
             if (frameBytes > 0
-                && loadTemplateImage(templateFilePath(cameraIndex, stage, slot), imageWidth,
-                                     imageHeight, isColor, buffer.data())) {
+                && loadTemplateImage(path, imageWidth, imageHeight, isColor, buffer.data(),
+                                     &problem)) {
                 templateValid[size_t(stage)][size_t(slot)] = 1;
                 ++validTemplateCount[stage];
+            } else if (!problem.isEmpty()) {
+                qCritical("template %s not used: %s; %s", qPrintable(path), qPrintable(problem),
+                          slot == 0 ? "the built-in default template takes its place"
+                                    : "the slot stays empty");
             }
         }
         // Every stage has a template to start from.
@@ -447,10 +453,14 @@ void CammerWidget::LoadIgnoreMasks()
 {
     for (int stage = 0; stage < int(ignoreMasks.size()); ++stage) {
         std::vector<uchar> &mask = ignoreMasks[size_t(stage)];
-        if (mask.empty()
-            || !loadIgnoreMask(ignoreMaskFilePath(cameraIndex, stage), imageWidth, imageHeight,
-                               mask.data()))
-            std::fill(mask.begin(), mask.end(), 0);
+        const QString path = ignoreMaskFilePath(cameraIndex, stage);
+        QString problem;
+        if (!mask.empty() && loadIgnoreMask(path, imageWidth, imageHeight, mask.data(), &problem))
+            continue;
+        if (!problem.isEmpty())
+            qCritical("ignore mask %s not used: %s; no pixel of the stage is ignored",
+                      qPrintable(path), qPrintable(problem));
+        std::fill(mask.begin(), mask.end(), 0);
     }
 }
 

@@ -177,6 +177,13 @@ public slots:
     // the loss recorded; a lost camera is asked to reconnect, and on success every setting is
     // sent again.
     void TimerFPS();
+    // Renders the result of stage detect into the camera's result image of slot ok (0 NG,
+    // 1 OK): the positioned image with verdict, door note, outlines, NG boxes and labels.
+    void SaveFailImage(int detect, int ok);
+    // Stamps the operator's decision that the run controller's result code stands for
+    // (ResultCodes) onto the result image already in the slot; codes without a decision leave
+    // it untouched.
+    void UpdateFailImage(int detect, int slot, int resultCode);
     // Starts the alarm blink: the phase flips every second from now on.
     void StartAlarmBlink();
     // The alarm blink timer's tick: once the verdict is OK again the blink ends in phase 0,

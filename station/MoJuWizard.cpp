@@ -20,8 +20,10 @@
 #include "station/MenuBtnWidget.h"
 #include "station/ResultImageBuffers.h"
 #include "station/RunSettings.h"
+#include "station/SaveFialImageThread.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
+#include "station/ViewResultImageRenderer.h"
 #include "statistics/StatisticsData.h"
 #include "uikit/FloatSlider.h"
 #include "uikit/NumCharInput.h"
@@ -126,9 +128,10 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     makeFolders();
     // 16. The run pass, the no-signal watchdog and the capture delays.
     createRunTimers();
-    // 17. Result pictures waiting for the archiver.
+    // 17. Result pictures of every camera and stage in use, rendered by the camera views.
     allocateResultImages();
-    // 18. The result image archiver starts here with its thread.
+    // 18. The archiver writes what the verdicts hand over; the verdicts' pulse timers.
+    startImageArchiver();
     createPulseTimers();
     // 19. The operation record's day and its archive folders.
     startOperationRecordDate();
@@ -146,6 +149,13 @@ MoJuWizard::MoJuWizard(QWidget *parent)
 
 MoJuWizard::~MoJuWizard()
 {
+    // The archiver writes what waits and ends before the result images go.
+    if (archiver) {
+        archiver->requestStop(true);
+        archiver.reset();
+    }
+    if (resultRenderer == viewRenderer.get())
+        resultRenderer = nullptr;
     // The keyboards are children: their end must not build new ones.
     if (gpNumberInput)
         disconnect(gpNumberInput, nullptr, this, nullptr);
@@ -325,7 +335,7 @@ void MoJuWizard::createRunTimers()
     createStageTimers();
 }
 
-// 17. Two result pictures per camera and stage in use, for the archiver.
+// 17. Two result pictures per camera and stage in use, rendered by the camera views.
 void MoJuWizard::allocateResultImages()
 {
     QVector<QSize> sizes;
@@ -333,13 +343,17 @@ void MoJuWizard::allocateResultImages()
         sizes.append(cameraViews[c] ? QSize(cameraViews[c]->imageWidth, cameraViews[c]->imageHeight)
                                     : QSize());
     resultImages = std::make_unique<ResultImageBuffers>();
-    if (imageSaveMutex) {
-        QMutexLocker locker(imageSaveMutex);
-        resultImages->allocate(sizes, detectsPerCamera);
-    } else {
-        resultImages->allocate(sizes, detectsPerCamera);
-    }
+    resultImages->allocate(sizes, detectsPerCamera);
     imageSaveBuffers = resultImages.get();
+    viewRenderer = std::make_unique<ViewResultImageRenderer>(cameraViews);
+    setResultImageRenderer(viewRenderer.get());
+}
+
+// 18. The archiver runs for the window's life.
+void MoJuWizard::startImageArchiver()
+{
+    archiver = std::make_unique<SaveFialImageThread>(resultImages.get());
+    archiver->start();
 }
 
 // 19. The day of the live operation record, checked every minute.
@@ -512,7 +526,9 @@ QByteArray MoJuWizard::cameraIdentity(int camera) const
 void MoJuWizard::closeDatabasesForReboot()
 {
     ParameterManager::instance()->CloseDatabase();
+    // Rows held in memory (a full disk) do not survive the restart: a last try.
     operationRecord.Close();
+    TemperatureChartData::instance()->WritePendingRows();
 }
 
 void MoJuWizard::showWarning(const QString &text)

@@ -27,6 +27,8 @@ class FloatSlider;
 class ModbusServer;
 class QTimer;
 class ResultImageBuffers;
+class SaveFialImageThread;
+class ViewResultImageRenderer;
 class StatisticsData;
 class Warnbox;
 class tipbox;
@@ -119,6 +121,8 @@ public:
 
     QTimer *runTimer = nullptr;
     QTimer *dateTimer = nullptr;
+    // The result image archiver, running from start-up until the window goes.
+    SaveFialImageThread *imageArchiver() const { return archiver.get(); }
 
     void setCurrentDetect(int stage) { detect = stage; }
     // The detect stage the region editor page edits (written by the page).
@@ -275,6 +279,7 @@ private:
     void makeFolders();
     void createRunTimers();
     void allocateResultImages();
+    void startImageArchiver();
     void startOperationRecordDate();
     void createProductionCounts();
     void startRunning();
@@ -370,6 +375,8 @@ private:
     std::unique_ptr<tipbox> noticeBox;
     std::unique_ptr<StatisticsData> counts;
     std::unique_ptr<ResultImageBuffers> resultImages;
+    std::unique_ptr<ViewResultImageRenderer> viewRenderer;
+    std::unique_ptr<SaveFialImageThread> archiver;
     QTimer *logoutTimer = nullptr;
     QTimer *backlightTimer = nullptr;
     QTimer *heartbeatTimer = nullptr;

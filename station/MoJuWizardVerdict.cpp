@@ -29,7 +29,6 @@
 #include "uikit/inputbox.h"
 
 #include <QImage>
-#include <QMutexLocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -496,20 +495,19 @@ void MoJuWizard::queueResultImages(int g)
 
 void MoJuWizard::flagImagesForArchiver()
 {
-    if (!imageSaveBuffers || !imageSaveMutex)
+    if (!imageSaveBuffers)
         return;
-    QMutexLocker locker(imageSaveMutex);
     for (int c = 0; c < camerasInUse(); ++c) {
         for (int d = 0; d < stagesInUse(); ++d) {
             int &code = ResultCode[c][d];
-            bool(&pending)[ResultImageBuffers::SlotCount] = imageSaveBuffers->pending[c][d];
             if (code == ResultCodes::OkToArchive) {
-                pending[ResultImageBuffers::OkSlot] = true;
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::OkSlot, false);
             } else if (code == ResultCodes::NgToArchive) {
-                pending[ResultImageBuffers::NgSlot] = true;
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::NgSlot, true);
             } else if (code == ResultCodes::BothToArchive) {
-                pending[ResultImageBuffers::NgSlot] = true;
-                pending[ResultImageBuffers::OkSlot] = true;
+                // The OK image of a passed re-examination goes beside the NG image it clears.
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::NgSlot, true);
+                imageSaveBuffers->flag(c, d, ResultImageBuffers::OkSlot, true);
             } else {
                 continue;
             }

@@ -1,6 +1,8 @@
 #include "station/OperationRecord.h"
 
+#include "core/AtomicFile.h"
 #include "core/Clock.h"
+#include "core/DamagedFile.h"
 #include "core/ResultDatabase.h"
 #include "core/SqlTransaction.h"
 #include "platform/system/SystemActions.h"
@@ -8,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -34,6 +35,11 @@ QString today()
     return wallClock()->now().date().toString(DateFormat);
 }
 
+const char createTable[] = "CREATE TABLE IF NOT EXISTS RECORD(recordtime     VARCHAR(255),"
+                          "recordpassword VARCHAR(255),remarks        VARCHAR(1024))";
+const char insertRow[] =
+    "INSERT INTO RECORD (recordtime, recordpassword, remarks) VALUES (?, ?, ?)";
+
 bool failed(const char *what, const QSqlQuery &query)
 {
     qWarning("operation record: %s failed: %s", what, qPrintable(query.lastError().text()));
@@ -48,11 +54,20 @@ OperationRecord::OperationRecord()
 {
 }
 
+OperationRecord::~OperationRecord()
+{
+    WritePendingRows();
+}
+
 bool OperationRecord::Open()
 {
-    if (!QFileInfo::exists(QString::fromLatin1(DatabaseFile)))
+    if (connection.isOpen())
+        return true;
+    const QString file = QString::fromLatin1(DatabaseFile);
+    setAsideDamagedDatabase(file);
+    if (!QFileInfo::exists(file))
         CreateRecordDatabase();
-    return connection.isOpen() || connection.open(QString::fromLatin1(DatabaseFile));
+    return connection.open(file);
 }
 
 void OperationRecord::LoadDate()
@@ -74,20 +89,59 @@ void OperationRecord::LoadDate()
 
 bool OperationRecord::InsertRecord(const QString &remark, int userLevel)
 {
-    if (!Open())
+    pendingRows.append(Row{wallClock()->now().toString(QStringLiteral("hh.mm.ss")),
+                           levelText(userLevel), remark});
+    if (pendingRows.size() > MaxPendingRows) {
+        qCritical("operation record: row \"%s\" dropped, %d rows wait already",
+                  qPrintable(pendingRows.first().remark), MaxPendingRows);
+        pendingRows.removeFirst();
+    }
+    return WritePendingRows();
+}
+
+// The waiting rows go in one transaction, in the order they were made. The table is made
+// when missing: a file started on a full disk may have got no further than its creation.
+bool OperationRecord::WritePendingRows()
+{
+    if (pendingRows.isEmpty())
+        return true;
+    bool written = false;
+    QString reason;
+    if (!Open()) {
+        reason = connection.database().lastError().text();
+    } else {
+        QSqlQuery query(connection.database());
+        SqlTransaction transaction(query);
+        written = transaction.isActive() && query.exec(QString::fromLatin1(createTable))
+                  && query.prepare(QString::fromLatin1(insertRow));
+        for (int i = 0; written && i < pendingRows.size(); ++i) {
+            query.addBindValue(pendingRows.at(i).time);
+            query.addBindValue(pendingRows.at(i).level);
+            query.addBindValue(pendingRows.at(i).remark);
+            written = query.exec();
+        }
+        reason = query.lastError().text();
+        query.finish();
+        if (written && !transaction.commit()) {
+            written = false;
+            reason = QStringLiteral("the transaction could not be committed");
+        }
+    }
+    if (!written) {
+        writeFailures.failed(QStringLiteral("%1 (%2 rows wait in memory)")
+                                 .arg(reason.trimmed().isEmpty() ? QStringLiteral("database not open")
+                                                                 : reason.trimmed())
+                                 .arg(pendingRows.size()));
         return false;
-    QSqlQuery query(connection.database());
-    if (!query.prepare(QStringLiteral(
-            "INSERT INTO RECORD (recordtime, recordpassword, remarks) VALUES (?, ?, ?)")))
-        return failed("prepare", query);
-    query.addBindValue(wallClock()->now().toString(QStringLiteral("hh.mm.ss")));
-    query.addBindValue(levelText(userLevel));
-    query.addBindValue(remark);
-    return query.exec() || failed("insert", query);
+    }
+    writeFailures.succeeded();
+    pendingRows.clear();
+    return true;
 }
 
 bool OperationRecord::ClearRecord()
 {
+    pendingRows.clear();
     if (!Open())
         return false;
     QSqlQuery query(connection.database());
@@ -98,10 +152,12 @@ void OperationRecord::CheckDate()
 {
     if (date.isEmpty())
         LoadDate();
+    // Rows that waited belong to the day that ends: they go into its file if they can.
+    WritePendingRows();
     const QString now = today();
     if (now == date)
         return;
-    Close();
+    connection.close();
     const QString folder = archive.absolutePath();
     if (!QDir().mkpath(folder))
         qWarning("operation record: folder %s cannot be made", qPrintable(folder));
@@ -120,6 +176,7 @@ void OperationRecord::CheckDate()
 
 void OperationRecord::Close()
 {
+    WritePendingRows();
     connection.close();
 }
 
@@ -130,11 +187,9 @@ bool OperationRecord::CreateRecordDatabase()
         return false;
     QSqlQuery query(create.database());
     SqlTransaction transaction(query);
-    if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS RECORD(recordtime     VARCHAR(255),"
-                                   "recordpassword VARCHAR(255),remarks        VARCHAR(1024))")))
+    if (!query.exec(QString::fromLatin1(createTable)))
         return failed("create", query);
-    if (!query.prepare(QStringLiteral(
-            "INSERT INTO RECORD (recordtime, recordpassword, remarks) VALUES (?, ?, ?)")))
+    if (!query.prepare(QString::fromLatin1(insertRow)))
         return failed("prepare", query);
     query.addBindValue(QStringLiteral("00.00.00"));
     query.addBindValue(QStringLiteral("auto"));
@@ -147,9 +202,5 @@ bool OperationRecord::CreateRecordDatabase()
 
 bool OperationRecord::WriteDate()
 {
-    QSaveFile file(QString::fromLatin1(DateFile));
-    if (file.open(QIODevice::WriteOnly) && file.write(date.toLatin1()) == date.size() && file.commit())
-        return true;
-    qWarning("operation record: %s cannot be written: %s", DateFile, qPrintable(file.errorString()));
-    return false;
+    return writeFileAtomically(QString::fromLatin1(DateFile), date.toLatin1());
 }

@@ -1,9 +1,13 @@
 #include "station/ProductionCounters.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "core/AtomicFile.h"
+#include "core/DamagedFile.h"
+#include "core/SmallTextFile.h"
+
+#include <QStringList>
 
 #include <algorithm>
+#include <limits>
 
 qint32 cameraTotalCount[CounterCameraCount] = {};
 qint32 cameraNgCount[CounterCameraCount] = {};
@@ -14,11 +18,26 @@ const char countFileName[] = "count.txt";
 
 namespace {
 
-constexpr quint32 MaxCameraCount = 100000000;
+constexpr quint64 MaxCameraCount = 100000000;
+constexpr int CounterValues = 2 * CounterCameraCount + 2;
+// Far more than a well-formed file holds (18 numbers of at most 11 characters); anything
+// after it is not read.
+constexpr int MaxFileBytes = 4096;
 
-qint32 plausibleCameraCount(qint32 value)
+QString valueName(int position)
 {
-    return quint32(value) > MaxCameraCount ? 0 : value;
+    if (position < 2 * CounterCameraCount)
+        return QStringLiteral("camera %1 %2").arg(position / 2 + 1).arg(position % 2 ? "NG" : "total");
+    return position == 2 * CounterCameraCount ? QStringLiteral("cycle total")
+                                              : QStringLiteral("NG cycles");
+}
+
+// The counters in file order.
+qint32 &counterAt(int position)
+{
+    if (position < 2 * CounterCameraCount)
+        return position % 2 ? cameraNgCount[position / 2] : cameraTotalCount[position / 2];
+    return position == 2 * CounterCameraCount ? cycleTotalCount : cycleNgCount;
 }
 
 } // namespace
@@ -31,21 +50,40 @@ void clearProductionCounters()
     cycleNgCount = 0;
 }
 
+// Each value is a count of its own: one that cannot be read starts at 0 and says so, the
+// others are kept. A damaged file is copied aside before the next write replaces it.
 bool readProductionCounters(const QString &fileName)
 {
     clearProductionCounters();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray text;
+    bool cutShort = false;
+    if (!readSmallFile(fileName, MaxFileBytes, &text, &cutShort))
         return false;
-    // Far more than a well-formed file holds; anything after it is ignored.
-    const QList<QByteArray> words = file.read(4096).simplified().split(' ');
-    const auto number = [&words](int i) { return i < words.size() ? words.at(i).toInt() : 0; };
-    for (int camera = 0; camera < CounterCameraCount; ++camera) {
-        cameraTotalCount[camera] = plausibleCameraCount(number(2 * camera));
-        cameraNgCount[camera] = plausibleCameraCount(number(2 * camera + 1));
+    const QList<QByteArray> words = text.simplified().split(' ');
+    const int present = text.simplified().isEmpty() ? 0 : int(words.size());
+    QStringList refused;
+    for (int position = 0; position < CounterValues && position < present; ++position) {
+        const quint64 max = position < 2 * CounterCameraCount
+                                ? MaxCameraCount
+                                : quint64(std::numeric_limits<qint32>::max());
+        quint64 value = 0;
+        if (parseBoundedNumber(words.at(position), max, &value))
+            counterAt(position) = qint32(value);
+        else
+            refused << QStringLiteral("%1 \"%2\"").arg(valueName(position), logSample(words.at(position)));
     }
-    cycleTotalCount = number(2 * CounterCameraCount);
-    cycleNgCount = number(2 * CounterCameraCount + 1);
+    const bool damaged = !refused.isEmpty() || present != CounterValues || cutShort;
+    if (!refused.isEmpty())
+        qCritical("%s: %s not a count; these start at 0", qPrintable(fileName),
+                  qPrintable(refused.join(QStringLiteral(", "))));
+    if (present < CounterValues)
+        qCritical("%s holds %d of %d counts; from %s on they start at 0", qPrintable(fileName),
+                  present, CounterValues, qPrintable(valueName(present)));
+    else if (present > CounterValues || cutShort)
+        qWarning("%s holds more than its %d counts; the rest is ignored", qPrintable(fileName),
+                 CounterValues);
+    if (damaged)
+        copyDamagedFileAside(fileName);
     return true;
 }
 
@@ -55,15 +93,7 @@ bool writeProductionCounters(const QString &fileName)
     for (int camera = 0; camera < CounterCameraCount; ++camera)
         line += QStringLiteral("%1 %2 ").arg(cameraTotalCount[camera]).arg(cameraNgCount[camera]);
     line += QStringLiteral("%1 %2 ").arg(cycleTotalCount).arg(cycleNgCount);
-
-    QSaveFile file(fileName);
-    const QByteArray bytes = line.toLatin1();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qWarning("production counts not written to %s: %s", qPrintable(fileName),
-                 qPrintable(file.errorString()));
-        return false;
-    }
-    return true;
+    return writeFileAtomically(fileName, line.toLatin1());
 }
 
 qint32 wrappingIncrement(qint32 value)

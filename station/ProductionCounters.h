@@ -21,14 +21,16 @@ extern const char countFileName[];
 void clearProductionCounters();
 
 // Reads the counters from the file: for cameras 0 to 7 the total then the NG count, then the
-// cycle total and the NG cycle count, as whitespace-separated decimal numbers. A per-camera
-// count above 100000000 (compared unsigned, so a negative one too) becomes 0; a missing or
-// unreadable number counts as 0. False, every counter 0, when the file cannot be opened.
+// cycle total and the NG cycle count, as whitespace-separated decimal numbers. Each value is
+// a non-negative number up to its bound (100000000 per camera, 2^31 - 1 per cycle count);
+// one that is missing, signed, too large or no number starts at 0 and is logged, the others
+// are kept, and a damaged file is copied aside under a dated name before it is rewritten.
+// False, every counter 0, when the file cannot be opened.
 bool readProductionCounters(const QString &fileName = QString::fromLatin1(countFileName));
 
 // Writes the counters as one line of 18 numbers, each followed by a blank, without a line
-// end. Atomic: the old file stays whole until the new one is complete. False, logged, when
-// the file could not be written.
+// end. Atomic: the old file stays whole until the new one is complete and flushed, also on a
+// full disk. False, logged once until a write succeeds again, when it could not be written.
 bool writeProductionCounters(const QString &fileName = QString::fromLatin1(countFileName));
 
 // The read registers from 50 on for the given number of cameras, each 32-bit value as two

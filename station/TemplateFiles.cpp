@@ -1,5 +1,10 @@
 #include "station/TemplateFiles.h"
 
+#include "core/AtomicFile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <cstring>
@@ -11,20 +16,73 @@ bool validSize(int width, int height)
     return width > 0 && height > 0;
 }
 
-// Loads path and checks its size and bit depth; a null image when it does not match.
-QImage loadChecked(const QString &path, int width, int height, int depth)
+// Little-endian fields of a bitmap header.
+quint32 le32(const QByteArray &bytes, int at)
 {
-    if (!validSize(width, height))
+    return quint32(uchar(bytes[at])) | quint32(uchar(bytes[at + 1])) << 8
+           | quint32(uchar(bytes[at + 2])) << 16 | quint32(uchar(bytes[at + 3])) << 24;
+}
+
+// A bitmap cut short (a full disk, a power cut) still decodes, its missing rows filled with
+// whatever the decoder had: the header's sizes tell how long the file must be.
+bool isCutShortBitmap(const QByteArray &bytes)
+{
+    constexpr int InfoHeaderEnd = 34;
+    if (!bytes.startsWith("BM") || bytes.size() < InfoHeaderEnd)
+        return bytes.startsWith("BM");
+    const quint64 size = quint64(bytes.size());
+    if (le32(bytes, 2) > size)
+        return true;
+    const quint32 compression = le32(bytes, 30);
+    if (compression != 0 && compression != 3)   // run-length files carry no fixed length
+        return false;
+    const quint64 width = quint64(qAbs(qint64(qint32(le32(bytes, 18)))));
+    const quint64 height = quint64(qAbs(qint64(qint32(le32(bytes, 22)))));
+    const quint64 bits = quint64(uchar(bytes[28])) | quint64(uchar(bytes[29])) << 8;
+    const quint64 stride = (width * bits + 31) / 32 * 4;
+    return quint64(le32(bytes, 10)) + stride * height > size;
+}
+
+// Loads path and checks its size and bit depth; a null image when it does not match, with the
+// reason in *problem. A file that does not exist is no problem: most slots are empty.
+QImage loadChecked(const QString &path, int width, int height, int depth, QString *problem)
+{
+    if (!validSize(width, height) || !QFileInfo(path).isFile())
         return QImage();
-    QImage image(path);
-    if (image.isNull() || image.width() != width || image.height() != height || image.depth() != depth)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = QStringLiteral("unreadable (%1)").arg(file.errorString());
         return QImage();
+    }
+    // Room for the largest well-formed file of this size (header, colour table, padded rows);
+    // a longer file is no bitmap of ours anyway and is cut before it is decoded.
+    const qint64 largest = 2048 + qint64(width + 4) * height * 4;
+    const QByteArray bytes = file.read(largest);
+    if (isCutShortBitmap(bytes)) {
+        *problem = QStringLiteral("unreadable (cut short at %1 bytes)").arg(bytes.size());
+        return QImage();
+    }
+    QImage image;
+    if (!image.loadFromData(bytes)) {
+        *problem = QStringLiteral("unreadable (no image)");
+        return QImage();
+    }
+    if (image.width() != width || image.height() != height || image.depth() != depth) {
+        *problem = QStringLiteral("%1 x %2 pixels of %3 bits, %4 x %5 of %6 bits expected")
+                       .arg(image.width())
+                       .arg(image.height())
+                       .arg(image.depth())
+                       .arg(width)
+                       .arg(height)
+                       .arg(depth);
+        return QImage();
+    }
     return image;
 }
 
-bool loadGrey8(const QString &path, int width, int height, uchar *destination)
+bool loadGrey8(const QString &path, int width, int height, uchar *destination, QString *problem)
 {
-    const QImage image = loadChecked(path, width, height, 8)
+    const QImage image = loadChecked(path, width, height, 8, problem)
                              .convertToFormat(QImage::Format_Grayscale8);
     if (image.isNull() || !destination)
         return false;
@@ -33,9 +91,10 @@ bool loadGrey8(const QString &path, int width, int height, uchar *destination)
     return true;
 }
 
-bool loadColour32(const QString &path, int width, int height, uchar *destination)
+bool loadColour32(const QString &path, int width, int height, uchar *destination, QString *problem)
 {
-    const QImage image = loadChecked(path, width, height, 32).convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        loadChecked(path, width, height, 32, problem).convertToFormat(QImage::Format_RGB32);
     if (image.isNull() || !destination)
         return false;
     for (int y = 0; y < height; ++y) {
@@ -51,12 +110,17 @@ bool loadColour32(const QString &path, int width, int height, uchar *destination
     return true;
 }
 
+// The bitmap is made in memory and replaces the file only when every byte was written: a
+// full disk must not leave a cut-short template behind.
 bool saveImage(const QImage &image, const QString &path)
 {
-    if (image.save(path, "BMP"))
-        return true;
-    qWarning("%s could not be written", qPrintable(path));
-    return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP")) {
+        qWarning("%s could not be encoded", qPrintable(path));
+        return false;
+    }
+    return writeFileAtomically(path, bytes);
 }
 
 bool saveGrey8(const QString &path, int width, int height, const uchar *source)
@@ -116,10 +180,14 @@ const QVector<QRgb> &greyColourTable()
     return table;
 }
 
-bool loadTemplateImage(const QString &path, int width, int height, bool colour, uchar *destination)
+bool loadTemplateImage(const QString &path, int width, int height, bool colour, uchar *destination,
+                       QString *problem)
 {
-    return colour ? loadColour32(path, width, height, destination)
-                  : loadGrey8(path, width, height, destination);
+    QString ignored;
+    QString *reason = problem ? problem : &ignored;
+    reason->clear();
+    return colour ? loadColour32(path, width, height, destination, reason)
+                  : loadGrey8(path, width, height, destination, reason);
 }
 
 bool saveTemplateImage(const QString &path, int width, int height, bool colour, const uchar *source)
@@ -127,9 +195,13 @@ bool saveTemplateImage(const QString &path, int width, int height, bool colour, 
     return colour ? saveColour32(path, width, height, source) : saveGrey8(path, width, height, source);
 }
 
-bool loadIgnoreMask(const QString &path, int width, int height, uchar *destination)
+bool loadIgnoreMask(const QString &path, int width, int height, uchar *destination,
+                    QString *problem)
 {
-    return loadGrey8(path, width, height, destination);
+    QString ignored;
+    QString *reason = problem ? problem : &ignored;
+    reason->clear();
+    return loadGrey8(path, width, height, destination, reason);
 }
 
 bool saveIgnoreMask(const QString &path, int width, int height, const uchar *source)

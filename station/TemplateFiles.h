@@ -25,13 +25,18 @@ const QVector<QRgb> &greyColourTable();
 
 // Reads a template of width x height into destination (width x height bytes, or x 4 for a
 // colour view). False, destination untouched, when the file is missing, unreadable, of
-// another size or of the other depth (8-bit files for grey views, 32-bit for colour views).
-bool loadTemplateImage(const QString &path, int width, int height, bool colour, uchar *destination);
+// another size or of the other depth (8-bit files for grey views, 32-bit for colour views);
+// for a file that exists but cannot be used, *problem (when given) says why.
+bool loadTemplateImage(const QString &path, int width, int height, bool colour, uchar *destination,
+                       QString *problem = nullptr);
+// Saves write the whole bitmap or leave the previous file as it was (full disk); a failure is
+// logged.
 bool saveTemplateImage(const QString &path, int width, int height, bool colour, const uchar *source);
 
 // An ignore mask: width x height bytes, non-zero = pixel ignored. The file must be an 8-bit
 // bitmap of that size.
-bool loadIgnoreMask(const QString &path, int width, int height, uchar *destination);
+bool loadIgnoreMask(const QString &path, int width, int height, uchar *destination,
+                    QString *problem = nullptr);
 bool saveIgnoreMask(const QString &path, int width, int height, const uchar *source);
 
 // The picture a stage without any template starts from: white over the middle half, black

@@ -1,7 +1,9 @@
 #include "statistics/StatisticsData.h"
 
+#include "core/AtomicFile.h"
 #include "core/Clock.h"
 #include "core/ResultDatabase.h"
+#include "core/SmallTextFile.h"
 #include "core/TemperatureChartData.h"
 #include "core/TimeStamp.h"
 #include "platform/system/SystemActions.h"
@@ -10,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -103,15 +104,21 @@ StatisticsData::StatisticsData(int cameraCount, int detectsPerCamera,
       stages(qBound(0, detectsPerCamera, CountStages)),
       results(resultStore)
 {
+    // A damaged file is set aside and a new one started: a restart could not mend it, so
+    // the operator is told and the station goes on.
+    replaceDamagedResultDatabase();
     if (!QFileInfo::exists(QString::fromLatin1(resultDatabaseFile)))
         CreateResultDatabase();
+    const QString replaced = showOpenFailure ? takeReplacedResultDatabase() : QString();
     if (!OpenDatabase()) {
-        qCritical("production counts: %s cannot be opened", resultDatabaseFile);
+        qCritical("production counts: %s cannot be opened; the counts are kept in memory",
+                  resultDatabaseFile);
         if (showOpenFailure)
             showOpenFailure();
-        systemActions()->reboot();
     } else {
         treeLoaded = LoadCounts(liveTree);
+        if (!replaced.isEmpty())
+            showOpenFailure();
     }
     database.close();
     LoadDayStart();
@@ -197,26 +204,26 @@ bool StatisticsData::LoadCounts(CountTree &tree)
 bool StatisticsData::SaveAll(const CountTree &tree)
 {
     if (!treeLoaded) {
-        qWarning("production counts not saved: the stored counts were never loaded");
+        saveFailures.failed(QStringLiteral("the stored counts were never loaded"));
         return false;
     }
     if (!OpenDatabase()) {
-        qWarning("production counts not saved: %s cannot be opened", resultDatabaseFile);
+        saveFailures.failed(QStringLiteral("%1 cannot be opened").arg(resultDatabaseFile));
         return false;
     }
     QSqlDatabase db = database.database();
     if (!db.transaction()) {
-        qWarning("production counts not saved: %s", qPrintable(db.lastError().text()));
+        saveFailures.failed(db.lastError().text());
         return false;
     }
-    bool ok = true;
+    QString failure;
     {
         QSqlQuery update(db);
         QSqlQuery insert(db);
-        ok = update.prepare(QStringLiteral(
-                 "update resstatistics set value1 = ?, value2 = ? where name = ?"))
-             && insert.prepare(QStringLiteral(
-                 "insert into resstatistics (name, value1, value2) values (?, ?, ?)"));
+        bool ok = update.prepare(QStringLiteral(
+                      "update resstatistics set value1 = ?, value2 = ? where name = ?"))
+                  && insert.prepare(QStringLiteral(
+                      "insert into resstatistics (name, value1, value2) values (?, ?, ?)"));
         const QVector<QPair<int, int>> rows = rowsInUse(cameras, stages);
         for (int i = 0; ok && i < rows.size(); ++i) {
             const QString name = nodeName(rows.at(i).first, rows.at(i).second);
@@ -236,18 +243,19 @@ bool StatisticsData::SaveAll(const CountTree &tree)
             }
         }
         if (!ok)
-            qWarning("production counts not saved: %s",
-                     qPrintable((update.lastError().isValid() ? update.lastError()
-                                                              : insert.lastError())
-                                    .text()));
+            failure = (update.lastError().isValid() ? update.lastError() : insert.lastError())
+                          .text();
     }
-    if (ok && !db.commit()) {
-        qWarning("production counts not saved: %s", qPrintable(db.lastError().text()));
-        ok = false;
-    }
-    if (!ok)
+    if (failure.isNull() && !db.commit())
+        failure = db.lastError().text();
+    if (!failure.isNull()) {
         db.rollback();
-    return ok;
+        // Kept in memory; the next verdict saves them with its own.
+        saveFailures.failed(failure);
+        return false;
+    }
+    saveFailures.succeeded();
+    return true;
 }
 
 void StatisticsData::Aggregate()
@@ -328,19 +336,15 @@ bool StatisticsData::CreateResultDatabase()
 
 void StatisticsData::LoadDayStart()
 {
-    QFile file(QString::fromLatin1(dayStartFile));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray text = file.read(32);
-        bool ok = !text.isEmpty();
-        for (char c : text)
-            ok = ok && c >= '0' && c <= '9';
-        const qulonglong value = ok ? text.toULongLong(&ok) : 0;
-        if (ok && value <= std::numeric_limits<quint32>::max()) {
+    QByteArray text;
+    if (readSmallFile(QString::fromLatin1(dayStartFile), 32, &text)) {
+        quint64 value = 0;
+        if (parseBoundedNumber(text, std::numeric_limits<quint32>::max(), &value)) {
             dayStartSeconds = quint32(value);
             return;
         }
-        qWarning("%s is garbled; the statistics day is taken from the stored rows",
-                 dayStartFile);
+        qWarning("%s is garbled (\"%s\"); the statistics day is taken from the stored rows",
+                 dayStartFile, qPrintable(logSample(text)));
     }
     // A missing or garbled file: the day is the one whose rows the file holds.
     QDate day = DateOfStoredRows();
@@ -371,13 +375,8 @@ QDate StatisticsData::DateOfStoredRows()
 
 bool StatisticsData::WriteDayStart()
 {
-    // Written whole or not at all: an empty file after a power cut would archive the day
-    // under the wrong date.
-    QSaveFile file(QString::fromLatin1(dayStartFile));
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QByteArray::number(dayStartSeconds)) < 0 || !file.commit()) {
-        qWarning("%s cannot be written: %s", dayStartFile, qPrintable(file.errorString()));
-        return false;
-    }
-    return true;
+    // Written whole or not at all: an empty file after a power cut or a full disk would
+    // archive the day under the wrong date.
+    return writeFileAtomically(QString::fromLatin1(dayStartFile),
+                               QByteArray::number(dayStartSeconds));
 }

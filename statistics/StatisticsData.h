@@ -1,6 +1,7 @@
 #ifndef STATISTICS_STATISTICSDATA_H
 #define STATISTICS_STATISTICSDATA_H
 
+#include "core/FailureLatch.h"
 #include "core/SqlConnection.h"
 #include "statistics/CountTree.h"
 
@@ -21,7 +22,9 @@ class StatisticsData
 public:
     // cameraCount and detectsPerCamera bound the rows in use. resultStore drops its data of
     // the day at a roll-over. showOpenFailure, when given, tells the operator that the file
-    // cannot be opened (the machine is rebooted afterwards).
+    // cannot be opened or was found damaged at start-up (it is then moved aside under a dated
+    // name and a new one started, by whichever user of the file opened it first). The station
+    // goes on either way; no reboot could mend the file.
     StatisticsData(int cameraCount, int detectsPerCamera, TemperatureChartData *resultStore,
                    std::function<void()> showOpenFailure = {});
 
@@ -67,6 +70,7 @@ private:
     int stages;
     TemperatureChartData *results;
     bool treeLoaded = false;
+    FailureLatch saveFailures{QStringLiteral("production counts")};
 };
 
 #endif

@@ -199,6 +199,15 @@ private slots:
         QTest::newRow("reflection value 3")
             << "system10" << "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 3 0 0 0" << 64 << 1;
         QTest::newRow("idle level copies") << "system7" << "0 0 0 0 1 1 1 0 1 0 0 0 0 0 0" << 117 << 0;
+        // A value that cannot be read keeps its default, never 0: the idle levels decide
+        // whether output 1 allows the mould to close.
+        QTest::newRow("idle level not a number")
+            << "system7" << "0 0 0 0 x 1 1 0 1 0 0 0 0 0 1 0 0 0 0 0" << 108 << 1;
+        QTest::newRow("idle level of a short row") << "system7" << "0 0 0 0 1" << 109 << 1;
+        QTest::newRow("idle level copied from a short row") << "system7" << "0 0 0 0 1" << 117 << 1;
+        QTest::newRow("idle level of an empty value") << "system7" << "" << 110 << 1;
+        QTest::newRow("recording minutes of a damaged row") << "system12" << "0 0 0 0 0 0 0 0 0 0 0 ?" << 324 << 30;
+        QTest::newRow("camera enabled of an overlong number") << "enable" << "1 99999999999 1 1 1 1 1 1" << 194 << 1;
     }
 
     void loadChecks()
@@ -381,16 +390,37 @@ private slots:
         QVERIFY(loaded(database).password().isEmpty());
     }
 
-    void saveFailureIsReported()
+    // A file of another program version lacks rows: the save adds them in its transaction.
+    void saveAddsMissingRows()
     {
         TempWorkDir dir;
         TestDatabase database(TestDatabase::EmptyTable);
         database.setRow("trigInDelay", "1 2 3 4 5 6 7 8");
         SystemParameters record = loaded(database);
         record[72] = 9;
-        // Most rows are missing: nothing may be written, not even the row that exists.
+        record[108] = 0;
+        QVERIFY(record.SaveAll(database.query()));
+        QCOMPARE(database.rows().value("trigInDelay"), QStringLiteral("9 2 3 4 5 6 7 8"));
+        QCOMPARE(database.rows().size(), record.StoredRows(0).size());
+        const SystemParameters back = loaded(database);
+        QCOMPARE(firstDifference(back, record), QString());
+    }
+
+    // A statement that fails leaves every row as it was, the rows saved before it included.
+    void saveFailureIsReported()
+    {
+        TempWorkDir dir;
+        TestDatabase database(TestDatabase::EmptyTable);
+        database.setRow("trigInDelay", "1 2 3 4 5 6 7 8");
+        QSqlQuery refuse = database.query();
+        QVERIFY(refuse.exec(QStringLiteral(
+            "create trigger refuse before insert on sysparam when new.name = 'enable'"
+            " begin select raise(abort, 'refused'); end")));
+        SystemParameters record = loaded(database);
+        record[72] = 9;
         QVERIFY(!record.SaveAll(database.query()));
         QCOMPARE(database.rows().value("trigInDelay"), QStringLiteral("1 2 3 4 5 6 7 8"));
+        QVERIFY(!database.rows().contains(QStringLiteral("system1")));
     }
 
     void cameraSerials_data()

@@ -9,9 +9,12 @@
 #include "tests/station/StationTestSetup.h"
 #include "tests/station/TestCamera.h"
 #include "tests/support/FakeStationHost.h"
+#include "tests/support/MessageRecorder.h"
 #include "tests/support/TempWorkDir.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -51,6 +54,8 @@ private slots:
     void buffersFollowColourAndStages_data();
     void buffersFollowColourAndStages();
     void templatesAndMasksLoadFromTheirFiles();
+    void damagedTemplateAndMaskFilesAreNamedInTheLog_data();
+    void damagedTemplateAndMaskFilesAreNamedInTheLog();
     void resamplingWritesTemplateSlotZero();
     void deletingARegionClearsItsIgnoredPixels();
     void copyParaFillsThePairedStage_data();
@@ -263,6 +268,72 @@ void CammerWidgetTest::templatesAndMasksLoadFromTheirFiles()
     const std::unique_ptr<CammerWidget> again = makeView(0);
     QVERIFY(again);
     QVERIFY(again->ignoreMasks[0] == view->ignoreMasks[0]);
+}
+
+void CammerWidgetTest::damagedTemplateAndMaskFilesAreNamedInTheLog_data()
+{
+    QTest::addColumn<QByteArray>("content");   // of the template of slot 0 and of the mask
+    QTest::addColumn<QString>("reason");       // in the log line of each
+
+    const auto bitmap = [](int width, QImage::Format format) {
+        QImage image(width, H, format);
+        if (format == QImage::Format_Indexed8)
+            image.setColorTable(greyColourTable());
+        image.fill(7);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "BMP");
+        return bytes;
+    };
+    // A well-formed grey bitmap of the view's size, for cutting.
+    const QByteArray good = bitmap(W, QImage::Format_Indexed8);
+    const QByteArray smaller = bitmap(W / 2, QImage::Format_Indexed8);
+    const QByteArray colour = bitmap(W, QImage::Format_RGB32);
+    QByteArray random(4000, '\0');
+    quint32 seed = 12345;
+    for (char &c : random) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 24);
+    }
+    QTest::newRow("truncated") << good.left(good.size() / 2) << "unreadable";
+    QTest::newRow("header only") << good.left(60) << "unreadable";
+    QTest::newRow("empty") << QByteArray() << "unreadable";
+    QTest::newRow("random bytes") << random << "unreadable";
+    QTest::newRow("wrong size") << smaller << QStringLiteral("%1 x %2 pixels of 8 bits, %3 x %2 of 8 bits expected").arg(W / 2).arg(H).arg(W);
+    QTest::newRow("wrong depth") << colour << QStringLiteral("%1 x %2 pixels of 32 bits").arg(W).arg(H);
+}
+
+// A damaged file leaves the safe default (a template that fails every real part, an empty
+// mask), and the log names the file and the reason, once.
+void CammerWidgetTest::damagedTemplateAndMaskFilesAreNamedInTheLog()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QVERIFY(QDir().mkpath(stageFolder(0, 0)));
+    for (const QString &path : {templateFilePath(0, 0, 0), ignoreMaskFilePath(0, 0)}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    MessageRecorder log;
+    const std::unique_ptr<CammerWidget> view = makeView(0);
+    QVERIFY(view);
+
+    QCOMPARE(view->templateValid[0], (std::vector<int>{1, 0, 0}));
+    QCOMPARE(view->templates[0][0][size_t((H / 2) * W + W / 2)], uchar(255));
+    QCOMPARE(view->templates[0][0][0], uchar(0));
+    QVERIFY(std::all_of(view->ignoreMasks[0].begin(), view->ignoreMasks[0].end(),
+                        [](uchar b) { return b == 0; }));
+    const QString templateLine = QStringLiteral("template %1 not used: ").arg(templateFilePath(0, 0, 0));
+    const QString maskLine = QStringLiteral("ignore mask %1 not used: ").arg(ignoreMaskFilePath(0, 0));
+    QCOMPARE(log.count(templateLine), 1);
+    QCOMPARE(log.count(maskLine), 1);
+    QCOMPARE(log.count(templateLine + reason), 1);
+    QCOMPARE(log.count(maskLine + reason), 1);
+    QCOMPARE(log.count(QStringLiteral("built-in default template")), 1);
+    // Slots without a file are no damage and say nothing.
+    QCOMPARE(log.count(templateFilePath(0, 0, 1)), 0);
 }
 
 void CammerWidgetTest::resamplingWritesTemplateSlotZero()

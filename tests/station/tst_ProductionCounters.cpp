@@ -32,9 +32,9 @@ void ProductionCountersTest::read_data()
     QTest::newRow("camera count at the limit stays") << QByteArray("100000000 100000000 ") + middle + "0 0 7 7 "
                                                      << true << QVector<int>{100000000, 100000000}
                                                      << QVector<int>{0, 0} << QVector<int>{7, 7};
-    QTest::newRow("camera count above the limit or negative is 0")
+    QTest::newRow("count above the limit or negative is 0")
         << QByteArray("100000001 -1 ") + middle + "0 0 -5 2147483647 " << true << QVector<int>{0, 0}
-        << QVector<int>{0, 0} << QVector<int>{-5, 2147483647};
+        << QVector<int>{0, 0} << QVector<int>{0, 2147483647};
     QTest::newRow("cut short") << QByteArray("9 2\n5") << true << QVector<int>{9, 2} << QVector<int>{0, 0}
                                << QVector<int>{0, 0};
     QTest::newRow("not numbers") << QByteArray("x y ") + middle + "0 0 z 3" << true << QVector<int>{0, 0}

@@ -230,12 +230,13 @@ void StatisticsDataTest::missingCountTableIsCreated()
 
 void StatisticsDataTest::failedOpenNeverWipesStoredCounts()
 {
-    // The file cannot be opened at construction: the operator is told, the machine rebooted.
+    // The file cannot be opened at construction: the operator is told; no reboot, which
+    // could not mend it and would only come back here.
     QVERIFY(QDir().mkpath(databaseFile));
     int warnings = 0;
     StatisticsData counts(1, 1, nullptr, [&warnings] { ++warnings; });
     QCOMPARE(warnings, 1);
-    QCOMPARE(actions->count(QStringLiteral("reboot")), 1);
+    QCOMPARE(actions->count(QStringLiteral("reboot")), 0);
     QVERIFY(!counts.AddResult(10, true, 0, 0));
 
     // The file comes back with the day's counts: they are added to, never overwritten.

@@ -56,6 +56,8 @@ bool setParameters(QSqlDatabase &database)
     parameters[Param::MouldSide] = 2;     // both sides
     parameters[Param::CaptureDelay + 1] = 10;   // cavity capture 1 s after the cycle start
     parameters[Param::NoSignalSeconds] = 0;     // no no-signal watchdog
+    parameters[Param::NgImagesToKeep] = 20;     // result images in ./alarmimage
+    parameters[Param::OkImagesToKeep] = 20;
     return parameters.SaveAll(QSqlQuery(database)) || fail("the parameters cannot be saved");
 }
 
