@@ -39,15 +39,20 @@ void TaskManager::SlotLoopShowTask()
 {
     if (!stationHost)
         return;
-    if (QWidget *host = stationHost->hostWidget()) {
-        const QList<QWidget *> candidates =
-            host->findChildren<QWidget *>(QLatin1String(statusDisplayName));
-        for (QWidget *candidate : candidates) {
-            if (candidate->inherits(statusDisplayName)) {
-                candidate->update();
-                break;
+    // Found once: searching the whole window every 100 ms costs more than the repaint.
+    if (!statusDisplay) {
+        if (QWidget *host = stationHost->hostWidget()) {
+            const QList<QWidget *> candidates =
+                host->findChildren<QWidget *>(QLatin1String(statusDisplayName));
+            for (QWidget *candidate : candidates) {
+                if (candidate->inherits(statusDisplayName)) {
+                    statusDisplay = candidate;
+                    break;
+                }
             }
         }
     }
+    if (statusDisplay)
+        statusDisplay->update();
     stationHost->updateVisiblePanelTitles();
 }

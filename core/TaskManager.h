@@ -2,6 +2,8 @@
 #define CORE_TASKMANAGER_H
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class QTimer;
 
@@ -28,6 +30,8 @@ private:
     explicit TaskManager(QObject *parent);
 
     QTimer *timer;
+    // The status bar's time display, once found; it clears itself when the widget goes.
+    QPointer<QWidget> statusDisplay;
 };
 
 #endif

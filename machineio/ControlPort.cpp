@@ -177,6 +177,13 @@ bool ControlPort::GetIOState(bool isOutput, int index) const
     return bitOf(inputWord, index) != inputPolarity(index);
 }
 
+bool ControlPort::IsOutputOn(int output) const
+{
+    if (output < 0 || output >= OutputCount)
+        return false;
+    return bitOf(outputWord, output) != idleLevel(output);
+}
+
 bool ControlPort::createIOThread()
 {
     if (ioThread) {

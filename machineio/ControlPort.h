@@ -39,6 +39,8 @@ public:
     // Output: the bit as stored (electrical level). Input: the logical level of the word last
     // fetched by CheckInput. index 0..9.
     bool GetIOState(bool isOutput, int index) const;
+    // Output 0..9 on in the machine's sense: its bit differs from its idle level.
+    bool IsOutputOn(int output) const;
 
     // Creates and starts the polling thread with sigIOChange connected to slot of receiver
     // (a member function or a functor; queued, since the signal comes from the thread).

@@ -484,23 +484,6 @@ void CammerWidget::SaveReTrainImage(int stage)
                       slot0.data());
 }
 
-void CammerWidget::copyIntoDisplay()
-{
-    if (isColor)
-        std::memcpy(displayBuffer.data(), cameraImage.data(), size_t(frameBytes));
-    else
-        gray8ToRgb32(cameraImage.data(), displayBuffer.data(), imageWidth, imageHeight);
-}
-
-void CammerWidget::paintEvent(QPaintEvent *)
-{
-    if (displayImage.isNull())
-        return;
-    copyIntoDisplay();
-    QPainter painter(this);
-    painter.drawImage(rect(), displayImage);
-}
-
 void CammerWidget::resizeEvent(QResizeEvent *event)
 {
     if (imageWidth > 0 && imageHeight > 0) {

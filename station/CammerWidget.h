@@ -201,13 +201,35 @@ private:
     void applyCameraValue(bool edited, int baseIndex, void (CameraInterface::*set)(int));
     bool cameraUsable() const { return cameraDriver && opened; }
     void allocateBuffers();
-    void copyIntoDisplay();
+    // What paintEvent draws, in CammerWidgetPaint.cpp.
+    struct ViewTransform
+    {
+        double panX = 0;
+        double panY = 0;
+        double zoom = 1.0;
+        bool operator==(const ViewTransform &o) const
+        {
+            return panX == o.panX && panY == o.panY && zoom == o.zoom;
+        }
+    };
+    void updatePixelMaps(const ViewTransform &transform);
+    void renderShownImage();
+    void markPixels(const QRect &imageRect, const uchar *mask, QRgb colour);
+    void markNgPixels(const CammerSingleton &config, int stage);
+    void drawRegions(QPainter &painter, const CammerSingleton &config, int stage, bool editing);
     int stagesInUse() const;
     void loadConfigurations();
     void copyStage(int from, int to);
 
     CameraInterface *const cameraDriver;
     QImage displayImage;
+    // The picture at widget size, and for each of its columns and rows the image column and
+    // row it shows (-1 before the image, the image size after it); remade on a resize or a
+    // change of zoom, so a repaint costs the widget's pixels, not the camera's.
+    QImage shownImage;
+    std::vector<int> columnMap;
+    std::vector<int> rowMap;
+    ViewTransform mappedTransform;
     QTimer *watchdogTimer;
 };
 

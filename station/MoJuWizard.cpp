@@ -16,6 +16,8 @@
 #include "station/CameraWgt_DataWidget.h"
 #include "station/CameraWgt_DataWidget_Title.h"
 #include "station/CammerWidget.h"
+#include "station/DottomDockWidget.h"
+#include "station/MenuBtnWidget.h"
 #include "station/ResultImageBuffers.h"
 #include "station/RunSettings.h"
 #include "station/SaveFialImageThread.h"
@@ -63,6 +65,7 @@ constexpr int BoardBackEntry = 628;
 constexpr int FirstRunMs = 5;
 constexpr int IoChangeRunMs = 1;
 constexpr int DateCheckMs = 60000;
+constexpr int HeartbeatMs = 1000;
 
 } // namespace
 
@@ -111,7 +114,10 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     createKeyboardsAndIoLink();
     // 8. One view per camera in the panel grid.
     createCamerasAndGrid();
-    // 9. and 10. The image browser, the side menu and the bottom bar join the layout here.
+    // 9. The side menu beside the panels; the image browser joins here with the templates.
+    createSideMenu();
+    // 10. The bottom status bar under the panels and the menu.
+    createBottomBar();
     // 11. Simulated cameras stand in: the operator may clear the stored camera serials.
     confirmCameraBinding();
     // 12. The supervising host's registers.
@@ -252,14 +258,29 @@ void MoJuWizard::createCamerasAndGrid()
     auto *mainLayout = new QVBoxLayout(this);
     mainLayout->setContentsMargins(0, 0, 0, 0);
     mainLayout->setSpacing(0);
-    auto *row = new QHBoxLayout;
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    panelRow = new QHBoxLayout;
+    panelRow->setContentsMargins(0, 0, 0, 0);
+    panelRow->setSpacing(0);
     cameraBox = new CameraWgtBox(list, this);
-    row->addWidget(cameraBox);
-    mainLayout->addLayout(row);
+    panelRow->addWidget(cameraBox);
+    mainLayout->addLayout(panelRow);
     for (int i = 0; i < camerasInUse(); ++i)
         cameraViews[i] = cameraBox->cammerWidget(i);
+}
+
+// 9.
+void MoJuWizard::createSideMenu()
+{
+    sideMenu = new MenuBtnWidget(this);
+    panelRow->addWidget(sideMenu);
+}
+
+// 10. After the I/O link, whose output changes the bar's lamps follow at once.
+void MoJuWizard::createBottomBar()
+{
+    bottomBar = new DottomDockWidget(this);
+    bottomBar->setObjectName(QStringLiteral("pWgtDottomDock"));
+    layout()->addWidget(bottomBar);
 }
 
 // 12. The supervising host's register server.
@@ -289,17 +310,7 @@ void MoJuWizard::layOutPanels()
 {
     for (int i = 0; i < MaxCameras; ++i)
         cameraSlotOfCamera[i] = i;
-    for (CameraWgt_DataWidget *panel : qAsConst(cameraBox->panels)) {
-        panel->enabled = runSetting(Param::CameraEnabled + panel->cameraIndex) != 0;
-        panel->setVisible(panel->enabled);
-    }
-    cameraBox->rebuildGrid();
-    cameraBox->equalizeSizes();
-    currentCamera = cameraCount;
-    cameraBox->slotChangeCameraLayout(-1);
-    // Only a single camera shown on the region page's templates or records zooms.
-    zoomSlider->setVisible(currentCamera != cameraCount && editorSource != -1 && editorSource != 1);
-    zoomSlider->resetToMinimum();
+    UpdateCameraPanels();
 }
 
 // 15. Result image, template and raw-frame folders of every camera and stage.
@@ -399,6 +410,9 @@ void MoJuWizard::startRunning()
     connect(controlPort, &ControlPort::sigBoardAnswering, this, &MoJuWizard::boardAnsweringChanged);
     dateTimer->start(DateCheckMs);
     InsertRecord(uiText(StartupRecordEntry).arg(cameraCount));
+    heartbeatTimer = new QTimer(this);
+    connect(heartbeatTimer, &QTimer::timeout, this, &MoJuWizard::SlotFPS);
+    heartbeatTimer->start(HeartbeatMs);
     cycleTime = 0;
     lastCycleStart = wallClock()->now().toMSecsSinceEpoch() / 100;
 }
@@ -407,10 +421,7 @@ void MoJuWizard::startRunning()
 void MoJuWizard::startCameras()
 {
     CountRead();
-    for (int c = 0; c < camerasInUse(); ++c) {
-        if (cameraViews[c])
-            cameraViews[c]->ApplyFrameRate();
-    }
+    ApplyCameraFrameRate();
     if (runSetting(Param::BacklightSeconds) > 0)
         backlightTimer->start(timerPeriodMs(runSetting(Param::BacklightSeconds), 1000));
 }
@@ -486,8 +497,11 @@ void MoJuWizard::appendMeasurementValue(int value)
     measurementValues.append(value);
 }
 
+// The 100 ms repaint task: the titles of the visible panels, and the side menu's start/stop
+// button, which follows the run state whoever changed it.
 void MoJuWizard::updateVisiblePanelTitles()
 {
+    refreshStartStopButton();
     if (!cameraBox)
         return;
     for (CameraWgt_DataWidget *panel : qAsConst(cameraBox->panels)) {

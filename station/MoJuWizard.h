@@ -16,6 +16,10 @@
 
 class CameraInterface;
 class CameraWgtBox;
+class DottomDockWidget;
+class ImageBrowser;
+class MenuBtnWidget;
+class QHBoxLayout;
 class RegionPage;
 class ResultImageRenderer;
 class CammerWidget;
@@ -84,6 +88,11 @@ public:
     static quint16 modbusPort;
 
     CameraWgtBox *cameraBox = nullptr;
+    // The bottom status bar and the side menu at the right of the panels.
+    DottomDockWidget *bottomBar = nullptr;
+    MenuBtnWidget *sideMenu = nullptr;
+    // The image browser, once it exists; null before.
+    ImageBrowser *imageBrowser = nullptr;
     // Camera i's view; only the first cameraCount are set.
     CammerWidget *cameraViews[MaxCameras] = {};
     ModbusServer *modbusServer = nullptr;
@@ -118,10 +127,22 @@ public:
     SaveFialImageThread *imageArchiver() const { return archiver.get(); }
 
     void setCurrentDetect(int stage) { detect = stage; }
+    // The detect stage the region editor page edits (written by the page).
+    int editDetect = 0;
 
     // The region editor page and the result image rendering, once they exist; null before.
     void setRegionPage(RegionPage *page) { regionPage = page; }
     void setResultImageRenderer(ResultImageRenderer *renderer) { resultRenderer = renderer; }
+    void setImageBrowser(ImageBrowser *browser) { imageBrowser = browser; }
+    // The region editor page is on show in the side menu: operator commands are refused then.
+    bool regionPageVisible() const;
+    // The text the region page sends for the image it shows, in the image title of the camera
+    // shown, or of every panel while all cameras are shown.
+    void showRecentNgInfo(const QString &text);
+    // Seconds left of the first detect stage whose capture delay runs; 0 when none runs.
+    float activeCountdown() const;
+    // Every panel's report table gets the regions of currentDetect as last judged.
+    void fillCameraReports();
 
     // Run controller state.
     // Detect stage of a pending manual capture; detectsPerCamera means none.
@@ -177,7 +198,8 @@ public:
     // The login prompt: 2 at once without password protection, else the level logged in, else
     // the level the prompt grants (0 when refused).
     int requireLogin();
-    // Every panel shows currentCamera (all when it equals cameraCount).
+    // The panels' titles and reports, the bottom bar and the side menu for a display mode;
+    // every panel shows currentCamera (all when it equals cameraCount).
     void setCameraViewsMode(int mode);
 
 public slots:
@@ -218,6 +240,23 @@ public slots:
     void publishMeasurements();
     void SlotModbusDataChange(QList<int> chg_WriteData_index);
 
+    // Operator commands of the side menu and the panels.
+    void SlotStartStop();
+    void SlotReTrain();
+    // Manual capture of stage a (0 finished product, 1 cavity) on the next pass.
+    void SlotManualTrig(int a);
+    void SlotAdjustArea();
+    // Shows currentCamera alone, or all cameras when it equals cameraCount.
+    void ChangeCammer();
+    void MScaleSetToMin();
+    // Services for the settings and the region page.
+    void UpdateCameraPanels();
+    void ApplyCameraFrameRate();
+    void CloseCameras();
+    void SetZoomSliderVisible(bool visible);
+    // Once a second: lamp 2 blinks while detection runs and stays on while stopped.
+    void SlotFPS();
+
     // The statistics window (modal) and the temperature chart window (beside the station), each
     // built on first use; a notice instead while it is switched off or today's results are
     // still being read.
@@ -255,6 +294,10 @@ private:
     void startCameras();
     void finishDialogs();
     void publishRunState();
+    void createSideMenu();
+    void createBottomBar();
+    void updateZoomSlider();
+    void refreshStartStopButton();
 
     // The cameras and the detect stages in use, each within the bounds of the arrays here.
     int camerasInUse() const;
@@ -344,6 +387,9 @@ private:
     std::unique_ptr<SaveFialImageThread> archiver;
     QTimer *logoutTimer = nullptr;
     QTimer *backlightTimer = nullptr;
+    QTimer *heartbeatTimer = nullptr;
+    bool heartbeatBlink = false;
+    QHBoxLayout *panelRow = nullptr;
     // Published as statisticsWidget and temperatureChartWidget while they exist.
     std::unique_ptr<StatisticsWidget> statisticsWindow;
     std::unique_ptr<TemperatureChartWidget> chartWindow;

@@ -624,7 +624,7 @@ void MoJuWizard::TimerUp(int k)
         RunAlgorithm(c, detect);
     publishMeasurements();
     CheckNG(false);
-    // The per-panel report tables are filled here once the panels have them.
+    fillCameraReports();
     cyclePhase = CyclePhases::Captured;
     bool allOk = true;
     for (int c = 0; c < camerasInUse(); ++c)

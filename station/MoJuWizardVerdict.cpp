@@ -757,11 +757,3 @@ int MoJuWizard::requireLogin()
     prompt.exec();
     return level;
 }
-
-void MoJuWizard::setCameraViewsMode(int)
-{
-    // The title bars follow the mode once the panels have them; the bottom bar and the side
-    // menu join here when they exist.
-    if (cameraBox)
-        cameraBox->slotChangeCameraLayout(currentCamera == cameraCount ? -1 : currentCamera);
-}

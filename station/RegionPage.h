@@ -18,6 +18,8 @@ public:
     // (MoJuWizard::ReCheckImages); called when the safety door is seen while an alarm is
     // latched.
     virtual void SlotReCheck() = 0;
+    // Deletes every template of every camera and stage, before re-sampling takes new ones.
+    virtual void SlotTempDeleteAll() = 0;
 };
 
 #endif

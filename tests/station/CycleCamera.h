@@ -21,6 +21,10 @@ struct CycleCameraControl
     bool streaming = true;
     bool linkUp = true;
     int pulls = 0;
+    // Reports itself as a simulated camera, whose manual trigger shows the next of these.
+    bool simulated = false;
+    QVector<QByteArray> storedFrames;
+    int stepped = 0;
 };
 
 // A real (not simulated) grey camera driven by its CycleCameraControl. Everything runs on the
@@ -64,7 +68,13 @@ public:
         return flowing;
     }
     void setTriggerMode(bool) override {}
-    void nextSimulatedFrame() override {}
+    void nextSimulatedFrame() override
+    {
+        CycleCameraControl &c = control();
+        if (!c.storedFrames.isEmpty())
+            c.frame = c.storedFrames.at(c.stepped % c.storedFrames.size());
+        ++c.stepped;
+    }
     bool isColorOutput() const override { return false; }
     void getSize(int *w, int *h) const override
     {
@@ -101,7 +111,10 @@ public:
     {
         return std::make_unique<CycleCamera>(width, height, info.index, controls);
     }
-    CAMERA_TYPE cameraType() const override { return VisibleLightCameraType; }
+    CAMERA_TYPE cameraType() const override
+    {
+        return control().simulated ? SimulatedCameraType : VisibleLightCameraType;
+    }
     bool isConnected() override { return control().linkUp; }
 
 private:

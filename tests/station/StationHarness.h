@@ -28,9 +28,11 @@ struct RecordingRegionPage : RegionPage
     int entered = 0;
     int closed = 0;
     int rechecks = 0;
+    int templatesDeleted = 0;
     void enterEditor() override { ++entered; }
     void closeEditor() override { ++closed; }
     void SlotReCheck() override;
+    void SlotTempDeleteAll() override { ++templatesDeleted; }
 };
 
 // The whole station in this process: the main window built on cameras whose frames the test

@@ -7,6 +7,8 @@
 #include "core/TemperatureChartData.h"
 #include "core/UiTexts.h"
 #include "platform/system/RecordingSystemActions.h"
+#include "station/Main_MenuBtnWidget.h"
+#include "station/MenuBtnWidget.h"
 #include "station/MoJuWizard.h"
 #include "statistics/StatisticsWidget.h"
 #include "statistics/TemperatureChartWidget.h"
@@ -21,6 +23,7 @@
 
 #include <QLabel>
 #include <QMutex>
+#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -56,6 +59,11 @@ private slots:
     void chartOpener();
 
 private:
+    QPushButton *menuButton(const char *name) const
+    {
+        return station->sideMenu->mainPage()->button(name);
+    }
+
     QMutex io;
     QMutex images;
     RecordingSystemActions actions;
@@ -124,7 +132,8 @@ void StationWindowsTest::statisticsOpener()
             window->cameraCombo->setCurrentIndex(2);
             window->CloseWindow();
         });
-        station->SlotShowStatisticsWidget();
+        // The side menu's 生产统计.
+        menuButton("pBtnStatistics")->click();
         QVERIFY(answer.answered());
         QCOMPARE(total, QStringLiteral("2"));
         QCOMPARE(rate, QStringLiteral("50%"));
@@ -146,7 +155,8 @@ void StationWindowsTest::chartOpener()
     QVERIFY(store->Init() || store->isReadFinished());
     QTRY_VERIFY(store->isReadFinished());
     store->setChartMode(1);
-    station->SlotTemperatureChart();
+    // The side menu's 温度波形图.
+    menuButton("pBtnTemperatureChart")->click();
     TemperatureChartWidget *window = temperatureChartWidget;
     QVERIFY(window && window->isVisible());
     QVERIFY(!window->isModal());

@@ -38,6 +38,12 @@ QImage icon(const Drawing &drawing)
     return draw(QSize(64, 64), drawing);
 }
 
+// The side menu's command icons leave room for the command's name under them.
+QImage menuIcon(const Drawing &drawing)
+{
+    return draw(QSize(40, 40), drawing, white, 5);
+}
+
 void chevron(QPainter &p, qreal x, qreal y, qreal size, bool right)
 {
     const qreal d = right ? size : -size;
@@ -260,19 +266,19 @@ QVector<EmbeddedPicture> embeddedPictures()
     add(QStringLiteral("show.png"), toggleIcon(false));
 
     // Side menu.
-    add(QStringLiteral("StartStop.png"), icon([](QPainter &p) {
+    add(QStringLiteral("StartStop.png"), menuIcon([](QPainter &p) {
         p.drawPolygon(QPolygonF({QPointF(20, 12), QPointF(52, 32), QPointF(20, 52)}));
     }));
-    add(QStringLiteral("Stop.png"), icon([](QPainter &p) {
+    add(QStringLiteral("Stop.png"), menuIcon([](QPainter &p) {
         p.setBrush(white);
         p.drawRoundedRect(QRectF(16, 16, 32, 32), 4, 4);
     }));
-    add(QStringLiteral("SetSystem.png"), icon(gear));
-    add(QStringLiteral("Retrain.png"), icon([](QPainter &p) {
+    add(QStringLiteral("SetSystem.png"), menuIcon(gear));
+    add(QStringLiteral("Retrain.png"), menuIcon([](QPainter &p) {
         circularArrow(p, 20, 100, 150);
         circularArrow(p, 20, 280, 150);
     }));
-    add(QStringLiteral("SetROI.png"), icon([](QPainter &p) {
+    add(QStringLiteral("SetROI.png"), menuIcon([](QPainter &p) {
         QPen pen = p.pen();
         pen.setStyle(Qt::DashLine);
         p.setPen(pen);
@@ -283,14 +289,14 @@ QVector<EmbeddedPicture> embeddedPictures()
         for (const QPointF &corner : {QPointF(14, 14), QPointF(50, 14), QPointF(14, 50), QPointF(50, 50)})
             p.drawRect(QRectF(corner - QPointF(4, 4), QSizeF(8, 8)));
     }));
-    add(QStringLiteral("Statistics.png"), icon([](QPainter &p) {
+    add(QStringLiteral("Statistics.png"), menuIcon([](QPainter &p) {
         p.drawPolyline(QPolygonF({QPointF(10, 10), QPointF(10, 54), QPointF(56, 54)}));
         p.setBrush(white);
         p.drawRect(QRectF(18, 36, 8, 14));
         p.drawRect(QRectF(32, 22, 8, 28));
         p.drawRect(QRectF(46, 30, 8, 20));
     }));
-    add(QStringLiteral("TemperatureChart.png"), icon([](QPainter &p) {
+    add(QStringLiteral("TemperatureChart.png"), menuIcon([](QPainter &p) {
         p.drawRoundedRect(QRectF(12, 8, 12, 36), 6, 6);
         p.setBrush(alarm);
         p.drawEllipse(QPointF(18, 48), 8, 8);
@@ -300,14 +306,14 @@ QVector<EmbeddedPicture> embeddedPictures()
         wave.cubicTo(QPointF(50, 42), QPointF(54, 40), QPointF(58, 22));
         p.drawPath(wave);
     }), {QStringLiteral("TemperatureChart")});
-    add(QStringLiteral("CavityManual.png"), icon([](QPainter &p) {
+    add(QStringLiteral("CavityManual.png"), menuIcon([](QPainter &p) {
         p.drawRect(QRectF(8, 14, 20, 36));
         p.drawRect(QRectF(36, 14, 20, 36));
         p.drawRoundedRect(QRectF(28, 26, 8, 12), 2, 2);
         p.setBrush(white);
         p.drawEllipse(QPointF(32, 8), 3, 3);
     }));
-    add(QStringLiteral("ProductManual.png"), icon([](QPainter &p) {
+    add(QStringLiteral("ProductManual.png"), menuIcon([](QPainter &p) {
         p.drawPolygon(QPolygonF({QPointF(32, 10), QPointF(54, 21), QPointF(54, 43), QPointF(32, 54),
                                  QPointF(10, 43), QPointF(10, 21)}));
         p.drawPolyline(QPolygonF({QPointF(10, 21), QPointF(32, 32), QPointF(54, 21)}));

@@ -1,0 +1,337 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>CameraReportForm_Model</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>检测工具</source>
+        <translation>Tool</translation>
+    </message>
+    <message>
+        <source>下限</source>
+        <translation>Lower</translation>
+    </message>
+    <message>
+        <source>上限</source>
+        <translation>Upper</translation>
+    </message>
+    <message>
+        <source>检测值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+</context>
+<context>
+    <name>CameraWgt_DataWidget</name>
+    <message>
+        <source>模板数 %1 / %2   %3</source>
+        <translation>Template %1 / %2   %3</translation>
+    </message>
+</context>
+<context>
+    <name>CameraWgt_DataWidget_Title</name>
+    <message>
+        <source>相机%1</source>
+        <translation>Cam%1</translation>
+    </message>
+    <message>
+        <source>取样中</source>
+        <translation>Sampling</translation>
+    </message>
+    <message>
+        <source>停止中</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>检测中</source>
+        <translation>Checking</translation>
+    </message>
+    <message>
+        <source>检测完</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>等待中</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>左成品</source>
+        <translation>Left product</translation>
+    </message>
+    <message>
+        <source>左模腔</source>
+        <translation>Left cavity</translation>
+    </message>
+    <message>
+        <source>右成品</source>
+        <translation>Right product</translation>
+    </message>
+    <message>
+        <source>右模腔</source>
+        <translation>Right cavity</translation>
+    </message>
+    <message>
+        <source>成品</source>
+        <translation>Product</translation>
+    </message>
+    <message>
+        <source>模腔</source>
+        <translation>Cavity</translation>
+    </message>
+    <message>
+        <source>%1号相机 %2 %3</source>
+        <translation>Cam%1 %2 %3</translation>
+    </message>
+    <message>
+        <source>此相机未启用！</source>
+        <translation>This camera is not enabled!</translation>
+    </message>
+</context>
+<context>
+    <name>CameraWgt_DataWidget_Title_Normal</name>
+    <message>
+        <source>帧率 </source>
+        <translation>FPS </translation>
+    </message>
+    <message>
+        <source>NG数 </source>
+        <translation>NG </translation>
+    </message>
+    <message>
+        <source>总数 </source>
+        <translation>Total </translation>
+    </message>
+</context>
+<context>
+    <name>CameraWgt_DataWidget_Title_SetROI</name>
+    <message>
+        <source>图片信息</source>
+        <translation>Image</translation>
+    </message>
+</context>
+<context>
+    <name>CammerWidget</name>
+    <message>
+        <source>%1号相机%2，重连成功</source>
+        <translation>Camera %1 %2 reconnected</translation>
+    </message>
+</context>
+<context>
+    <name>DateTimeWidget</name>
+    <message>
+        <source>开始日期</source>
+        <translation>Start date</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Start time</translation>
+    </message>
+    <message>
+        <source>结束日期</source>
+        <translation>End date</translation>
+    </message>
+    <message>
+        <source>结束时间</source>
+        <translation>End time</translation>
+    </message>
+    <message>
+        <source>清空</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>日期检索错误!
+是否重新检索</source>
+        <translation>Wrong date range!
+Search again?</translation>
+    </message>
+</context>
+<context>
+    <name>DottomDock_Describe_part1</name>
+    <message>
+        <source>周期%1秒</source>
+        <translation>Cycle %1 s</translation>
+    </message>
+</context>
+<context>
+    <name>FromTimeToTime</name>
+    <message>
+        <source>开始日期</source>
+        <translation>Start date</translation>
+    </message>
+    <message>
+        <source>结束日期</source>
+        <translation>End date</translation>
+    </message>
+</context>
+<context>
+    <name>IOStatusWidget_2</name>
+    <message>
+        <source>I/O板无应答</source>
+        <translation>I/O board not answering</translation>
+    </message>
+</context>
+<context>
+    <name>Main_MenuBtnWidget</name>
+    <message>
+        <source>开始检测</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>系统参数</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>重新取样</source>
+        <translation>Resample</translation>
+    </message>
+    <message>
+        <source>区域设置</source>
+        <translation>Regions</translation>
+    </message>
+    <message>
+        <source>生产统计</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>温度波形图</source>
+        <translation>Temperature</translation>
+    </message>
+    <message>
+        <source>模腔手动抓拍</source>
+        <translation>Cavity capture</translation>
+    </message>
+    <message>
+        <source>成品手动抓拍</source>
+        <translation>Product capture</translation>
+    </message>
+    <message>
+        <source>停止检测</source>
+        <translation>Stop</translation>
+    </message>
+</context>
+<context>
+    <name>MoJuWizard</name>
+    <message>
+        <source>系统正在初始化，请稍后......</source>
+        <translation>The system is starting, please wait......</translation>
+    </message>
+    <message>
+        <source>手动设置开始检测</source>
+        <translation>Detection started by hand</translation>
+    </message>
+    <message>
+        <source>确定要停止检测吗？</source>
+        <translation>Stop detection?</translation>
+    </message>
+    <message>
+        <source>手动设置停止检测</source>
+        <translation>Detection stopped by hand</translation>
+    </message>
+    <message>
+        <source>警告：成品检测没有启用！</source>
+        <translation>Warning: product detection is not enabled!</translation>
+    </message>
+</context>
+<context>
+    <name>MultipleBtnGroup</name>
+    <message>
+        <source>相机%1</source>
+        <translation>Camera%1</translation>
+    </message>
+    <message>
+        <source>所有相机</source>
+        <translation>All cameras</translation>
+    </message>
+</context>
+<context>
+    <name>NumberKeyPad</name>
+    <message>
+        <source>退格</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>RollingBoxY</name>
+    <message>
+        <source>时</source>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+</context>
+<context>
+    <name>Warnbox</name>
+    <message>
+        <source>警告提示</source>
+        <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>cancelbtn</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>inputbox</name>
+    <message>
+        <source>请输入密码</source>
+        <translation>Please enter the password</translation>
+    </message>
+    <message>
+        <source>输入框</source>
+        <translation>Login</translation>
+    </message>
+</context>
+<context>
+    <name>modifyTimeWidget</name>
+    <message>
+        <source>修改日期</source>
+        <translation>Set date</translation>
+    </message>
+    <message>
+        <source>修改时间</source>
+        <translation>Set time</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>okbtn</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>tipbox</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+</context>
+</TS>
