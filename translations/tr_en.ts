@@ -242,6 +242,22 @@ Search again?</translation>
         <source>警告：成品检测没有启用！</source>
         <translation>Warning: product detection is not enabled!</translation>
     </message>
+    <message>
+        <source>数据还未加载完成..</source>
+        <translation>Data is still loading..</translation>
+    </message>
+    <message>
+        <source>生产统计未启用
+请前往高级参数设置</source>
+        <translation>Production statistics are off
+Switch them on in the advanced settings</translation>
+    </message>
+    <message>
+        <source>温度波形图未启用
+请前往高级参数设置</source>
+        <translation>The temperature chart is off
+Switch it on in the advanced settings</translation>
+    </message>
 </context>
 <context>
     <name>MultipleBtnGroup</name>
@@ -266,6 +282,52 @@ Search again?</translation>
     </message>
 </context>
 <context>
+    <name>RangeWindow</name>
+    <message>
+        <source>相机号</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>检测号</source>
+        <translation>Stage</translation>
+    </message>
+    <message>
+        <source>区域号</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>日期时间</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>时间检索不能为空</source>
+        <translation>Choose a start and an end time first</translation>
+    </message>
+</context>
+<context>
+    <name>ResultExport</name>
+    <message>
+        <source>上一个导出任务未完成</source>
+        <translation>The previous export has not finished</translation>
+    </message>
+    <message>
+        <source>请先选择导出路径</source>
+        <translation>Choose the export folder first</translation>
+    </message>
+    <message>
+        <source>确定是否导出</source>
+        <translation>Export now?</translation>
+    </message>
+    <message>
+        <source>数据导出完成</source>
+        <translation>Export finished</translation>
+    </message>
+    <message>
+        <source>数据导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+</context>
+<context>
     <name>RollingBoxY</name>
     <message>
         <source>时</source>
@@ -278,6 +340,63 @@ Search again?</translation>
     <message>
         <source>秒</source>
         <translation>s</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsWidget</name>
+    <message>
+        <source>生产统计</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>导出数据</source>
+        <translation>Export</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsWindows</name>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+</context>
+<context>
+    <name>TemperatureChartWidget</name>
+    <message>
+        <source>温度波形图</source>
+        <translation>Temperature chart</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>导出数据</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>定时记录</source>
+        <translation>Timed record</translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>数据加载中</source>
+        <translation>Loading data</translation>
+    </message>
+    <message>
+        <source>实时</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Paused</translation>
     </message>
 </context>
 <context>
@@ -303,6 +422,63 @@ Search again?</translation>
     <message>
         <source>输入框</source>
         <translation>Login</translation>
+    </message>
+</context>
+<context>
+    <name>mCustomPlot</name>
+    <message>
+        <source>温度°C</source>
+        <translation>Temperature °C</translation>
+    </message>
+    <message>
+        <source>实时</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>区域移动</source>
+        <translation>Drag</translation>
+    </message>
+    <message>
+        <source>隐藏标签</source>
+        <translation>Hide label</translation>
+    </message>
+    <message>
+        <source>相机:%1_%2_区域:%3</source>
+        <translation>Camera:%1_%2_Region:%3</translation>
+    </message>
+    <message>
+        <source>成品检测</source>
+        <translation>Product</translation>
+    </message>
+    <message>
+        <source>模腔检测</source>
+        <translation>Cavity</translation>
+    </message>
+    <message>
+        <source>相机:0_没有检测_区域:0</source>
+        <translation>Camera:0_no stage_Region:0</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>区域放大</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>显示标签</source>
+        <translation>Show label</translation>
+    </message>
+    <message>
+        <source>日期:%1
+温度:%2</source>
+        <translation>Date: %1
+Temperature: %2</translation>
     </message>
 </context>
 <context>
