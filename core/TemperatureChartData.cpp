@@ -325,8 +325,10 @@ bool TemperatureChartData::ExportData(int kind, const QString &folder)
 
     QProcess *process =
         systemActions()->startProgram(QString::fromLatin1(exportProgram), arguments, this);
+    const QString target = base.absoluteFilePath(name);
     if (!process) {
         qWarning("export program %s could not be started", exportProgram);
+        QDir().rmdir(target);
         emit exportFinish(false);
         return false;
     }
@@ -342,9 +344,13 @@ bool TemperatureChartData::ExportData(int kind, const QString &folder)
     connect(process, &QProcess::readyReadStandardOutput, this, logOutput);
     connect(process, &QProcess::readyReadStandardError, this, logOutput);
     connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-            [this, process, logOutput](int exitCode, QProcess::ExitStatus status) {
+            [this, process, logOutput, target](int exitCode, QProcess::ExitStatus status) {
                 logOutput();
-                FinishExport(process, status == QProcess::NormalExit && exitCode == 0);
+                const bool succeeded = status == QProcess::NormalExit && exitCode == 0;
+                // A failed export leaves no empty folder behind; one with files stays.
+                if (!succeeded)
+                    QDir().rmdir(target);
+                FinishExport(process, succeeded);
             });
     return true;
 }

@@ -19,9 +19,11 @@ int ask(int buttons, const QString &text)
 ResultExport::ResultExport(TemperatureChartData *store, QWidget *window)
     : QObject(window), store(store), window(window)
 {
-    chooseFolder = [](QWidget *parent) {
+    chooseFolder = [](QWidget *) {
+        // Without a parent: the windows' style sheets (white labels, dark backgrounds) would
+        // otherwise reach the dialog and leave its labels unreadable.
         return QFileDialog::getExistingDirectory(
-            parent, QStringLiteral("choose directory"), QString(),
+            nullptr, QStringLiteral("choose directory"), QString(),
             QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     };
     connect(store, &TemperatureChartData::exportFinish, this, &ResultExport::Finished);

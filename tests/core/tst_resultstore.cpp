@@ -596,6 +596,8 @@ void ResultStoreTest::exportWithoutProgramReportsFailure()
     QVERIFY(!store.ExportData(1, QStringLiteral("out")));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toBool(), false);
+    // No empty export folder is left behind.
+    QVERIFY(QDir(QStringLiteral("out")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
     // Not left busy: the next export is tried again.
     QVERIFY(!store.isExportBusy());
     QVERIFY(!store.ExportData(1, QStringLiteral("out")));
