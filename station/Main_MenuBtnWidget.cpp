@@ -72,8 +72,7 @@ Main_MenuBtnWidget::Main_MenuBtnWidget(QWidget *parent)
     logo->setFixedHeight(LogoHeight);
     logo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     startStop = addButton("pBtnStartStop", tr("开始检测"));
-    // The settings window connects its button when it is built.
-    addButton("pBtnSetSystem", tr("系统参数"));
+    QPushButton *settings = addButton("pBtnSetSystem", tr("系统参数"));
     QPushButton *retrain = addButton("pBtnRetrain", tr("重新取样"));
     QPushButton *setRoi = addButton("pBtnSetROI", tr("区域设置"));
     QPushButton *statistics = addButton("pBtnStatistics", tr("生产统计"));
@@ -86,6 +85,7 @@ Main_MenuBtnWidget::Main_MenuBtnWidget(QWidget *parent)
     if (mainWindow) {
         connect(retrain, SIGNAL(clicked()), mainWindow, SLOT(SlotReTrain()));
         connect(setRoi, SIGNAL(clicked()), mainWindow, SLOT(SlotAdjustArea()));
+        connect(settings, SIGNAL(clicked()), mainWindow, SLOT(SlotSystemPara()));
         connect(statistics, SIGNAL(clicked()), mainWindow, SLOT(SlotShowStatisticsWidget()));
         connect(chart, SIGNAL(clicked()), mainWindow, SLOT(SlotTemperatureChart()));
     }
