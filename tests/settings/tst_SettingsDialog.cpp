@@ -124,6 +124,7 @@ private slots:
     void orderConfirmBelowTheRows_data();
     void orderConfirmBelowTheRows();
     void cameraPageSwitchesCamerasAndMode();
+    void thermalCameraTakesRangeAndDistanceOnly();
 
 private:
     MoJuWizard *station() const { return harness.station(); }
@@ -622,6 +623,27 @@ void SettingsDialogTest::cameraPageSwitchesCamerasAndMode()
         QCOMPARE(station()->currentCamera, expected);
         QCOMPARE(page->cameraLabel->text(), QStringLiteral("%1 号相机").arg(expected + 1));
     }
+}
+
+// Switching to a thermal camera hides what it does not take and clamps its range to 0..2, which
+// is stored for it at once.
+void SettingsDialogTest::thermalCameraTakesRangeAndDistanceOnly()
+{
+    station()->cameraViews[1]->thermal = true;
+    live()[Param::Contrast + 1] = 50;
+    auto dialog = openDialog();
+    CameraParamWidget *page = dialog->cameraPage();
+    QVERIFY(page->valueBoxes[0]->isVisibleTo(page));
+    QCOMPARE(page->valueBoxes[3]->maximumValue(), 200);
+    page->nextCamera();
+    for (int box : {0, 1, 2})
+        QVERIFY(!page->valueBoxes[box]->isVisibleTo(page));
+    QVERIFY(!page->speedBox->isVisibleTo(page));
+    QVERIFY(page->valueBoxes[3]->isVisibleTo(page));
+    QCOMPARE(page->valueBoxes[3]->maximumValue(), 2);
+    QCOMPARE(page->valueBoxes[3]->field()->text(), QStringLiteral("2"));
+    QCOMPARE((*editParams)[Param::Contrast + 1], 2);
+    station()->cameraViews[1]->thermal = false;
 }
 
 QTEST_MAIN(SettingsDialogTest)
