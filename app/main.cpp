@@ -17,6 +17,7 @@
 #include "machineio/IOGlobals.h"
 #include "platform/system/TerminationSignals.h"
 #include "resources/Resources.h"
+#include "settings/SystemParamDialog.h"
 #include "station/MApplication.h"
 #include "station/MoJuWizard.h"
 
@@ -106,6 +107,7 @@ int main(int argc, char **argv)
     // 15. The main window builds the station; it is mainWindow and the lower layers'
     //     stationHost from the start of its constructor on.
     mainWindow = new MoJuWizard;
+    mainWindow->setSettingsDialog(runSystemParamDialog);
 
     // 16. Timed recording of results, in minutes.
     TemperatureChartData::instance()->SetRecordInterval((*currentParams)[Param::RecordMinutes]);

@@ -130,3 +130,15 @@ void ParameterManager::CloseDatabase()
     paramDbQuery.finish();
     dbIn.close();
 }
+
+bool ParameterManager::ReopenDatabase()
+{
+    if (dbIn.isOpen())
+        return true;
+    if (!dbIn.open()) {
+        qCritical("PARAM.db could not be opened again; settings are not saved");
+        return false;
+    }
+    paramDbQuery = QSqlQuery(dbIn);
+    return true;
+}

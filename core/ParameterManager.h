@@ -40,6 +40,8 @@ public:
 
     // Closes "PARAM.db" before a restart or reboot; "SN.db" stays open.
     void CloseDatabase();
+    // Opens "PARAM.db" again after CloseDatabase, when the restart or reboot did not happen.
+    bool ReopenDatabase();
 
     // Copies of the queries on "PARAM.db" and "SN.db": every caller runs its statements on a
     // copy of its own, e.g. currentParams->SaveAll(ParameterManager::instance()->paramQuery()).

@@ -329,9 +329,17 @@ void SystemParameters::CheckRanges()
 
 void SystemParameters::DeriveStageLayout()
 {
+    const int side = DeriveStageFields();
+    detectsPerCamera = values[Param::MachineMode] == 0 ? 2 : 4;
+    // At start-up the main window does not exist yet and keeps its own side.
+    if (side >= 0 && stationHost)
+        stationHost->setCurrentSide(side);
+}
+
+int SystemParameters::DeriveStageFields()
+{
     // The stages in use and the trigger inputs of stages 0 and 1 follow from the machine mode
-    // and the side selection; the side (1: stages 0 and 1, 0: stages 2 and 3) belongs to the
-    // main window.
+    // and the side selection.
     using namespace Param;
     const int product = values[ProductStage] ? 1 : 0;
     const bool semiAuto = values[SemiAutomatic] != 0;
@@ -339,17 +347,16 @@ void SystemParameters::DeriveStageLayout()
     const int selection = values[MouldSide];
     qint32 *enabled = values + StageEnabled;
     qint32 *trigger = values + TriggerInput;
-    int side = -1;
     values[LoadMarker] = 4;
     if (mode == 0) {
         enabled[0] = values[ProductStage];
         enabled[1] = 1;
         trigger[0] = 0;
         trigger[1] = semiAuto ? 2 : 0;
-        detectsPerCamera = 2;
-        return;
+        return -1;
     }
-    detectsPerCamera = 4;
+    if (mode != 1 && mode != 2)
+        return -1;
     if (selection == 0) {
         enabled[0] = product;
         enabled[1] = 1;
@@ -357,26 +364,24 @@ void SystemParameters::DeriveStageLayout()
         enabled[3] = 0;
         trigger[0] = 0;
         trigger[1] = mode == 1 ? 2 : (semiAuto ? 2 : 0);
-        side = 1;
-    } else if (selection == 1) {
+        return 1;
+    }
+    if (selection == 1) {
         enabled[0] = 0;
         enabled[1] = 0;
         enabled[2] = product;
         enabled[3] = 1;
         trigger[0] = mode == 1 ? 0 : 3;
         trigger[1] = mode == 1 ? 3 : (semiAuto ? 2 : 3);
-        side = 0;
-    } else {
-        enabled[0] = product;
-        enabled[1] = 1;
-        enabled[2] = product;
-        enabled[3] = 1;
-        trigger[0] = mode == 1 ? 0 : 255;
-        trigger[1] = mode == 1 ? 255 : (semiAuto ? 2 : 255);
+        return 0;
     }
-    // At start-up the main window does not exist yet and keeps its own side.
-    if (side >= 0 && stationHost)
-        stationHost->setCurrentSide(side);
+    enabled[0] = product;
+    enabled[1] = 1;
+    enabled[2] = product;
+    enabled[3] = 1;
+    trigger[0] = mode == 1 ? 0 : 255;
+    trigger[1] = mode == 1 ? 255 : (semiAuto ? 2 : 255);
+    return -1;
 }
 
 bool SystemParameters::SaveAll(QSqlQuery query) const

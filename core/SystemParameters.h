@@ -68,6 +68,12 @@ public:
     // Stores a password of at most 99 Latin-1 characters; false (nothing changed) when longer.
     bool setPassword(const QByteArray &text);
 
+    // The per-stage fields that follow from the active machine mode (205), the mould side
+    // (207) and the product-stage and semi-automatic switches: the stage enables from 119, the
+    // trigger inputs 81 and 82, and 306 := 4. Returns the main window's side the choice
+    // implies (1: stages 0 and 1, 0: stages 2 and 3), or -1 when it leaves the side as it is.
+    int DeriveStageFields();
+
     // Every stored row as (name, value) in the form SaveAll writes, with the given language
     // in its place in row system2.
     QVector<QPair<QString, QString>> StoredRows(int language) const;
@@ -76,8 +82,7 @@ public:
 
 private:
     void CheckRanges();
-    // Stage enables, trigger selectors, detectsPerCamera and the main window's side, from the
-    // machine mode.
+    // DeriveStageFields, then detectsPerCamera and the main window's side.
     void DeriveStageLayout();
 
     char *passwordBytes() { return reinterpret_cast<char *>(values + PasswordIndex); }

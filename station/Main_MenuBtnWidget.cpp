@@ -72,8 +72,8 @@ Main_MenuBtnWidget::Main_MenuBtnWidget(QWidget *parent)
     logo->setFixedHeight(LogoHeight);
     logo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     startStop = addButton("pBtnStartStop", tr("开始检测"));
-    // The statistics, chart and settings windows connect their buttons when they are built.
-    addButton("pBtnSetSystem", tr("系统参数"));
+    // The statistics and chart windows connect their buttons when they are built.
+    QPushButton *settings = addButton("pBtnSetSystem", tr("系统参数"));
     QPushButton *retrain = addButton("pBtnRetrain", tr("重新取样"));
     QPushButton *setRoi = addButton("pBtnSetROI", tr("区域设置"));
     addButton("pBtnStatistics", tr("生产统计"));
@@ -86,6 +86,7 @@ Main_MenuBtnWidget::Main_MenuBtnWidget(QWidget *parent)
     if (mainWindow) {
         connect(retrain, SIGNAL(clicked()), mainWindow, SLOT(SlotReTrain()));
         connect(setRoi, SIGNAL(clicked()), mainWindow, SLOT(SlotAdjustArea()));
+        connect(settings, SIGNAL(clicked()), mainWindow, SLOT(SlotSystemPara()));
     }
     connect(cavity, &QPushButton::clicked, this, [] {
         if (mainWindow)

@@ -572,6 +572,12 @@ void MoJuWizard::FLushAll()
     QThread::msleep(500);
 }
 
+void MoJuWizard::ReopenDatabases()
+{
+    ParameterManager::instance()->ReopenDatabase();
+    operationRecord.Open();
+}
+
 void MoJuWizard::TimerLogout()
 {
     logoutTimer->stop();

@@ -12,6 +12,7 @@
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -150,6 +151,8 @@ public:
     void setRegionPage(RegionPage *page) { regionPage = page; }
     void setResultImageRenderer(ResultImageRenderer *renderer) { resultRenderer = renderer; }
     void setImageBrowser(ImageBrowser *browser) { imageBrowser = browser; }
+    // Runs the settings dialog modally (the settings library, which builds on the station).
+    void setSettingsDialog(std::function<void()> run) { settingsDialog = std::move(run); }
     // The region editor page is on show in the side menu: operator commands are refused then.
     bool regionPageVisible() const;
     // The text the region page sends for the image it shows, in the image title of the camera
@@ -227,6 +230,8 @@ public slots:
     void SlotCheckDate();
     // Closes the parameter database and the operation record before a restart or shutdown.
     void FLushAll();
+    // Opens them again when the restart or shutdown did not happen.
+    void ReopenDatabases();
 
     // One pass of the run controller.
     void Run();
@@ -265,6 +270,8 @@ public slots:
     // Manual capture of stage a (0 finished product, 1 cavity) on the next pass.
     void SlotManualTrig(int a);
     void SlotAdjustArea();
+    // The settings dialog, after a login, on a fresh copy of the live record.
+    void SlotSystemPara();
     // Shows currentCamera alone, or all cameras when it equals cameraCount.
     void ChangeCammer();
     void MScaleSetToMin();
@@ -364,6 +371,7 @@ private:
 
     RegionPage *regionPage = nullptr;
     ResultImageRenderer *resultRenderer = nullptr;
+    std::function<void()> settingsDialog;
     // True while a Run pass or a stage tick runs; a nested event loop (a modal box) must not
     // start another one.
     bool passActive = false;

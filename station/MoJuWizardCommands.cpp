@@ -8,6 +8,7 @@
 #include "cameras/CameraSerials.h"
 #include "core/Globals.h"
 #include "core/PlatformHelpers.h"
+#include "core/SystemParameters.h"
 #include "machineio/ModbusServer.h"
 #include "station/CameraReportForm.h"
 #include "station/CameraWgtBox.h"
@@ -224,6 +225,21 @@ void MoJuWizard::SlotAdjustArea()
     if (regionPage)
         regionPage->enterEditor();
     setCameraViewsMode(DisplayModes::Editor);
+}
+
+void MoJuWizard::SlotSystemPara()
+{
+    if (regionPageVisible())
+        return;
+    // The maintenance level of the last login is not carried into the settings: it is asked
+    // for again where it is needed.
+    if (level == 2)
+        level = runSetting(Param::PasswordUsed) ? 1 : 0;
+    if (requireLogin() == 0 || DisplayMode == DisplayModes::AlarmLatched)
+        return;
+    *editParams = *currentParams;
+    if (settingsDialog)
+        settingsDialog();
 }
 
 void MoJuWizard::updateZoomSlider()

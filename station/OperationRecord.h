@@ -57,6 +57,8 @@ public:
     QString recordDate() const { return date; }
     const QDir &recordDir() const { return archive; }
     bool isOpen() const { return connection.isOpen(); }
+    // The connection on the live file (closed between writes after a date check).
+    QSqlDatabase database() const { return connection.database(); }
     int pendingRowCount() const { return pendingRows.size(); }
 
     // Rows held while they cannot be written; the oldest are dropped beyond this.

@@ -15,6 +15,7 @@ public:
 
     // Stores the message; it shows when the box is next painted.
     void setText(const QString &text);
+    QString text() const { return message; }
     void setStayOnTop(bool onTop);
 
 public slots:

@@ -14,6 +14,7 @@ public:
 
     // Stores the message; it shows when the box is next painted.
     void setText(const QString &text);
+    QString text() const { return message; }
 
 public slots:
     virtual void acceptDialog();

@@ -10,14 +10,16 @@ RecordingSystemActions::~RecordingSystemActions()
     setSystemActions(previous);
 }
 
-void RecordingSystemActions::reboot()
+bool RecordingSystemActions::reboot()
 {
     actions << QStringLiteral("reboot");
+    return powerSucceeds;
 }
 
-void RecordingSystemActions::powerOff()
+bool RecordingSystemActions::powerOff()
 {
     actions << QStringLiteral("powerOff");
+    return powerSucceeds;
 }
 
 void RecordingSystemActions::restartApplication()

@@ -22,13 +22,14 @@ public:
     QString mounts;                    // the text of /proc/mounts; null reads as "cannot open"
     bool mountSucceeds = true;
     bool clockSucceeds = true;
+    bool powerSucceeds = true;          // what reboot() and powerOff() answer
 
     // Installs itself as the process-wide instance for its lifetime.
     RecordingSystemActions();
     ~RecordingSystemActions() override;
 
-    void reboot() override;
-    void powerOff() override;
+    bool reboot() override;
+    bool powerOff() override;
     void restartApplication() override;
     void syncDisks() override;
     QString blockDevices() override;

@@ -51,28 +51,34 @@ bool SystemActions::isPanelBuild()
 #endif
 }
 
-void SystemActions::reboot()
+bool SystemActions::reboot()
 {
     syncDisks();
     if (isPanelBuild()) {
         qInfo("系统重启 (reboot)");
-        runProgram(QStringLiteral("reboot"), {}, 10000);
-        return;
+        const int status = runProgram(QStringLiteral("reboot"), {}, 10000);
+        if (status != 0)
+            qCritical("reboot failed (status %d)", status);
+        return status == 0;
     }
     qInfo("reboot requested; development build ends the program instead");
     quitEventLoop();
+    return true;
 }
 
-void SystemActions::powerOff()
+bool SystemActions::powerOff()
 {
     syncDisks();
     if (isPanelBuild()) {
         qInfo("系统关机 (power off)");
-        runProgram(QStringLiteral("poweroff"), {}, 10000);
-        return;
+        const int status = runProgram(QStringLiteral("poweroff"), {}, 10000);
+        if (status != 0)
+            qCritical("power-off failed (status %d)", status);
+        return status == 0;
     }
     qInfo("power-off requested; development build ends the program instead");
     quitEventLoop();
+    return true;
 }
 
 void SystemActions::restartApplication()

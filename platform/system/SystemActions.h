@@ -23,9 +23,10 @@ class SystemActions
 public:
     virtual ~SystemActions() = default;
 
-    // Power. In a development build these log the request and quit the event loop.
-    virtual void reboot();
-    virtual void powerOff();
+    // Power. In a development build these log the request and quit the event loop. False
+    // when the command could not be run or failed: the machine stays up and the program runs on.
+    virtual bool reboot();
+    virtual bool powerOff();
     // Starts this program's own executable again (same arguments, same working directory)
     // and quits the event loop of the current process.
     virtual void restartApplication();

@@ -25,6 +25,10 @@ struct CycleCameraControl
     bool simulated = false;
     QVector<QByteArray> storedFrames;
     int stepped = 0;
+    // The last exposure and mirror settings the station sent; -1 before any.
+    int exposure = -1;
+    int mirrorHorizontal = -1;
+    int mirrorVertical = -1;
 };
 
 // A real (not simulated) grey camera driven by its CycleCameraControl. Everything runs on the
@@ -46,7 +50,7 @@ public:
     void release() override {}
     bool reconnect() override { return control().linkUp; }
     QJsonObject autoAdjust(bool) override { return {}; }
-    void setExposure(int) override {}
+    void setExposure(int value) override { control().exposure = value; }
     void setGain(int) override {}
     void setSharpness(int) override {}
     void setContrast(int) override {}
@@ -56,7 +60,11 @@ public:
     void setAutoExposure(bool) override {}
     void setColorOutput(bool) override {}
     void setDisplayWidget(QWidget *) override {}
-    void setMirror(bool, bool) override {}
+    void setMirror(bool horizontal, bool vertical) override
+    {
+        control().mirrorHorizontal = horizontal;
+        control().mirrorVertical = vertical;
+    }
     void setFrameRate(int) override {}
     void setConfig(const QVariant &, int) override {}
     void query(const QVariant &, QVariant *, int) override {}
