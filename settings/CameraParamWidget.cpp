@@ -204,9 +204,12 @@ void CameraParamWidget::chooseLabels()
 {
     const CammerWidget *v = view();
     const bool thermal = v && v->thermal;
-    static const char *const visible[ValueBoxCount] = {"曝光时间", "增益调节", "清晰度", "真实度", "Gamma"};
-    static const char *const thermalLabels[ValueBoxCount] = {"发射率", "反射温度", "大气温度",
-                                                             "温度范围", "目标距离"};
+    static const char *const visible[ValueBoxCount] = {
+        QT_TR_NOOP("曝光时间"), QT_TR_NOOP("增益调节"), QT_TR_NOOP("清晰度"), QT_TR_NOOP("真实度"),
+        QT_TR_NOOP("Gamma")};
+    static const char *const thermalLabels[ValueBoxCount] = {
+        QT_TR_NOOP("发射率"), QT_TR_NOOP("反射温度"), QT_TR_NOOP("大气温度"), QT_TR_NOOP("温度范围"),
+        QT_TR_NOOP("目标距离")};
     for (int i = 0; i < ValueBoxCount; ++i)
         valueBoxes[i]->setText(tr(thermal ? thermalLabels[i] : visible[i]));
     valueBoxes[ContrastBox]->setRange(0, thermal ? ThermalRangeMax : VisibleContrastMax);

@@ -2,6 +2,104 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>AdvanceParamWidget</name>
+    <message>
+        <source>参数组</source>
+        <translation>Parameter groups</translation>
+    </message>
+    <message>
+        <source>参数编辑</source>
+        <translation>Parameter editing</translation>
+    </message>
+    <message>
+        <source>图像放大缩小</source>
+        <translation>Image zoom</translation>
+    </message>
+    <message>
+        <source>新密码</source>
+        <translation>New password</translation>
+    </message>
+    <message>
+        <source>确认密码</source>
+        <translation>Confirm password</translation>
+    </message>
+    <message>
+        <source>参数开关</source>
+        <translation>Switches</translation>
+    </message>
+</context>
+<context>
+    <name>CameraParamWidget</name>
+    <message>
+        <source>启用</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>水平镜像</source>
+        <translation>Mirror horizontally</translation>
+    </message>
+    <message>
+        <source>垂直镜像</source>
+        <translation>Mirror vertically</translation>
+    </message>
+    <message>
+        <source>连续采集定时检测</source>
+        <translation>Continuous capture, timed detection</translation>
+    </message>
+    <message>
+        <source>排序</source>
+        <translation>Reorder</translation>
+    </message>
+    <message>
+        <source>参数开关</source>
+        <translation>Switches</translation>
+    </message>
+    <message>
+        <source>%1 号相机</source>
+        <translation>Camera %1</translation>
+    </message>
+    <message>
+        <source>曝光时间</source>
+        <translation>Exposure</translation>
+    </message>
+    <message>
+        <source>增益调节</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>清晰度</source>
+        <translation>Sharpness</translation>
+    </message>
+    <message>
+        <source>真实度</source>
+        <translation>Contrast</translation>
+    </message>
+    <message>
+        <source>Gamma</source>
+        <translation>Gamma</translation>
+    </message>
+    <message>
+        <source>发射率</source>
+        <translation>Emissivity</translation>
+    </message>
+    <message>
+        <source>反射温度</source>
+        <translation>Reflected temp</translation>
+    </message>
+    <message>
+        <source>大气温度</source>
+        <translation>Ambient temp</translation>
+    </message>
+    <message>
+        <source>温度范围</source>
+        <translation>Temp range</translation>
+    </message>
+    <message>
+        <source>目标距离</source>
+        <translation>Distance</translation>
+    </message>
+</context>
+<context>
     <name>CameraReportForm_Model</name>
     <message>
         <source>序号</source>
@@ -321,6 +419,49 @@ Search again?</translation>
     </message>
 </context>
 <context>
+    <name>InputOutputParamWidget</name>
+    <message>
+        <source>报警时长</source>
+        <translation>Alarm time</translation>
+    </message>
+    <message>
+        <source>  标准</source>
+        <translation>  Standard</translation>
+    </message>
+    <message>
+        <source> 双色机</source>
+        <translation> Two-colour</translation>
+    </message>
+    <message>
+        <source> 转盘机</source>
+        <translation> Rotary</translation>
+    </message>
+    <message>
+        <source>系统功能</source>
+        <translation>Machine type</translation>
+    </message>
+    <message>
+        <source>通讯端口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>检测信号分离</source>
+        <translation>Separate detection signals</translation>
+    </message>
+    <message>
+        <source>温度检测报警不停机</source>
+        <translation>Temperature alarm does not stop</translation>
+    </message>
+    <message>
+        <source>参数开关</source>
+        <translation>Switches</translation>
+    </message>
+    <message>
+        <source>参数调整</source>
+        <translation>Adjustments</translation>
+    </message>
+</context>
+<context>
     <name>Main_MenuBtnWidget</name>
     <message>
         <source>开始检测</source>
@@ -420,10 +561,192 @@ Search again?</translation>
     </message>
 </context>
 <context>
+    <name>SystemParamDialog</name>
+    <message>
+        <source>输入输出</source>
+        <translation>Input/Output</translation>
+    </message>
+    <message>
+        <source>角度矫正</source>
+        <translation>Angle correction</translation>
+    </message>
+    <message>
+        <source>系统功能</source>
+        <translation>Machine type</translation>
+    </message>
+    <message>
+        <source>模具选择</source>
+        <translation>Mould side</translation>
+    </message>
+    <message>
+        <source>图像放大缩小</source>
+        <translation>Image zoom</translation>
+    </message>
+    <message>
+        <source>参数设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>系统参数</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>相机参数</source>
+        <translation>Cameras</translation>
+    </message>
+    <message>
+        <source>高级参数</source>
+        <translation>Advanced</translation>
+    </message>
+    <message>
+        <source>操作记录</source>
+        <translation>Operation record</translation>
+    </message>
+    <message>
+        <source>系统重启失败</source>
+        <translation>The system could not be restarted</translation>
+    </message>
+    <message>
+        <source>关闭电源失败</source>
+        <translation>The power could not be turned off</translation>
+    </message>
+    <message>
+        <source>所有相机均未启用，请重新确认要启用的相机</source>
+        <translation>No camera is enabled, please choose the cameras to enable</translation>
+    </message>
+    <message>
+        <source>（未能保存，重启后失效）</source>
+        <translation> (not saved, lost at the next start)</translation>
+    </message>
+    <message>
+        <source>参数未能保存：修改只在本次运行中有效</source>
+        <translation>The settings could not be saved:
+the changes hold only until the next start</translation>
+    </message>
+</context>
+<context>
+    <name>SystemParamWidget</name>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>成品延時</source>
+        <translation>Prod delay</translation>
+    </message>
+    <message>
+        <source>模腔延时</source>
+        <translation>Mold delay</translation>
+    </message>
+    <message>
+        <source>一次延时</source>
+        <translation>1st delay</translation>
+    </message>
+    <message>
+        <source>二次延时</source>
+        <translation>2nd delay</translation>
+    </message>
+    <message>
+        <source>模腔重检</source>
+        <translation>Mold recheck</translation>
+    </message>
+    <message>
+        <source>过滤尺寸</source>
+        <translation>Filter size</translation>
+    </message>
+    <message>
+        <source>报警面积</source>
+        <translation>Alarm area</translation>
+    </message>
+    <message>
+        <source>延时参数</source>
+        <translation>Delays</translation>
+    </message>
+    <message>
+        <source>NG时自动重检次数</source>
+        <translation>Automatic rechecks on NG</translation>
+    </message>
+    <message>
+        <source>功能设置</source>
+        <translation>Functions</translation>
+    </message>
+    <message>
+        <source>启用成品检测</source>
+        <translation>Enable product detection</translation>
+    </message>
+    <message>
+        <source>半自动</source>
+        <translation>Semiauto</translation>
+    </message>
+    <message>
+        <source>运动矫正</source>
+        <translation>Motion correction</translation>
+    </message>
+    <message>
+        <source>模腔参数同步成品参数</source>
+        <translation>Mold follows product regions</translation>
+    </message>
+    <message>
+        <source>启用密码保护</source>
+        <translation>Enable password</translation>
+    </message>
+    <message>
+        <source>模板自动更新</source>
+        <translation>Template auto update</translation>
+    </message>
+    <message>
+        <source>清零</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>关闭电源</source>
+        <translation>Power off</translation>
+    </message>
+    <message>
+        <source>参数开关</source>
+        <translation>Switches</translation>
+    </message>
+    <message>
+        <source>参数管理</source>
+        <translation>Management</translation>
+    </message>
+    <message>
+        <source>计数清零</source>
+        <translation>Clear counters</translation>
+    </message>
+    <message>
+        <source>系统语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>电源管理</source>
+        <translation>Power</translation>
+    </message>
+    <message>
+        <source>确定要清零计数吗？</source>
+        <translation>Clear the counters?</translation>
+    </message>
+    <message>
+        <source>检测计数已被清零</source>
+        <translation>The detection counters were cleared</translation>
+    </message>
+</context>
+<context>
     <name>Warnbox</name>
     <message>
         <source>警告提示</source>
         <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>WidgetChangeCamera</name>
+    <message>
+        <source>相机排序</source>
+        <translation>Camera order</translation>
+    </message>
+    <message>
+        <source>相机排序保存失败</source>
+        <translation>The camera order could not be saved</translation>
     </message>
 </context>
 <context>

@@ -26,11 +26,13 @@
 #include "tests/settings/ModalScript.h"
 #include "tests/station/StationHarness.h"
 #include "uikit/CheckBox.h"
+#include "uikit/ColorButton.h"
 #include "uikit/ComboBox.h"
 #include "uikit/EditBox.h"
 #include "uikit/EditParam.h"
 #include "uikit/UiKitGlobals.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -119,6 +121,10 @@ private slots:
     void orderDialogRefusesDuplicates();
     void orderDialogStoresSwapAfterConfirmation();
     void orderDialogCancelKeepsBinding();
+    void orderConfirmBelowTheRows_data();
+    void orderConfirmBelowTheRows();
+    void cameraPageSwitchesCamerasAndMode();
+    void thermalCameraTakesRangeAndDistanceOnly();
 
 private:
     MoJuWizard *station() const { return harness.station(); }
@@ -563,6 +569,81 @@ void SettingsDialogTest::orderDialogCancelKeepsBinding()
     QCOMPARE(cameraSlotOfCamera[1], 1);
     QCOMPARE(serialRow(0), first);
     QCOMPARE(serialRow(1), second);
+}
+
+void SettingsDialogTest::orderConfirmBelowTheRows_data()
+{
+    QTest::addColumn<int>("cameras");
+    for (int n : {1, 2, 4, 5, 8})
+        QTest::addRow("%d cameras", n) << n;
+}
+
+// The button never covers a row, however many cameras there are, and stays inside the dialog.
+void SettingsDialogTest::orderConfirmBelowTheRows()
+{
+    QFETCH(int, cameras);
+    const int inUse = cameraCount;
+    cameraCount = cameras;
+    WidgetChangeCamera order(station());
+    cameraCount = inUse;
+    order.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&order));
+    QCOMPARE(order.positionBoxes().size(), cameras);
+    const QRect confirm = order.confirmButton()->geometry();
+    for (ComboBox *box : order.positionBoxes()) {
+        const QRect row(box->mapTo(&order, QPoint(0, 0)), box->size());
+        QVERIFY2(row.bottom() < confirm.top(), qPrintable(QStringLiteral("row at %1").arg(row.top())));
+    }
+    QVERIFY(order.rect().contains(confirm));
+    QCOMPARE(order.positionBoxes().last()->count(), cameras);
+}
+
+void SettingsDialogTest::cameraPageSwitchesCamerasAndMode()
+{
+    station()->currentCamera = Cameras;
+    auto dialog = openDialog();
+    CameraParamWidget *page = dialog->cameraPage();
+    // All cameras were shown: the page edits the first, shown alone.
+    QCOMPARE(page->currentCameraIndex(), 0);
+    QCOMPARE(station()->currentCamera, 0);
+    QCOMPARE(page->showModeButton->text(), uiText(300));
+    QSignalSpy modes(page, &CameraParamWidget::showModeChange);
+    page->SlotChangeShowMode();
+    QCOMPARE(modes.takeFirst().at(0).toInt(), 1);
+    QVERIFY(dialog->testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(page->freeRun->isVisibleTo(page));
+    QVERIFY(!page->mirrorHorizontal->isVisibleTo(page));
+    QCOMPARE(page->showModeButton->text(), uiText(299));
+    page->SlotChangeShowMode();
+    QVERIFY(!dialog->testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(page->mirrorHorizontal->isVisibleTo(page));
+    for (int expected : {1, 0}) {
+        page->nextCamera();
+        QCOMPARE(page->currentCameraIndex(), expected);
+        QCOMPARE(station()->currentCamera, expected);
+        QCOMPARE(page->cameraLabel->text(), QStringLiteral("%1 号相机").arg(expected + 1));
+    }
+}
+
+// Switching to a thermal camera hides what it does not take and clamps its range to 0..2, which
+// is stored for it at once.
+void SettingsDialogTest::thermalCameraTakesRangeAndDistanceOnly()
+{
+    station()->cameraViews[1]->thermal = true;
+    live()[Param::Contrast + 1] = 50;
+    auto dialog = openDialog();
+    CameraParamWidget *page = dialog->cameraPage();
+    QVERIFY(page->valueBoxes[0]->isVisibleTo(page));
+    QCOMPARE(page->valueBoxes[3]->maximumValue(), 200);
+    page->nextCamera();
+    for (int box : {0, 1, 2})
+        QVERIFY(!page->valueBoxes[box]->isVisibleTo(page));
+    QVERIFY(!page->speedBox->isVisibleTo(page));
+    QVERIFY(page->valueBoxes[3]->isVisibleTo(page));
+    QCOMPARE(page->valueBoxes[3]->maximumValue(), 2);
+    QCOMPARE(page->valueBoxes[3]->field()->text(), QStringLiteral("2"));
+    QCOMPARE((*editParams)[Param::Contrast + 1], 2);
+    station()->cameraViews[1]->thermal = false;
 }
 
 QTEST_MAIN(SettingsDialogTest)
