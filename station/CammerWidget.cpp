@@ -89,6 +89,7 @@ CammerWidget::CammerWidget(QWidget *parent, int index, CameraInterface *camera)
         grabbing = true;
         cameraDriver->startGrab();
     }
+    createRegionPanel();
     connect(alarmBlinkTimer, &QTimer::timeout, this, &CammerWidget::TimerShowAlarm);
     watchdogTimer->setInterval(WatchdogIntervalMs);
     connect(watchdogTimer, &QTimer::timeout, this, &CammerWidget::TimerFPS);
@@ -491,14 +492,4 @@ void CammerWidget::resizeEvent(QResizeEvent *event)
         scaleY = float(height()) / float(imageHeight);
     }
     QWidget::resizeEvent(event);
-}
-
-void CammerWidget::mousePressEvent(QMouseEvent *event)
-{
-    // A tap on a view while all cameras are shown picks that camera; editing and panning of
-    // a single shown camera belong to the region editor.
-    if (cameraIndex < cameraCount && mainWindow && mainWindow->currentCamera == cameraCount)
-        emit click(cameraIndex);
-    // Passed on, so the main window sees every press (it hides open keyboards).
-    QWidget::mousePressEvent(event);
 }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QJsonObject>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -15,8 +16,12 @@
 
 class CameraInterface;
 class CammerEngineHost;
+class ColorButton;
+class ComboBox;
 class DetectAlgorithm;
+class QLabel;
 class QTimer;
+class Slider;
 class SystemParameters;
 
 // One camera's view inside its panel. It keeps everything the station holds per camera: the
@@ -160,6 +165,64 @@ public:
     int selectedRegion = -1;
     int lastSelected = -1;
 
+    // Region editing on a template (CammerWidgetEditing.cpp), on stage editDetect of the edit
+    // configuration. Mouse modes: 0 idle, 1 drawing, 2 moving, 3 resizing by a handle or
+    // dragging a polygon vertex, 5 a rectangle or circle pressed but not yet dragged.
+    static constexpr int MaxPolygonPoints = 8096;
+    int mouseMode = 0;
+    int handleNumber = -1;
+    // A rectangle or circle is being drawn, moved or resized; a polygon is.
+    bool shapeDrag = false;
+    bool polygonDrag = false;
+    // From a press in edit mode to the next release.
+    bool vertexDrag = false;
+    // The rectangle or circle being drawn.
+    std::unique_ptr<ROIInterface> drawnShape;
+    // Image points: the previous and current point of a drag, and the press that selected.
+    QPoint lastPoint;
+    QPoint currentPoint;
+    QPoint pressPoint;
+    // The points of the polygon being drawn.
+    std::vector<QPoint> polygonPoints;
+    // A press inside the selected region that has not moved it yet, and where it was.
+    bool clickCycles = false;
+    QPoint cyclePoint;
+
+    // The region edit panel (CammerWidgetPanel.cpp). Move mode 0 normal, 1 only the move row,
+    // 2 the move buttons move every region of the stage; the object index is the point of the
+    // shape the step buttons change; with secondHalf the sliders edit the second half of a
+    // packed parameter.
+    int moveMode = 0;
+    int objectIndex = 0;
+    bool secondHalf = false;
+    Slider *p1Slider = nullptr;
+    Slider *p2Slider = nullptr;
+    Slider *p3Slider = nullptr;
+    QLabel *functionLabel = nullptr;
+    ColorButton *functionButton = nullptr;
+    ColorButton *paramSwitchButton = nullptr;
+    ComboBox *outputCombo = nullptr;
+    ColorButton *nextRegionButton = nullptr;
+    ColorButton *objectButton = nullptr;
+    ColorButton *stepButtons[4] = {};
+    ColorButton *moveButtons[4] = {};
+    ColorButton *moveAllButton = nullptr;
+
+    // Ends any drawing and clears the selection.
+    void CancelEditing();
+    // The first selected region of the edited stage becomes selectedRegion; false when none.
+    bool FindSelectedRegion();
+    // Tool type of a region drawn now on the edited stage.
+    int DefaultToolType() const;
+    // The zoom's reference point follows the pointer over the camera shown alone.
+    void ProbePixel(int x, int y);
+    // Lays out, fills and shows the edit panel for selectedRegion, or hides it.
+    void UpdateRegionPanel();
+    // The edited stage's shapes, regions and the selected one (null when none).
+    int editStage() const;
+    int editRegionCount() const;
+    ROIInterface *editShape(int region) const;
+
     // The NG pixels of a latched alarm are drawn in phase 1 only; the alarm blink timer flips
     // the phase every second while the camera's verdict is NG, so they blink. The region page
     // sets it back to 0 when it leaves the live picture.
@@ -171,6 +234,32 @@ signals:
     void click(int cameraIndex);
 
 public slots:
+    // The rectangle or circle drawn becomes a region of the edited stage.
+    void SaveNewROI();
+    // The collected points become a polygon region.
+    void SavePolygon();
+    // A copy of the selected region, centred on image point p2.
+    void SlotCopyArea(QPoint p2);
+    // The edit panel's controls.
+    void SlotMinWH(int value);
+    void SlotSensitivity(int value);
+    void SlotArea(int value);
+    void SlotOutN(int index);
+    void SlotChangeFunc();
+    void SlotChangeParaShow();
+    void SlotChangeObject();
+    void SlotAdd10();
+    void SlotAdd1();
+    void SlotSub1();
+    void SlotSub10();
+    void SlotSize(int direction);
+    void SlotNextROI();
+    void SlotMove(int dx, int dy);
+    void SlotMoveT();
+    void SlotMoveB();
+    void SlotMoveL();
+    void SlotMoveR();
+    void SlotMoveAll();
     // Stores the newest frame as template slot 0 of the stage (re-sampling) and writes its file.
     void SaveReTrainImage(int stage);
     // Once a second: a camera that delivered nothing and reports its link down is released and
@@ -194,6 +283,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     const SystemParameters *record(bool edited) const;
@@ -219,6 +310,32 @@ private:
     void drawRegions(QPainter &painter, const CammerSingleton &config, int stage, bool editing);
     int stagesInUse() const;
     void loadConfigurations();
+    // Editing helpers (CammerWidgetEditing.cpp, CammerWidgetPanel.cpp).
+    QPoint imagePoint(const QPoint &widgetPoint) const;
+    // The point moved inside the image, keeping the regions' margin.
+    QPoint insideImage(QPoint p) const;
+    void pressOnTemplate(const QPoint &p);
+    void selectOnPress(const QPoint &p);
+    // True when the move is over empty ground (a drag there pans).
+    bool moveOnTemplate(const QPoint &p);
+    // Moves a shape by (dx, dy), stopped by the image border with the regions' margin.
+    void moveInsideImage(ROIInterface *shape, int dx, int dy);
+    void releaseOnTemplate();
+    bool stageFull() const;
+    void refuseFullStage();
+    void initRegionParameters(int stage, int region, int toolType);
+    void storeEditMask(int region);
+    void createRegionPanel();
+    void setUpSliders(int toolType);
+    bool detectionKindAvailable(int toolType) const;
+    // Writes value into P1..P3 (which 1..3) of the selected region as the panel edits it.
+    void writeParameter(int which, int value);
+    // A slider moved: the value is stored and the region evaluated again on the template.
+    void parameterChanged(int which, int value);
+    void markIgnoredPixels(const CammerSingleton &config, int stage);
+    void drawFilterHints(QPainter &painter, const CammerSingleton &config, int k, const QRect &bounds);
+    void drawShapeInProgress(QPainter &painter);
+    void drawLegend(QPainter &painter);
     void copyStage(int from, int to);
 
     CameraInterface *const cameraDriver;

@@ -1,5 +1,7 @@
 // The camera view's drawing: the picture at widget size with the NG pixels of a latched alarm,
-// and the outline and label of every region coloured by its verdict.
+// and the outline and label of every region coloured by its verdict; on a template also the
+// ignored pixels, the preview of the region being tuned, the defect tool's filter hints, the
+// shape being drawn and the legend.
 
 #include "station/CammerWidget.h"
 
@@ -11,6 +13,7 @@
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
+#include "uikit/UiKitGlobals.h"
 
 #include <QPainter>
 
@@ -34,6 +37,16 @@ constexpr int LabelHeight = 25;
 constexpr int CrossHalf = 6;
 
 const QRgb ngPixel = qRgb(255, 0, 0);
+const QRgb ignoredPixel = qRgb(0, 255, 255);
+const QColor hintAreaColour(0xE9, 0x96, 0x7A);
+
+constexpr int FilterSizeEntry = 22;
+constexpr int AreaEntry = 24;
+constexpr int LegendSquare = 25;
+// Mouse mode of a shape being drawn, and the polygon tool.
+constexpr int DrawingMode = 1;
+constexpr int PolygonTool = 2;
+constexpr int FirstVertexMark = 10;
 
 // The limit a region's label shows beside its value.
 QString limitText(const CammerSingleton &config, int k)
@@ -183,6 +196,9 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
                                         : QRect(ax + 10, ay <= 26 ? ay : ay - 26, LabelWidth, LabelHeight);
         painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, text);
 
+        if (editing && (!oneSelected || r == selectedRegion) && tool == RegionTool::Defect)
+            drawFilterHints(painter, config, k, *shape);
+
         const int *point = results->roiBoxes[k][0];
         if ((displayMode == DisplayModes::ResultShown || displayMode == DisplayModes::AlarmLatched) && tool == RegionTool::Temperature
             && point[0] > 0 && point[1] > 0) {
@@ -194,6 +210,79 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
             painter.drawLine(x - CrossHalf, y, x + CrossHalf, y);
             painter.setPen(pen);
         }
+    }
+}
+
+// The defect tool's two sizes beside each other in the region: the filter size (blue) and the
+// square of the alarm area (#E9967A), in widget pixels.
+void CammerWidget::drawFilterHints(QPainter &painter, const CammerSingleton &config, int k, const QRect &bounds)
+{
+    const bool own = runSetting(Param::RegionParameters) != 0;
+    const int a = own ? config.param1[k] : runSetting(Param::FilterSize);
+    const int area = own ? config.param3[k] : runSetting(Param::AlarmArea);
+    const int b = int(std::sqrt(double(qMax(0, area))));
+    const int x = bounds.x();
+    const int right = bounds.right();
+    const int q = (right - x) / 4;
+    const int cy = int(float((bounds.y() + bounds.bottom()) / 2) * scaleY);
+    const int ax = int(float((x + right) / 2 - q) * scaleX);
+    const int bx = int(float((x + right) / 2 + q) * scaleX);
+    const QPen pen = painter.pen();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::blue));
+    painter.drawRect(ax - a / 2, cy - a / 2, a, a);
+    painter.setPen(QPen(hintAreaColour));
+    painter.drawRect(bx - b / 2, cy - b / 2, b, b);
+    painter.setPen(pen);
+}
+
+void CammerWidget::markIgnoredPixels(const CammerSingleton &config, int stage)
+{
+    if (stage < 0 || stage >= config.shapes.size() || size_t(stage) >= ignoreMasks.size()
+        || ignoreMasks[size_t(stage)].size() < size_t(pixelCount))
+        return;
+    const QList<ROIInterface *> &shapes = config.shapes[stage];
+    const int count = qMin(int(shapes.size()), qBound(0, config.roiCount[stage], int(MaxRegions)));
+    for (int r = 0; r < count; ++r)
+        markPixels(*shapes[r], ignoreMasks[size_t(stage)].data(), ignoredPixel);
+}
+
+void CammerWidget::drawShapeInProgress(QPainter &painter)
+{
+    if (mouseMode != DrawingMode || !mainWindow)
+        return;
+    painter.setPen(QPen(Qt::magenta));
+    const int tool = mainWindow->drawTool;
+    if (tool == PolygonTool) {
+        painter.setPen(QPen(Qt::magenta, 2));
+        const auto scaledPoint = [this](const QPoint &p) {
+            return QPoint(int(float(p.x()) * scaleX), int(float(p.y()) * scaleY));
+        };
+        for (size_t i = 1; i < polygonPoints.size(); ++i)
+            painter.drawLine(scaledPoint(polygonPoints[i - 1]), scaledPoint(polygonPoints[i]));
+        if (!polygonPoints.empty()) {
+            const QPoint first = scaledPoint(polygonPoints.front());
+            painter.setPen(QPen(Qt::cyan));
+            painter.drawEllipse(first.x() - 5, first.y() - 5, FirstVertexMark, FirstVertexMark);
+        }
+    } else if (drawnShape) {
+        drawnShape->drawScaled(&painter, scaleX, scaleY);
+    }
+}
+
+void CammerWidget::drawLegend(QPainter &painter)
+{
+    QFont font = painter.font();
+    font.setPixelSize(LabelFontPixels);
+    painter.setFont(font);
+    const int rows[2] = {height() - 80, height() - 40};
+    const QColor colours[2] = {QColor(Qt::blue), hintAreaColour};
+    const int entries[2] = {FilterSizeEntry, AreaEntry};
+    for (int i = 0; i < 2; ++i) {
+        painter.setPen(colours[i]);
+        painter.drawText(QRect(10, rows[i], 150, LabelHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         QStringLiteral("%1 :").arg(uiText(entries[i])));
+        painter.fillRect(QRect(160, rows[i], LegendSquare, LegendSquare), colours[i]);
     }
 }
 
@@ -218,6 +307,12 @@ void CammerWidget::paintEvent(QPaintEvent *)
     renderShownImage();
     if (config && source != SourceRecentNg && displayMode == DisplayModes::AlarmLatched && source == SourceLive && blinkPhase == 1)
         markNgPixels(*config, stage);
+    if (config && editing)
+        markIgnoredPixels(*config, stage);
+    // The pixels the region being tuned finds with its new parameters.
+    if (config && previewShown && selectedRegion >= 0 && stage >= 0 && stage < config->shapes.size()
+        && selectedRegion < config->shapes[stage].size())
+        markPixels(*config->shapes[stage][selectedRegion], resultMask.data(), ignoredPixel);
 
     QPainter painter(this);
     painter.drawImage(0, 0, shownImage);
@@ -227,14 +322,17 @@ void CammerWidget::paintEvent(QPaintEvent *)
     const bool outlines = displayMode == DisplayModes::ResultShown
         || (displayMode == DisplayModes::Normal && runSetting(Param::OutlinesWhileRunning) != 0) || editing
         || (displayMode == DisplayModes::AlarmLatched && source == SourceLive);
-    if (!outlines)
-        return;
     painter.save();
     painter.translate(transform.panX, transform.panY);
     painter.scale(transform.zoom, transform.zoom);
     QFont font(QStringLiteral("SimHei"));
     font.setWeight(QFont::Normal);
     painter.setFont(font);
-    drawRegions(painter, *config, stage, editing);
+    if (outlines)
+        drawRegions(painter, *config, stage, editing);
+    if (editing)
+        drawShapeInProgress(painter);
     painter.restore();
+    if (editing)
+        drawLegend(painter);
 }

@@ -17,6 +17,7 @@
 #include "station/CameraWgt_DataWidget_Title.h"
 #include "station/CammerWidget.h"
 #include "station/DottomDockWidget.h"
+#include "station/DrawROIWidget.h"
 #include "station/MenuBtnWidget.h"
 #include "station/ResultImageBuffers.h"
 #include "station/RunSettings.h"
@@ -272,6 +273,10 @@ void MoJuWizard::createCamerasAndGrid()
 void MoJuWizard::createSideMenu()
 {
     sideMenu = new MenuBtnWidget(this);
+    drawROIWidget = new DrawROIWidget(sideMenu);
+    sideMenu->setEditorPage(drawROIWidget);
+    setRegionPage(drawROIWidget);
+    connect(drawROIWidget, &DrawROIWidget::recentNgImg, this, &MoJuWizard::showRecentNgInfo);
     panelRow->addWidget(sideMenu);
 }
 
@@ -338,7 +343,8 @@ void MoJuWizard::createRunTimers()
     runTimer = new QTimer(this);
     runTimer->setSingleShot(true);
     connect(runTimer, &QTimer::timeout, this, &MoJuWizard::Run);
-    // The draw-hint timer joins here with the region edit panel.
+    drawHintTimer = new QTimer(this);
+    connect(drawHintTimer, &QTimer::timeout, this, &MoJuWizard::SlotDrawHint);
     createStageTimers();
 }
 
@@ -615,6 +621,7 @@ void MoJuWizard::SlotZoom(float value)
         panY = 0;
     }
     zoomScale = value;
+    clampPan();
     update();
 }
 

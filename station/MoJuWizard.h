@@ -8,6 +8,7 @@
 #include "station/RunCodes.h"
 
 #include <QDir>
+#include <QPoint>
 #include <QVector>
 #include <QWidget>
 
@@ -18,6 +19,7 @@
 class CameraInterface;
 class CameraWgtBox;
 class DottomDockWidget;
+class DrawROIWidget;
 class ImageBrowser;
 class MenuBtnWidget;
 class QHBoxLayout;
@@ -130,6 +132,22 @@ public:
     void setCurrentDetect(int stage) { detect = stage; }
     // The detect stage the region editor page edits (written by the page).
     int editDetect = 0;
+    // What a press in the camera view shown alone draws on a template: 0 nothing (select and
+    // drag), 1 a rectangle, 2 a polygon, 4 a circle. Set by the region page; the view returns
+    // it to 0 when a shape is finished or dropped.
+    int drawTool = 0;
+    // The next press places a copy of the selected region there.
+    bool copyAreaPending = false;
+    // The polygon tool follows the finger instead of taking single points.
+    bool freehandPolygon = false;
+    // The previous point of a pan drag, in view pixels.
+    QPoint lastMousePoint;
+    // Runs for a while after a region parameter changed; its end repaints the window.
+    QTimer *drawHintTimer = nullptr;
+    // The region and template editor page of the side menu (page 1).
+    DrawROIWidget *drawROIWidget = nullptr;
+    // A drag over the zoomed camera view moves the picture by the step since the last point.
+    void PanView(const QPoint &point);
 
     // The region editor page and the result image rendering, once they exist; null before.
     void setRegionPage(RegionPage *page) { regionPage = page; }
@@ -146,6 +164,9 @@ public:
     float activeCountdown() const;
     // Every panel's report table gets the regions of currentDetect as last judged.
     void fillCameraReports();
+    // Output n (1..10) of the I/O board, and sending the changed outputs to the board.
+    void setOutput(int output, bool on);
+    void publishOutputs();
 
     // Run controller state.
     // Detect stage of a pending manual capture; detectsPerCamera means none.
@@ -263,6 +284,8 @@ public slots:
     void SetZoomSliderVisible(bool visible);
     // Once a second: lamp 2 blinks while detection runs and stays on while stopped.
     void SlotFPS();
+    // The draw-hint timer ran out.
+    void SlotDrawHint();
 
     // The statistics window (modal) and the temperature chart window (beside the station), each
     // built on first use; a notice instead while it is switched off or today's results are
@@ -304,6 +327,7 @@ private:
     void createSideMenu();
     void createBottomBar();
     void updateZoomSlider();
+    void clampPan();
     void refreshStartStopButton();
 
     // The cameras and the detect stages in use, each within the bounds of the arrays here.
@@ -352,8 +376,6 @@ private:
     // The I/O board went silent for a second, or answers again: a record row each.
     void boardAnsweringChanged(bool answering);
     void clearCounters();
-    void setOutput(int output, bool on);
-    void publishOutputs();
 
     RegionPage *regionPage = nullptr;
     ResultImageRenderer *resultRenderer = nullptr;

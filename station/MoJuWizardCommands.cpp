@@ -218,6 +218,10 @@ void MoJuWizard::SlotAdjustArea()
         imageBrowser->selectCamera(currentCamera);
     }
     DisplayMode = DisplayModes::Editor;
+    // No verdict is taken while the operator edits: an NG would latch the alarm, re-enter the
+    // editor and throw the unsaved edits away. The way back from the page takes the verdict.
+    if (RunState != RunStates::Stopped)
+        regionEditActive = true;
     if (regionPage)
         regionPage->enterEditor();
     setCameraViewsMode(DisplayModes::Editor);
@@ -282,6 +286,37 @@ void MoJuWizard::CloseCameras()
         cameraViews[c]->StopGrab();
         cameraViews[c]->CloseCamera();
     }
+}
+
+void MoJuWizard::PanView(const QPoint &point)
+{
+    if (zoomScale <= 1.0) {
+        lastMousePoint = point;
+        return;
+    }
+    panX += point.x() - lastMousePoint.x();
+    panY += point.y() - lastMousePoint.y();
+    lastMousePoint = point;
+    clampPan();
+    update();
+    zoomSlider->restartTimer();
+}
+
+void MoJuWizard::clampPan()
+{
+    // The zoomed picture keeps covering the view: it never moves past an edge.
+    const CammerWidget *view = currentCamera >= 0 && currentCamera < camerasInUse() ? cameraViews[currentCamera]
+                                                                                   : nullptr;
+    if (!view || zoomScale <= 1.0)
+        return;
+    panX = qBound(view->width() * (1.0 - zoomScale), panX, 0.0);
+    panY = qBound(view->height() * (1.0 - zoomScale), panY, 0.0);
+}
+
+void MoJuWizard::SlotDrawHint()
+{
+    drawHintTimer->stop();
+    update();
 }
 
 void MoJuWizard::SetZoomSliderVisible(bool visible)

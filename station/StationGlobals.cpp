@@ -11,6 +11,7 @@ int okImagesToKeep = 0;
 
 bool regionEditActive = false;
 int editorSource = -1;
+bool sharedParameterHintPending = true;
 
 StatisticsData *statisticsData = nullptr;
 

@@ -25,6 +25,8 @@ extern bool regionEditActive;
 // Image source of the region editor page: -1 none (normal operation), 0 templates, 1 live
 // image, 2 most recent NG images, 3 stored OK images, 4 stored NG images.
 extern int editorSource;
+// The one-time hint that a stage follows another stage's parameters has not been shown yet.
+extern bool sharedParameterHintPending;
 
 // The production count store of the current statistics day, owned by the main window.
 extern StatisticsData *statisticsData;

@@ -217,6 +217,10 @@
 <context>
     <name>CammerWidget</name>
     <message>
+        <source>注意：温度检测算法最多有10个顶点！</source>
+        <translation>Note: a temperature region has at most 10 vertices!</translation>
+    </message>
+    <message>
         <source>%1号相机%2，重连成功</source>
         <translation>Camera %1 %2 reconnected</translation>
     </message>
@@ -259,6 +263,141 @@ Search again?</translation>
     <message>
         <source>周期%1秒</source>
         <translation>Cycle %1 s</translation>
+    </message>
+</context>
+<context>
+    <name>DrawROIWidget</name>
+    <message>
+        <source>模板</source>
+        <translation>Template</translation>
+    </message>
+    <message>
+        <source>实时画面</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>最近NG图</source>
+        <translation>Recent NG</translation>
+    </message>
+    <message>
+        <source>OK图片记录</source>
+        <translation>OK images</translation>
+    </message>
+    <message>
+        <source>NG图片记录</source>
+        <translation>NG images</translation>
+    </message>
+    <message>
+        <source>%1 号相机</source>
+        <translation>Camera %1</translation>
+    </message>
+    <message>
+        <source>全部相机</source>
+        <translation>All cameras</translation>
+    </message>
+    <message>
+        <source>成品检测</source>
+        <translation>Product</translation>
+    </message>
+    <message>
+        <source>模腔检测</source>
+        <translation>Cavity</translation>
+    </message>
+    <message>
+        <source>左成品检测</source>
+        <translation>Left product</translation>
+    </message>
+    <message>
+        <source>左模腔检测</source>
+        <translation>Left cavity</translation>
+    </message>
+    <message>
+        <source>右成品检测</source>
+        <translation>Right product</translation>
+    </message>
+    <message>
+        <source>右模腔检测</source>
+        <translation>Right cavity</translation>
+    </message>
+    <message>
+        <source>完成设定</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>不检测此模</source>
+        <translation>Skip this mould</translation>
+    </message>
+    <message>
+        <source>添加为模板</source>
+        <translation>Add as template</translation>
+    </message>
+    <message>
+        <source>实时↔模板</source>
+        <translation>Live ↔ template</translation>
+    </message>
+    <message>
+        <source>画矩形</source>
+        <translation>Rectangle</translation>
+    </message>
+    <message>
+        <source>画圆形</source>
+        <translation>Circle</translation>
+    </message>
+    <message>
+        <source>画手势区域</source>
+        <translation>Freehand</translation>
+    </message>
+    <message>
+        <source>复制当前区域</source>
+        <translation>Copy region</translation>
+    </message>
+    <message>
+        <source>删除选中区域</source>
+        <translation>Delete selected</translation>
+    </message>
+    <message>
+        <source>删除全部区域</source>
+        <translation>Delete all</translation>
+    </message>
+    <message>
+        <source>上一张</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>下一张</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>删除当前模板</source>
+        <translation>Delete template</translation>
+    </message>
+    <message>
+        <source>重新检测</source>
+        <translation>Check again</translation>
+    </message>
+    <message>
+        <source>此相机未启用</source>
+        <translation>This camera is not enabled</translation>
+    </message>
+    <message>
+        <source>模板数 %1 / %2   %3</source>
+        <translation>Template %1 / %2   %3</translation>
+    </message>
+    <message>
+        <source>OK记录共%1张图片 当前为第%2张 %3</source>
+        <translation>OK images: %1, showing %2 %3</translation>
+    </message>
+    <message>
+        <source>NG记录共%1张图片 当前为第%2张 %3</source>
+        <translation>NG images: %1, showing %2 %3</translation>
+    </message>
+    <message>
+        <source>OK记录共0张图片</source>
+        <translation>OK images: 0</translation>
+    </message>
+    <message>
+        <source>NG记录共0张图片</source>
+        <translation>NG images: 0</translation>
     </message>
 </context>
 <context>

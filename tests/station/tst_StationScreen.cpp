@@ -2,6 +2,7 @@
 // camera view's alarm pixels, the I/O lamps, the side menu with its login and commands, and
 // the English translation. The whole station runs in this process on two test cameras.
 
+#include "cameras/CameraInterface.h"
 #include "core/Globals.h"
 #include "core/SystemParameters.h"
 #include "inspection/CammerSingleton.h"
@@ -504,13 +505,23 @@ void StationScreenTest::manualCaptureStepsSimulatedCameras()
     harness.setInput(1, false);
     QTRY_VERIFY_WITH_TIMEOUT(!controlPort->GetIOState(false, 1), Timeout);
 
+    // The alarm's editor page covers the menu: its manual capture is refused. The cameras step
+    // as the capture would have stepped them.
     station()->SlotManualTrig(1);
-    for (int c = 0; c < Cameras; ++c)
+    for (int c = 0; c < Cameras; ++c) {
+        QCOMPARE(harness.camera(c).stepped, 0);
+        station()->cameraViews[c]->camera()->nextSimulatedFrame();
         QCOMPARE(harness.camera(c).stepped, 1);
+    }
     harness.setInput(1, true);
     QTRY_COMPARE_WITH_TIMEOUT(harness.regionPage.rechecks, 2, Timeout);
     QVERIFY(station()->DisplayMode != 2);
     QCOMPARE(station()->RunState, 1);
+
+    // Back on the main menu the manual capture steps them.
+    station()->SlotManualTrig(1);
+    for (int c = 0; c < Cameras; ++c)
+        QCOMPARE(harness.camera(c).stepped, 2);
 }
 
 void StationScreenTest::englishTranslation_data()
@@ -526,6 +537,7 @@ void StationScreenTest::englishTranslation_data()
     QTest::newRow("bottom bar") << "DottomDock_Describe_part1" << "周期%1秒" << "Cycle %1 s";
     QTest::newRow("lamps") << "IOStatusWidget_2" << "I/O板无应答" << "I/O board not answering";
     QTest::newRow("side menu") << "Main_MenuBtnWidget" << "开始检测" << "Start";
+    QTest::newRow("editor page") << "DrawROIWidget" << "完成设定" << "Done";
     QTest::newRow("main window") << "MoJuWizard" << "确定要停止检测吗？" << "Stop detection?";
     QTest::newRow("camera view") << "CammerWidget" << "%1号相机%2，重连成功" << "Camera %1 %2 reconnected";
     QTest::newRow("camera buttons") << "MultipleBtnGroup" << "所有相机" << "All cameras";
