@@ -82,9 +82,8 @@ void CammerWidget::createRegionPanel()
 
     functionLabel = new QLabel(uiText(FuncEntry), this);
     functionLabel->setFont(QFont(QStringLiteral("SimHei"), 30));
-    QPalette green = functionLabel->palette();
-    green.setColor(QPalette::WindowText, Qt::green);
-    functionLabel->setPalette(green);
+    // Through the style sheet: the pages' dark style sheet would override a palette colour.
+    functionLabel->setStyleSheet(QStringLiteral("QLabel{color:#00FF00;background:transparent;}"));
 
     functionButton = new ColorButton(QString(), this, 0);
     connect(functionButton, &QPushButton::clicked, this, &CammerWidget::SlotChangeFunc);

@@ -320,58 +320,58 @@ QVector<EmbeddedPicture> embeddedPictures()
         p.drawLine(QPointF(32, 32), QPointF(32, 54));
     }));
 
-    // Region and template editor.
-    add(QStringLiteral("AddTemplate.png"), icon([](QPainter &p) {
+    // Region and template editor: small enough to leave room for the name under them.
+    add(QStringLiteral("AddTemplate.png"), menuIcon([](QPainter &p) {
         pictureFrame(p);
         plus(p, QPointF(50, 48), 9);
     }));
-    add(QStringLiteral("DoNotDetectTemp.png"), icon([](QPainter &p) {
+    add(QStringLiteral("DoNotDetectTemp.png"), menuIcon([](QPainter &p) {
         pictureFrame(p);
         p.setPen(QPen(alarm, 4));
         p.drawEllipse(QPointF(48, 46), 10, 10);
         p.drawLine(QPointF(41, 53), QPointF(55, 39));
     }));
-    add(QStringLiteral("DeleteTemp.png"), icon([](QPainter &p) {
+    add(QStringLiteral("DeleteTemp.png"), menuIcon([](QPainter &p) {
         pictureFrame(p);
         p.setPen(QPen(alarm, 5, Qt::SolidLine, Qt::RoundCap));
         cross(p, QPointF(50, 48), 8);
     }));
-    add(QStringLiteral("RealTime2Temp.png"), icon([](QPainter &p) {
+    add(QStringLiteral("RealTime2Temp.png"), menuIcon([](QPainter &p) {
         p.drawLine(QPointF(10, 22), QPointF(52, 22));
         arrowHead(p, QPointF(54, 22), 0);
         p.drawLine(QPointF(54, 42), QPointF(12, 42));
         arrowHead(p, QPointF(10, 42), 180);
     }));
-    add(QStringLiteral("Rectangle.png"), icon([](QPainter &p) { p.drawRect(QRectF(10, 16, 44, 32)); }));
-    add(QStringLiteral("Circle.png"), icon([](QPainter &p) { p.drawEllipse(QPointF(32, 32), 22, 22); }));
-    add(QStringLiteral("Polygon.png"), icon([](QPainter &p) {
+    add(QStringLiteral("Rectangle.png"), menuIcon([](QPainter &p) { p.drawRect(QRectF(10, 16, 44, 32)); }));
+    add(QStringLiteral("Circle.png"), menuIcon([](QPainter &p) { p.drawEllipse(QPointF(32, 32), 22, 22); }));
+    add(QStringLiteral("Polygon.png"), menuIcon([](QPainter &p) {
         p.drawPolygon(QPolygonF({QPointF(32, 8), QPointF(56, 26), QPointF(46, 54), QPointF(18, 54),
                                  QPointF(8, 26)}));
     }));
-    add(QStringLiteral("DrawGestureArea.png"), icon([](QPainter &p) {
+    add(QStringLiteral("DrawGestureArea.png"), menuIcon([](QPainter &p) {
         QPainterPath path(QPointF(10, 44));
         path.cubicTo(QPointF(14, 8), QPointF(30, 8), QPointF(30, 30));
         path.cubicTo(QPointF(30, 52), QPointF(50, 56), QPointF(54, 18));
         p.drawPath(path);
     }));
-    add(QStringLiteral("CopyArea.png"), icon([](QPainter &p) {
+    add(QStringLiteral("CopyArea.png"), menuIcon([](QPainter &p) {
         p.drawRect(QRectF(8, 8, 30, 30));
         p.drawRect(QRectF(26, 26, 30, 30));
     }));
-    add(QStringLiteral("DeleteSelect.png"), icon([](QPainter &p) {
+    add(QStringLiteral("DeleteSelect.png"), menuIcon([](QPainter &p) {
         p.drawRect(QRectF(8, 14, 36, 30));
         p.setPen(QPen(alarm, 5, Qt::SolidLine, Qt::RoundCap));
         cross(p, QPointF(48, 46), 8);
     }));
-    add(QStringLiteral("DeleteAll.png"), icon([](QPainter &p) {
+    add(QStringLiteral("DeleteAll.png"), menuIcon([](QPainter &p) {
         p.drawRect(QRectF(8, 8, 26, 20));
         p.drawRect(QRectF(14, 32, 26, 20));
         p.setPen(QPen(alarm, 5, Qt::SolidLine, Qt::RoundCap));
         cross(p, QPointF(48, 46), 8);
     }));
-    add(QStringLiteral("LastPage.png"), icon([](QPainter &p) { chevron(p, 32, 32, 18, false); }));
-    add(QStringLiteral("NextPage.png"), icon([](QPainter &p) { chevron(p, 32, 32, 18, true); }));
-    add(QStringLiteral("Retest.png"), icon([](QPainter &p) { circularArrow(p, 20, 60, 280); }));
+    add(QStringLiteral("LastPage.png"), menuIcon([](QPainter &p) { chevron(p, 32, 32, 18, false); }));
+    add(QStringLiteral("NextPage.png"), menuIcon([](QPainter &p) { chevron(p, 32, 32, 18, true); }));
+    add(QStringLiteral("Retest.png"), menuIcon([](QPainter &p) { circularArrow(p, 20, 60, 280); }));
 
     // Camera settings.
     add(QStringLiteral("Resume.png"), icon([](QPainter &p) {
