@@ -148,6 +148,8 @@ VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
     listingUrl = maintenanceLocations().updateServer;
     FetchVersionList(listingUrl, -1, 0);
 
+    // Before the geometry: changing the flags later would let the window system place it anew.
+    setWindowFlags(Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
     if (largeScreen())
         resize(1280, 960);
     else
@@ -192,7 +194,6 @@ VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
 
     exitButton->setGeometry(w - 155, 5, 150, 50);
     connect(exitButton, &QPushButton::clicked, this, &VersionDownloadDialog::acceptDialog);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
     setDarkStyleSheet(this);
 }
 
