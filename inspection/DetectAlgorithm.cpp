@@ -208,6 +208,15 @@ void DetectAlgorithm::buildPositioningModel(int stage)
     const int margin = std::max(0, parameter(Param::PositioningOffset));
     const cv::Rect grown(rect.x - margin, rect.y - margin, rect.width + 2 * margin, rect.height + 2 * margin);
     searchRect[stage] = grown & cv::Rect(0, 0, width, height);
+
+    // One search on the template itself sizes the model's buffers now, while the station loads,
+    // so that the first cycle does not pay for them.
+    if (positioningModels[stage].isReady() && !searchRect[stage].empty()) {
+        int dx = 0;
+        int dy = 0;
+        double angle = 0;
+        runGuarded("Positioning warm-up", [&] { positioningModels[stage].find(image(searchRect[stage]), dx, dy, angle); });
+    }
 }
 
 void DetectAlgorithm::prepareComparators(int stage)

@@ -3,6 +3,7 @@
 
 #include "cameras/CameraBindingHost.h"
 #include "core/StationHost.h"
+#include "inspection/ConcurrentJudge.h"
 #include "inspection/InspectionWarning.h"
 #include "station/OperationRecord.h"
 #include "station/RunCodes.h"
@@ -329,6 +330,12 @@ private:
     void updateZoomSlider();
     void clampPan();
     void refreshStartStopButton();
+    // The pixel work of every camera of a trigger, two cameras at a time; RunAlgorithm then
+    // hands out each camera's rows in camera order.
+    void judgeCamerasTogether(int stage);
+    ConcurrentJudge concurrentJudge;
+    // Bit c: camera c's frame is judged and waits for RunAlgorithm to hand out its rows.
+    int prejudgedCameras = 0;
 
     // The cameras and the detect stages in use, each within the bounds of the arrays here.
     int camerasInUse() const;

@@ -620,8 +620,10 @@ void MoJuWizard::TimerUp(int k)
     // 3. The delay is over: every camera judged, then the verdict acted on.
     stageTimers[k]->stop();
     measurementValues.clear();
+    judgeCamerasTogether(detect);
     for (int c = 0; c < camerasInUse(); ++c)
         RunAlgorithm(c, detect);
+    prejudgedCameras = 0;
     publishMeasurements();
     CheckNG(false);
     fillCameraReports();

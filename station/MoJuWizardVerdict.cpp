@@ -97,10 +97,13 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
         storeSample(camera, stage);
         return;
     }
-    // 4. a. The frame aligned to its reference and positioned; the view shows what is judged.
+    // 4. a. The frame aligned to its reference and positioned (unless judged with the other
+    //    cameras already); the view shows what is judged.
     DetectionResults &results = *view->results;
     DetectAlgorithm *engine = view->engine.get();
-    if (engine) {
+    const bool prejudged = (prejudgedCameras & (1 << camera)) != 0;
+    prejudgedCameras &= ~(1 << camera);
+    if (engine && !prejudged) {
         engine->registerImage(stage);
         engine->locate(stage);
     }
@@ -113,7 +116,10 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
     // c. Every region of the stage judged; the results, the measured values and the result
     //    rows follow.
     if (engine) {
-        engine->run(stage);
+        if (prejudged)
+            engine->publish();
+        else
+            engine->run(stage);
     } else {
         results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
     }
@@ -133,6 +139,22 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
     // 5. The live picture shows what was judged.
     if (editorSource == -1 || editorSource == 1)
         view->update();
+}
+
+void MoJuWizard::judgeCamerasTogether(int stage)
+{
+    prejudgedCameras = 0;
+    // Captures taken as templates are not judged.
+    if (RunState == RunStates::Sampling || stage < 0 || stage >= stagesInUse())
+        return;
+    std::vector<DetectAlgorithm *> engines;
+    for (int c = 0; c < camerasInUse(); ++c)
+        engines.push_back(cameraViews[c] ? cameraViews[c]->engine.get() : nullptr);
+    const std::vector<bool> judged = concurrentJudge.judge(engines, stage);
+    for (size_t c = 0; c < judged.size(); ++c) {
+        if (judged[c])
+            prejudgedCameras |= 1 << c;
+    }
 }
 
 bool MoJuWizard::cameraFrameUsable(int camera) const
