@@ -71,6 +71,11 @@ public:
 
     // True when power, mount, clock and backlight actions reach the hardware.
     static bool isPanelBuild();
+
+protected:
+    // What setClock runs on the panel: "date -s <yyyy-MM-dd hh:mm:ss>", then, when that
+    // succeeded, "hwclock -w".
+    bool writeClock(const QDateTime &localTime);
 };
 
 // The process-wide instance. Never null: a host implementation is created on first use.
