@@ -85,7 +85,7 @@ public:
 
 protected:
     // What setClock runs on the panel: "date -s <yyyy-MM-dd hh:mm:ss>", then, when that
-    // succeeded, "hwclock -w".
+    // succeeded, "hwclock --systohc".
     bool writeClock(const QDateTime &localTime);
 };
 

@@ -460,7 +460,7 @@ void tst_Pickers::clockProgramsOfThePanel()
     QCOMPARE(system.writeClock(QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59))), set);
     const QList<QStringList> expected{
         {QStringLiteral("date"), QStringLiteral("-s"), QStringLiteral("2024-02-29 23:59:59")},
-        {QStringLiteral("hwclock"), QStringLiteral("-w")}};
+        {QStringLiteral("hwclock"), QStringLiteral("--systohc")}};
     QCOMPARE(system.programs, expected.mid(0, programsRun));
 }
 
