@@ -161,13 +161,19 @@ void AdvanceParamWidget::SlotExit()
 
 void AdvanceParamWidget::SlotModifyTime()
 {
-    auto *picker = new modifyTimeWidget(this);
+    // A window of its own (the picker turns into a plain child widget when given a parent);
+    // it deletes itself when closed, and goes with the page at the latest.
+    auto *picker = new modifyTimeWidget;
     picker->setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QObject::destroyed, picker, &QObject::deleteLater);
     if (mainWindow)
-        picker->move((mainWindow->width() - picker->width()) / 2,
-                     (mainWindow->height() - picker->height()) / 2);
-    picker->setWindowModality(Qt::WindowModal);
-    connect(picker, &modifyTimeWidget::sendModifyTime, this, &AdvanceParamWidget::TimeChosen);
+        picker->move(mainWindow->mapToGlobal(QPoint((mainWindow->width() - picker->width()) / 2,
+                                                    (mainWindow->height() - picker->height()) / 2)));
+    // Nothing else is pressed while the time is chosen, so the page is still there for the answer.
+    picker->setWindowModality(Qt::ApplicationModal);
+    // Queued: the picker has closed before the question is asked.
+    connect(picker, &modifyTimeWidget::sendModifyTime, this, &AdvanceParamWidget::TimeChosen,
+            Qt::QueuedConnection);
     picker->show();
 }
 
