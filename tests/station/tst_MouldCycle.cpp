@@ -299,13 +299,14 @@ void MouldCycleTest::twoStagesWithTheirDelays()
     QCOMPARE(StationHarness::countText(), countLine(1, 0));
     // The product stage releases the ejector after its 0.3 s; the cavity stage's delay counts
     // on from there, so the mould is released 0.8 s after the mould-open edge. Lower bounds
-    // from the moment the edge was sent, which is before the station saw it.
+    // from the moment the edge was sent, which is before the station saw it, less the 5 % a
+    // coarse Qt timer may fire early.
     const QVector<qint64> changes = harness.outputWordTimesMs();
     QCOMPARE(changes.size(), words.size());
     const qint64 ejectorReleased = changes.at(changes.size() - 2) - edgeSentMs;
     const qint64 mouldReleased = changes.at(changes.size() - 1) - edgeSentMs;
-    QVERIFY2(ejectorReleased >= 300, qPrintable(QString::number(ejectorReleased)));
-    QVERIFY2(mouldReleased >= 800, qPrintable(QString::number(mouldReleased)));
+    QVERIFY2(ejectorReleased >= 285, qPrintable(QString::number(ejectorReleased)));
+    QVERIFY2(mouldReleased >= 760, qPrintable(QString::number(mouldReleased)));
 }
 
 void MouldCycleTest::pulseMode_data()
