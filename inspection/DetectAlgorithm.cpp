@@ -75,6 +75,8 @@ DetectAlgorithm::DetectAlgorithm(CammerSingleton *configuration, EngineHost *hos
     }
 }
 
+DetectAlgorithm::~DetectAlgorithm() = default;
+
 bool DetectAlgorithm::fitsFrame(const cv::Mat &image) const
 {
     return !image.empty() && image.cols == view->imageWidth() && image.rows == view->imageHeight()

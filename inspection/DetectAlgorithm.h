@@ -12,6 +12,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <memory>
 #include <vector>
 
 class EngineHost;
@@ -39,7 +40,7 @@ void grayRangeMask(const cv::Mat &image, cv::Mat &out, int lo, int hi);
 // (always in this order): the registration reference, the positioning model, then the stage's
 // valid-pixel mask and one comparison model per region from the stage's templates. Per frame,
 // in this order: registerImage, locate, run. It owns no image buffer: it works on the view's
-// buffers through the EngineHost. GUI thread only.
+// buffers through the EngineHost. GUI thread only, except judge (see there).
 class DetectAlgorithm
 {
 public:
@@ -59,6 +60,7 @@ public:
     // config: the view's active configuration; both must outlive the engine. Prepares every
     // enabled stage.
     DetectAlgorithm(CammerSingleton *config, EngineHost *view);
+    ~DetectAlgorithm();
 
     DetectAlgorithm(const DetectAlgorithm &) = delete;
     DetectAlgorithm &operator=(const DetectAlgorithm &) = delete;
@@ -73,8 +75,21 @@ public:
     // sits where it sat in the template; for the run controller's current detect stage.
     void locate();
     void locate(int stage);
-    // Evaluates every region of the stage on positionedImage.
+    // Evaluates every region of the stage on positionedImage: evaluate, then publish.
     void run(int stage);
+    // The pixel work of run: every region judged, the view's results, values, boxes and result
+    // mask written. The rows and region errors wait for publish.
+    void evaluate(int stage);
+    // Hands the rows of the last evaluate to the result store and its region errors to the
+    // operation record; nothing when there is none. GUI thread.
+    void publish();
+    // registerImage, locate and evaluate of one frame. It touches only this engine and its
+    // view's buffers and results, so the engines of several cameras may judge at the same time
+    // on worker threads, while the GUI thread waits for them; publish follows on the GUI thread.
+    // Not for a stage that asks the camera (judgesOffThread).
+    void judge(int stage);
+    // The stage has no temperature region, whose reading asks the camera driver.
+    bool judgesOffThread(int stage) const;
     // Evaluates one region of the edit copy on the image the region editor shows.
     void preview(int stage, int region);
 
@@ -108,8 +123,11 @@ private:
 
     void evaluateRegion(int stage, int region, const cv::Mat &source, Evaluation &evaluation);
     void evaluateTemperature(int stage, int region, Evaluation &evaluation);
-    void reportRegionError(int stage, int code);
+    void reportRegionError(int stage, int code, Evaluation &evaluation);
     void recordBoxes(int slot, const Region &geometry, const std::vector<std::vector<cv::Point>> &contours);
+
+    // What the last evaluate left for publish.
+    std::unique_ptr<Evaluation> pending;
 };
 
 #endif

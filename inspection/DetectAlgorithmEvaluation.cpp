@@ -114,13 +114,12 @@ void grayRangeMask(const cv::Mat &image, cv::Mat &out, int lo, int hi)
     cv::inRange(image, cv::Scalar(lo), cv::Scalar(hi), out);
 }
 
-void DetectAlgorithm::reportRegionError(int stage, int code)
+void DetectAlgorithm::reportRegionError(int stage, int code, Evaluation &evaluation)
 {
     view->detectionResults().resultOk = false;
     const QString text = QStringLiteral("REG RUN ERROR = %1, %2, %3").arg(view->cameraIndex()).arg(stage).arg(code);
     qWarning("%s", qPrintable(text));
-    if (stationHost)
-        stationHost->InsertRecord(text);
+    evaluation.errors.append(text);
 }
 
 void DetectAlgorithm::recordBoxes(int slot, const Region &geometry, const std::vector<std::vector<cv::Point>> &contours)
@@ -139,6 +138,31 @@ void DetectAlgorithm::recordBoxes(int slot, const Region &geometry, const std::v
 
 void DetectAlgorithm::run(int stage)
 {
+    evaluate(stage);
+    publish();
+}
+
+void DetectAlgorithm::judge(int stage)
+{
+    registerImage(stage);
+    locate(stage);
+    evaluate(stage);
+}
+
+bool DetectAlgorithm::judgesOffThread(int stage) const
+{
+    if (!config || !validStage(stage))
+        return false;
+    for (int i = 0; i < regionCount(*config, stage); ++i) {
+        if (config->toolType[CammerSingleton::slot(stage, i)] == TemperatureTool)
+            return false;
+    }
+    return true;
+}
+
+void DetectAlgorithm::evaluate(int stage)
+{
+    pending.reset();
     if (!view || !config)
         return;
     if (!validStage(stage)) {
@@ -154,11 +178,10 @@ void DetectAlgorithm::run(int stage)
     if (camera >= 0 && camera < 8 && parameter(Param::CameraEnabled + camera) == 0)
         return;
 
-    TemperatureChartData *store = TemperatureChartData::instance();
-    Evaluation evaluation;
-    evaluation.record = store->currentCycle();
-    evaluation.record.detect = stage;
-    evaluation.record.detectStart = wallClock()->now();
+    pending = std::make_unique<Evaluation>();
+    Evaluation &evaluation = *pending;
+    evaluation.stage = stage;
+    evaluation.start = wallClock()->now();
 
     cv::Mat source = planeOf(view->positionedImage());
     evaluation.resultMask = view->resultMask();
@@ -178,12 +201,28 @@ void DetectAlgorithm::run(int stage)
     for (int i = 0; i < count; ++i)
         evaluateRegion(stage, i, source, evaluation);
 
-    if (evaluation.details.isEmpty() && evaluation.verdicts.isEmpty())
+    evaluation.publishes = !evaluation.details.isEmpty() || !evaluation.verdicts.isEmpty();
+}
+
+void DetectAlgorithm::publish()
+{
+    const std::unique_ptr<Evaluation> evaluation = std::move(pending);
+    if (!evaluation || !view)
         return;
-    evaluation.record.roiDetail = evaluation.details;
-    evaluation.record.roiResult = evaluation.verdicts;
-    evaluation.record.result = results.resultOk ? 1 : 0;
-    store->SetCurrentCycle(evaluation.record);
+    if (stationHost) {
+        for (const QString &text : evaluation->errors)
+            stationHost->InsertRecord(text);
+    }
+    if (!evaluation->publishes)
+        return;
+    TemperatureChartData *store = TemperatureChartData::instance();
+    CycleResult record = store->currentCycle();
+    record.detect = evaluation->stage;
+    record.detectStart = evaluation->start;
+    record.roiDetail = evaluation->details;
+    record.roiResult = evaluation->verdicts;
+    record.result = view->detectionResults().resultOk ? 1 : 0;
+    store->SetCurrentCycle(record);
     store->AppendCycleData();
     store->InsertResult();
 }
@@ -202,14 +241,14 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         return;
     if (tool < DefectTool || tool > AngleCorrectionTool) {
         qWarning("Camera %d stage %d region %d: tool %d is not defined", view->cameraIndex(), stage, i + 1, tool);
-        reportRegionError(stage, MaskError);
+        reportRegionError(stage, MaskError, evaluation);
         return;
     }
     Region region;
     const int code = regionGeometry(shapeAt(*config, stage, i), view->roiMask(slot), region);
     const int error = code == MaskError ? MaskError : !fitsPlane(validMask[stage]) ? ValidMaskError : code;
     if (error != 0) {
-        reportRegionError(stage, error);
+        reportRegionError(stage, error, evaluation);
         return;
     }
     if (tool == TemperatureTool) {
@@ -244,7 +283,7 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         boxes = results.roiBoxes[slot][0][0];
     });
     if (!evaluated) {
-        reportRegionError(stage, MaskError);
+        reportRegionError(stage, MaskError, evaluation);
         return;
     }
 
@@ -296,7 +335,7 @@ void DetectAlgorithm::evaluateTemperature(int stage, int i, Evaluation &evaluati
     // No reading is a failed measurement, never a temperature of 0 that passes an upper limit.
     if (!wholeNumber(reply.value(QStringLiteral("value")), value)) {
         qWarning("Camera %d stage %d region %d: the camera gave no temperature", view->cameraIndex(), stage, i + 1);
-        reportRegionError(stage, MaskError);
+        reportRegionError(stage, MaskError, evaluation);
         return;
     }
     results.roiValue[slot] = value;

@@ -7,7 +7,9 @@
 #include "core/ParameterNames.h"
 #include "inspection/DetectAlgorithm.h"
 
+#include <QDateTime>
 #include <QList>
+#include <QStringList>
 
 #include <opencv2/core.hpp>
 
@@ -22,11 +24,16 @@ struct DetectAlgorithm::Region
 // The state of one run of a stage.
 struct DetectAlgorithm::Evaluation
 {
-    CycleResult record;
+    int stage = 0;
+    QDateTime start;
     // The view's result mask, the whole image.
     cv::Mat resultMask;
     QList<QList<int>> details;
     QList<int> verdicts;
+    // Region errors for the operation record.
+    QStringList errors;
+    // A cycle record goes to the result store.
+    bool publishes = false;
 };
 
 namespace detection {

@@ -46,6 +46,9 @@ ModbusClient::ModbusClient(QTcpSocket *socket, ModbusRegisters *registers,
 {
     socket->setParent(this);
     socket->setReadBufferSize(ReadBufferBytes);
+    // Reserved once, so emptying them keeps their memory for the next request.
+    buffer.reserve(MaxRequestBytes);
+    reply.reserve(MaxRequestBytes);
     incompleteTimer.setSingleShot(true);
     incompleteTimer.setInterval(IncompleteRequestMs);
     connect(&incompleteTimer, &QTimer::timeout, this,
@@ -92,8 +95,12 @@ bool ModbusClient::takeBytes()
     const int room = MaxRequestBytes - buffer.size();
     if (room <= 0 || socket->bytesAvailable() <= 0)
         return false;
-    buffer += socket->read(room);
-    return true;
+    // Read into the kept buffer: no array is made and freed per request.
+    const int held = buffer.size();
+    buffer.resize(MaxRequestBytes);
+    const qint64 got = socket->read(buffer.data() + held, room);
+    buffer.resize(held + int(qMax<qint64>(0, got)));
+    return got > 0;
 }
 
 void ModbusClient::HandleRequest()
@@ -102,8 +109,6 @@ void ModbusClient::HandleRequest()
     if (closing)
         return;
     bool tookRequest = false;
-    QByteArray reply;
-    QList<int> stored;
     for (int answered = 0;;) {
         // Held back or busy with its requests: no request of its waits on the master, so the
         // incomplete-request clock does not run.

@@ -52,6 +52,10 @@ private:
     ModbusRegisters *const registers;
     const std::function<void(const QList<int> &)> written;
     QByteArray buffer;
+    // The answer to the request in hand and the registers it stored, kept from request to
+    // request.
+    QByteArray reply;
+    QList<int> stored;
     QTimer incompleteTimer;
     qint64 lastRequest = 0;
     bool requested = false;

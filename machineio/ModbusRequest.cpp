@@ -2,12 +2,16 @@
 
 #include "machineio/ModbusRegisters.h"
 
+#include <initializer_list>
+
 namespace {
 
 constexpr int HeaderSize = 7;       // transaction id, protocol id, length, unit id
 constexpr int LengthBeforeUnit = 6; // bytes up to and including the length field
 constexpr int MaxLength = 254;      // unit id + the largest PDU (253 bytes)
 constexpr quint8 ServedUnit = 1;
+// The longest reply: header, function, byte count and 125 registers.
+constexpr int MaxReplyBytes = HeaderSize + 2 + 2 * 125;
 
 constexpr quint8 ReadHoldingRegisters = 0x03;
 constexpr quint8 WriteMultipleRegisters = 0x10;
@@ -23,26 +27,30 @@ quint16 be16(const uchar *bytes)
     return quint16(bytes[0] << 8 | bytes[1]);
 }
 
-void appendBe16(QByteArray *out, int value)
+void putBe16(char *out, int value)
 {
-    out->append(char((value >> 8) & 0xFF));
-    out->append(char(value & 0xFF));
+    out[0] = char((value >> 8) & 0xFF);
+    out[1] = char(value & 0xFF);
 }
 
-// length counts the unit id and the PDU.
-void appendHeader(QByteArray *out, quint16 transaction, int length)
+// The header and the first PDU bytes of a reply, in one append. length counts the unit id and
+// the PDU.
+void appendStart(QByteArray *out, quint16 transaction, int length, std::initializer_list<char> pdu)
 {
-    appendBe16(out, transaction);
-    appendBe16(out, 0);
-    appendBe16(out, length);
-    out->append(char(ServedUnit));
+    char bytes[HeaderSize + 6];
+    putBe16(bytes, transaction);
+    putBe16(bytes + 2, 0);
+    putBe16(bytes + 4, length);
+    bytes[6] = char(ServedUnit);
+    int size = HeaderSize;
+    for (char c : pdu)
+        bytes[size++] = c;
+    out->append(bytes, size);
 }
 
 void exceptionReply(QByteArray *out, quint16 transaction, quint8 function, quint8 code)
 {
-    appendHeader(out, transaction, 3);
-    out->append(char(function | 0x80));
-    out->append(char(code));
+    appendStart(out, transaction, 3, {char(function | 0x80), char(code)});
 }
 
 bool rangeFits(int start, int count)
@@ -62,9 +70,7 @@ void answerRead(const uchar *pdu, int size, quint16 transaction, ModbusRegisters
         return exceptionReply(reply, transaction, ReadHoldingRegisters, IllegalDataValue);
     if (!rangeFits(start, count))
         return exceptionReply(reply, transaction, ReadHoldingRegisters, IllegalDataAddress);
-    appendHeader(reply, transaction, 3 + 2 * count);
-    reply->append(char(ReadHoldingRegisters));
-    reply->append(char(2 * count));
+    appendStart(reply, transaction, 3 + 2 * count, {char(ReadHoldingRegisters), char(2 * count)});
     registers->appendReadBlock(start, count, reply);
 }
 
@@ -82,10 +88,8 @@ void answerWrite(const uchar *pdu, int size, quint16 transaction, ModbusRegister
     if (!rangeFits(start, count))
         return exceptionReply(reply, transaction, WriteMultipleRegisters, IllegalDataAddress);
     *written = registers->storeWriteBlock(start, count, reinterpret_cast<const char *>(pdu + Fixed));
-    appendHeader(reply, transaction, 6);
-    reply->append(char(WriteMultipleRegisters));
-    appendBe16(reply, start);
-    appendBe16(reply, count);
+    appendStart(reply, transaction, 6,
+                {char(WriteMultipleRegisters), char(start >> 8), char(start & 0xFF), char(count >> 8), char(count & 0xFF)});
 }
 
 } // namespace
@@ -93,8 +97,11 @@ void answerWrite(const uchar *pdu, int size, quint16 transaction, ModbusRegister
 ModbusFraming takeModbusRequest(QByteArray *buffer, ModbusRegisters *registers, QByteArray *reply,
                                 QList<int> *written)
 {
-    reply->clear();
-    written->clear();
+    // Emptied, not freed: a buffer kept from request to request is not allocated again.
+    reply->resize(0);
+    reply->reserve(MaxReplyBytes);
+    if (!written->isEmpty())
+        written->clear();
     if (buffer->size() < HeaderSize)
         return ModbusFraming::Incomplete;
     const auto *header = reinterpret_cast<const uchar *>(buffer->constData());

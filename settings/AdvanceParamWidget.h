@@ -3,6 +3,7 @@
 
 #include "settings/TabParamWidget.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QVector>
 
@@ -27,8 +28,10 @@ public:
     void LoadParams() override;
     void StoreParams() override;
 
-    // Fills the group list with the folders under the group folder.
+    // Fills the group list with the folders under the group folder, each with its position.
     void ParaGroupUpdateList();
+    // The chosen date and time of the picker: asks, sets the clock, saves and reboots.
+    void TimeChosen(const QDateTime &time);
 
     struct Field
     {
@@ -65,6 +68,13 @@ public slots:
     void SlotToVerion();
 
 protected:
+    // Asks whether to insert a stick while none can be mounted; false when the operator gives up.
+    bool mountStick();
+    // A message box of its own (no parent: the kit's boxes become child widgets with one).
+    static int ask(const QString &text);
+    static void notify(const QString &text);
+    static void warn(const QString &text);
+
     SystemParamDialog *dialog;
     // The parameter-group folder, set by LoadParams.
     QDir groupDir;

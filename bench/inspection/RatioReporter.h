@@ -15,8 +15,10 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Iteration)
+            if (run.run_type == Run::RT_Iteration) {
                 seconds[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                cpu[run.benchmark_name()] = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -48,8 +50,17 @@ public:
         return found == seconds.end() ? 0.0 : found->second;
     }
 
+    // CPU time per iteration (of every thread where the benchmark measures the process), 0 when
+    // it did not run.
+    double cpuSecondsOf(const std::string &name) const
+    {
+        const auto found = cpu.find(name);
+        return found == cpu.end() ? 0.0 : found->second;
+    }
+
 private:
     std::map<std::string, double> seconds;
+    std::map<std::string, double> cpu;
 };
 
 // Runs the benchmarks given on the command line and prints the ratios after the table, then

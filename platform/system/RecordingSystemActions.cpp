@@ -12,29 +12,40 @@ RecordingSystemActions::~RecordingSystemActions()
 
 bool RecordingSystemActions::reboot()
 {
-    actions << QStringLiteral("reboot");
+    record(QStringLiteral("reboot"));
     return powerSucceeds;
 }
 
 bool RecordingSystemActions::powerOff()
 {
-    actions << QStringLiteral("powerOff");
+    record(QStringLiteral("powerOff"));
     return powerSucceeds;
 }
 
 void RecordingSystemActions::restartApplication()
 {
-    actions << QStringLiteral("restartApplication");
+    record(QStringLiteral("restartApplication"));
+}
+
+void RecordingSystemActions::exitApplication(int status)
+{
+    record(QStringLiteral("exit %1").arg(status));
+}
+
+void RecordingSystemActions::record(const QString &line)
+{
+    QMutexLocker locker(&lock);
+    actions << line;
 }
 
 void RecordingSystemActions::syncDisks()
 {
-    actions << QStringLiteral("sync");
+    record(QStringLiteral("sync"));
 }
 
 QString RecordingSystemActions::blockDevices()
 {
-    actions << QStringLiteral("blkid");
+    record(QStringLiteral("blkid"));
     return blkidOutput;
 }
 
@@ -45,7 +56,7 @@ QString RecordingSystemActions::mountTable()
 
 bool RecordingSystemActions::mount(const QString &device, const QString &mountPoint)
 {
-    actions << QStringLiteral("mount %1 %2").arg(device, mountPoint);
+    record(QStringLiteral("mount %1 %2").arg(device, mountPoint));
     if (!mountSucceeds)
         return false;
     if (!mounts.isNull())
@@ -55,7 +66,7 @@ bool RecordingSystemActions::mount(const QString &device, const QString &mountPo
 
 bool RecordingSystemActions::unmount(const QString &mountPoint)
 {
-    actions << QStringLiteral("umount %1").arg(mountPoint);
+    record(QStringLiteral("umount %1").arg(mountPoint));
     // Drop the newest line mounted exactly at that point, as umount does.
     QStringList lines = mounts.split(QLatin1Char('\n'));
     for (int i = lines.size() - 1; i >= 0; --i) {
@@ -71,38 +82,38 @@ bool RecordingSystemActions::unmount(const QString &mountPoint)
 
 bool RecordingSystemActions::setClock(const QDateTime &localTime)
 {
-    actions << QStringLiteral("setClock %1")
-                   .arg(localTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    record(QStringLiteral("setClock %1")
+                   .arg(localTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     return clockSucceeds;
 }
 
 void RecordingSystemActions::setBacklightPower(bool on)
 {
-    actions << QStringLiteral("backlight %1").arg(on ? QStringLiteral("on") : QStringLiteral("off"));
+    record(QStringLiteral("backlight %1").arg(on ? QStringLiteral("on") : QStringLiteral("off")));
 }
 
 QProcess *RecordingSystemActions::startProgram(const QString &program,
                                                const QStringList &arguments, QObject *parent)
 {
-    actions << QStringLiteral("start %1").arg((QStringList(program) + arguments).join(QLatin1Char(' ')));
+    record(QStringLiteral("start %1").arg((QStringList(program) + arguments).join(QLatin1Char(' '))));
     return programsStartForReal ? SystemActions::startProgram(program, arguments, parent) : nullptr;
 }
 
 bool RecordingSystemActions::startDetached(const QString &program, const QStringList &arguments)
 {
-    actions << QStringLiteral("detach %1").arg((QStringList(program) + arguments).join(QLatin1Char(' ')));
+    record(QStringLiteral("detach %1").arg((QStringList(program) + arguments).join(QLatin1Char(' '))));
     return true;
 }
 
 bool RecordingSystemActions::copyFile(const QString &source, const QString &destination)
 {
-    actions << QStringLiteral("copyFile %1 %2").arg(source, destination);
+    record(QStringLiteral("copyFile %1 %2").arg(source, destination));
     return !performFileActions || SystemActions::copyFile(source, destination);
 }
 
 bool RecordingSystemActions::copyDirectory(const QString &source, const QString &destination)
 {
-    actions << QStringLiteral("copyDirectory %1 %2").arg(source, destination);
+    record(QStringLiteral("copyDirectory %1 %2").arg(source, destination));
     if (!performFileActions)
         return true;
     // Copy through the host implementation so that the files of the tree are not recorded one by one.
@@ -112,26 +123,26 @@ bool RecordingSystemActions::copyDirectory(const QString &source, const QString 
 
 bool RecordingSystemActions::removeFile(const QString &path)
 {
-    actions << QStringLiteral("removeFile %1").arg(path);
+    record(QStringLiteral("removeFile %1").arg(path));
     return !performFileActions || SystemActions::removeFile(path);
 }
 
 bool RecordingSystemActions::removeDirectory(const QString &path)
 {
-    actions << QStringLiteral("removeDirectory %1").arg(path);
+    record(QStringLiteral("removeDirectory %1").arg(path));
     return !performFileActions || SystemActions::removeDirectory(path);
 }
 
 bool RecordingSystemActions::moveFile(const QString &source, const QString &destination)
 {
-    actions << QStringLiteral("moveFile %1 %2").arg(source, destination);
+    record(QStringLiteral("moveFile %1 %2").arg(source, destination));
     return !performFileActions || SystemActions::moveFile(source, destination);
 }
 
 int RecordingSystemActions::runProgram(const QString &program, const QStringList &arguments,
                                        int timeoutMs, QString *output)
 {
-    actions << QStringLiteral("run %1").arg((QStringList(program) + arguments).join(QLatin1Char(' ')));
+    record(QStringLiteral("run %1").arg((QStringList(program) + arguments).join(QLatin1Char(' '))));
     if (!programsStartForReal)
         return 0;
     return SystemActions::runProgram(program, arguments, timeoutMs, output);

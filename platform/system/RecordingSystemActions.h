@@ -4,6 +4,7 @@
 #include "platform/system/SystemActions.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QStringList>
 
 // A SystemActions for tests: every call is appended to actions() as one line of text
@@ -11,7 +12,8 @@
 // detached starts only record. File actions record and, while performFileActions is true,
 // are carried out by the host implementation (tests run in a temporary folder).
 // blockDevices() and mountTable() answer with the scripted texts; each mount or unmount
-// updates the scripted mount table like the kernel would.
+// updates the scripted mount table like the kernel would. Actions may come from a worker
+// thread (long file work); each line is appended under a lock.
 class RecordingSystemActions : public SystemActions
 {
 public:
@@ -31,6 +33,7 @@ public:
     bool reboot() override;
     bool powerOff() override;
     void restartApplication() override;
+    void exitApplication(int status) override;
     void syncDisks() override;
     QString blockDevices() override;
     QString mountTable() override;
@@ -53,6 +56,9 @@ public:
     int count(const QString &firstWord) const;
 
 private:
+    void record(const QString &line);
+
+    QMutex lock;
     SystemActions *previous;
 };
 

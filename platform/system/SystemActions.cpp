@@ -81,15 +81,39 @@ bool SystemActions::powerOff()
     return true;
 }
 
+QStringList SystemActions::restartWaiterCommand(qint64 pid, const QString &program,
+                                               const QStringList &arguments, int waitSeconds)
+{
+    // Polls every 100 ms; after the limit the program starts anyway, so that a process that
+    // hangs on its way out does not leave the machine without a monitor.
+    static const QString script = QStringLiteral(
+        "pid=$1; limit=$2; shift 2; n=0; "
+        "while kill -0 \"$pid\" 2>/dev/null && [ \"$n\" -lt \"$limit\" ]; do "
+        "sleep 0.1; n=$((n+1)); done; exec \"$@\"");
+    return QStringList{QStringLiteral("/bin/sh"), QStringLiteral("-c"), script,
+                       QStringLiteral("mouldmonitor-restart"), QString::number(pid),
+                       QString::number(waitSeconds * 10), program}
+           + arguments;
+}
+
 void SystemActions::restartApplication()
 {
     const QString program = QCoreApplication::applicationFilePath();
     QStringList arguments = QCoreApplication::arguments();
     if (!arguments.isEmpty())
         arguments.removeFirst();
-    if (!QProcess::startDetached(program, arguments, QDir::currentPath()))
+    QStringList command =
+        restartWaiterCommand(QCoreApplication::applicationPid(), program, arguments);
+    const QString shell = command.takeFirst();
+    if (!QProcess::startDetached(shell, command, QDir::currentPath()))
         qWarning("restart of %s failed", qPrintable(program));
     quitEventLoop();
+}
+
+void SystemActions::exitApplication(int status)
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::exit(status);
 }
 
 void SystemActions::syncDisks()
@@ -140,7 +164,7 @@ bool SystemActions::setClock(const QDateTime &localTime)
     }
     if (runProgram(QStringLiteral("date"), {QStringLiteral("-s"), text}, 3000) != 0)
         return false;
-    return runProgram(QStringLiteral("hwclock"), {QStringLiteral("-w")}, 3000) == 0;
+    return runProgram(QStringLiteral("hwclock"), {QStringLiteral("--systohc")}, 3000) == 0;
 }
 
 void SystemActions::setBacklightPower(bool on)

@@ -28,8 +28,13 @@ public:
     virtual bool reboot();
     virtual bool powerOff();
     // Starts this program's own executable again (same arguments, same working directory)
-    // and quits the event loop of the current process.
+    // and quits the event loop of the current process. The new process is started by a small
+    // waiter only once this one has ended, so that the serial port, the Modbus port and the
+    // cameras are free when it opens them.
     virtual void restartApplication();
+    // Leaves the event loop with the given status; main() then stops the threads and closes
+    // what is still open.
+    virtual void exitApplication(int status);
     // Flushes file system buffers (sync(2)).
     virtual void syncDisks();
 
@@ -71,6 +76,12 @@ public:
 
     // True when power, mount, clock and backlight actions reach the hardware.
     static bool isPanelBuild();
+
+    // The program and arguments of the waiter that restartApplication starts detached: it
+    // waits while process pid lives (at most waitSeconds), then replaces itself by program
+    // with its arguments. The data travel as arguments, never inside the shell text.
+    static QStringList restartWaiterCommand(qint64 pid, const QString &program,
+                                            const QStringList &arguments, int waitSeconds = 60);
 };
 
 // The process-wide instance. Never null: a host implementation is created on first use.

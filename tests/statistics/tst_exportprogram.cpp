@@ -9,9 +9,19 @@
 #include <QFile>
 #include <QtTest>
 
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
+
+// Run as "<this test> --file-size-limit <bytes> <program> <arguments>...": starts the program
+// with every file it writes limited to that size, as on a stick that is nearly full. Writes
+// past the limit fail (the signal the kernel would send is ignored, so they only fail).
+const char limitOption[] = "--file-size-limit";
 
 const QString program = QStringLiteral(EXPORT_PROGRAM);
 const QString stampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
@@ -58,6 +68,7 @@ private slots:
     void filters_data();
     void filters();
     void corruptDayFileFailsWithoutFiles();
+    void fullTargetFailsWithoutFiles();
     void badCommandLines_data();
     void badCommandLines();
 
@@ -208,6 +219,22 @@ void ExportProgramTest::corruptDayFileFailsWithoutFiles()
              QStringList());
 }
 
+void ExportProgramTest::fullTargetFailsWithoutFiles()
+{
+    // Room for the first lines of a file but not for a whole one: the rows reach the disk
+    // only when the files are closed, so it is the last write that fails.
+    QStringList arguments{QString::fromLatin1(limitOption), QStringLiteral("2048"), program};
+    arguments << exportArguments(at(3, 0), at(4, 23, 59, 59), -1, -1, target, work->path());
+    const ChildResult result = runChild(arguments, work->path());
+    QVERIFY(result.finished);
+    QCOMPARE(result.exitCode, 4);
+    QVERIFY(!result.standardOutput.contains("export finished"));
+    QVERIFY2(result.standardError.contains("cannot write"), result.standardError.constData());
+    // No cut-short file under a final name, and no temporary file left behind.
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
 void ExportProgramTest::badCommandLines_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -247,5 +274,22 @@ void ExportProgramTest::badCommandLines()
     QVERIFY2(result.standardError.contains(why), result.standardError.constData());
 }
 
-QTEST_GUILESS_MAIN(ExportProgramTest)
+int main(int argc, char **argv)
+{
+    if (argc >= 4 && qstrcmp(argv[1], limitOption) == 0) {
+        const rlimit limit{rlim_t(std::strtoull(argv[2], nullptr, 10)),
+                           rlim_t(std::strtoull(argv[2], nullptr, 10))};
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            std::perror("setrlimit");
+            return 100;
+        }
+        ::execv(argv[3], argv + 3);
+        std::perror("execv");
+        return 101;
+    }
+    QCoreApplication application(argc, argv);
+    ExportProgramTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_exportprogram.moc"

@@ -271,6 +271,17 @@ ResultExporter::Result ResultExporter::run(QString *error)
             return writeFailed ? WriteFailed : ReadFailed;
     }
 
+    // Every file reaches the disk before any takes its final name: QSaveFile's commit() does
+    // not notice a final flush that failed (a full stick) and would rename a cut-short file.
+    // Uncommitted files are discarded when their QSaveFile goes away.
+    for (auto &entry : outputs) {
+        QSaveFile &output = *entry.second;
+        if (!output.flush() || output.error() != QFileDevice::NoError) {
+            *error = QStringLiteral("cannot write %1: %2").arg(output.fileName(),
+                                                                output.errorString());
+            return WriteFailed;
+        }
+    }
     for (auto &entry : outputs) {
         QSaveFile &output = *entry.second;
         if (!output.commit()) {
