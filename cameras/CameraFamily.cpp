@@ -1,5 +1,6 @@
 #include "cameras/CameraFamily.h"
 
+#include "cameras/CameraFotric.h"
 #include "cameras/Do3thinkCamera.h"
 #include "cameras/HikCamera.h"
 #include "cameras/HikIRCamera.h"
@@ -24,6 +25,7 @@ QList<CameraFamily> &families()
     static QList<CameraFamily> registered = {
         builtIn<SimulateCamera>(SimulateCameraIid, 0),
         builtIn<HikIRCamera>(HikIRCameraIid, 0x10),
+        builtIn<CameraFotric>(FotricCameraIid, 0x100),
         builtIn<HikCamera>(HikCameraIid, 0x08),
         builtIn<MindCamera>(MindCameraIid, 0x04),
         builtIn<Do3thinkCamera>(Do3thinkCameraIid, 0x200),

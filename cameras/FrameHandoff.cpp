@@ -34,6 +34,20 @@ bool FrameHandoff::copyFrame(uchar *destination, int destinationSize)
     return copyOut(destination, destinationSize, false);
 }
 
+bool FrameHandoff::hasNewFrame() const
+{
+    QMutexLocker locker(&mutex);
+    return newFrame;
+}
+
+bool FrameHandoff::clearNewFrame()
+{
+    QMutexLocker locker(&mutex);
+    const bool wasNew = newFrame;
+    newFrame = false;
+    return wasNew;
+}
+
 bool FrameHandoff::copyOut(uchar *destination, int destinationSize, bool onlyWhenNew)
 {
     // A pull without a place to put the frame leaves the frame pending.

@@ -56,6 +56,10 @@ public:
     // new-frame flag and return whether the frame was new.
     bool takeNewFrame(uchar *destination, int destinationSize);
     bool copyFrame(uchar *destination, int destinationSize);
+    // Whether a frame is pending, and dropping it, without copying; for drivers that judge
+    // their connection by pending frames.
+    bool hasNewFrame() const;
+    bool clearNewFrame();
 
     // Frames delivered since the previous call: stores the difference in *frames (when given)
     // and returns whether it is not zero.

@@ -6,12 +6,12 @@
 #include "cameras/HikIRCamera.h"
 
 #include "cameras/HikIRSdk.h"
+#include "cameras/TemperatureQuery.h"
 #include "core/Clock.h"
 #include "core/Globals.h"
 #include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 
-#include <QJsonDocument>
 
 #include <cstring>
 
@@ -256,11 +256,9 @@ void HikIRCamera::query(const QVariant &request, QVariant *reply, int kind)
 {
     if (kind != 0 || !reply)
         return;
-    const QJsonObject asked = request.toJsonObject();
-    const QJsonValue detect = asked.value(QStringLiteral("detect"));
-    const QJsonValue funcNO = asked.value(QStringLiteral("funcNO"));
-    const int stage = detect.isDouble() ? detect.toInt(-1) : -1;
-    const int region = funcNO.isDouble() ? funcNO.toInt(-1) : -1;
+    const TemperatureRequest asked = temperatureRequest(request);
+    const int stage = asked.stage;
+    const int region = asked.region;
     const int rule = temperatureRuleNumber(stage, region);
 
     // No rule, or no fresh reading of it: an answer without a value, which the engine judges
@@ -290,8 +288,7 @@ void HikIRCamera::query(const QVariant &request, QVariant *reply, int kind)
             answer.insert(QStringLiteral("value"), double(temperature + float(ruleSlots.offset[slot])));
         }
     }
-    qDebug("temperature query %d/%d: %s", stage, region, QJsonDocument(answer).toJson(QJsonDocument::Compact).constData());
-    *reply = QVariant(answer);
+    answerTemperatureQuery(asked, answer, reply);
 }
 
 QJsonObject HikIRCamera::autoAdjust(bool start)

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qtbase5-dev libqt5sql5-sqlite libqt5serialport5-dev qttools5-dev qttools5-dev-tools
   libopencv-dev libgoogle-glog-dev libjsoncpp-dev libqcustomplot-dev libqt5svg5-dev
-  libbenchmark-dev
+  libbenchmark-dev libcurl4-openssl-dev
   fonts-wqy-zenhei fontconfig
   socat mbpoll libmodbus-dev xvfb xauth
 )

@@ -1,6 +1,7 @@
 #include "tests/station/StationHarness.h"
 
 #include "cameras/CameraDiscovery.h"
+#include "cameras/CameraFotric.h"
 #include "core/Globals.h"
 #include "core/ParameterManager.h"
 #include "core/UiTexts.h"
@@ -62,6 +63,9 @@ bool StationHarness::prepare()
     ioMutex = &ioLock;
     imageSaveMutex = &imageLock;
     MoJuWizard::modbusPort = 0;
+    // Stream thermal cameras are probed on loopback addresses, where only a test's own camera
+    // answers, never on the network the tests run on.
+    CameraFotric::probeHostPattern = QStringLiteral("127.0.%1.1");
     if (!work.isValid() || !loadUiTexts() || !openDefaultParameterStore())
         return false;
     // Every test starts from these: no no-signal watchdog, no debounce, the cavity captured at

@@ -12,6 +12,7 @@
 #include "station/ProductionCounters.h"
 #include "tests/cameras/ThermalDevices.h"
 #include "tests/station/StationHarness.h"
+#include "tests/station/ThermalRegion.h"
 
 #include <QSqlQuery>
 #include <QTimer>
@@ -34,25 +35,6 @@ constexpr int Rule = 11;
 // deliver a frame after the cycle started.
 constexpr int CaptureDelaySetting = Param::CaptureDelay + CavityStage;
 constexpr int CaptureDelay = 3;
-
-// A temperature rectangle as region 0 of the cavity stage of camera 0, as an operator draws it.
-bool addTemperatureRegion()
-{
-    CammerSingleton config(0);
-    QSqlQuery query = ParameterManager::instance()->paramQuery();
-    if (!config.load(query, thermal::Width, thermal::Height))
-        return false;
-    auto *shape = new ClustomRect;
-    shape->setCoords(100, 100, 299, 199);
-    const int slot = CammerSingleton::slot(CavityStage, config.roiCount[CavityStage]++);
-    config.toolType[slot] = 9;
-    config.shapeType[slot] = shape->typeId();
-    config.param1[slot] = thermal::packed(95, 0);
-    config.param2[slot] = thermal::packed(LowerLimit, MaximumKind);
-    config.param3[slot] = thermal::packed(UpperLimit, 30);
-    config.shapes[CavityStage].append(shape);
-    return config.save(query);
-}
 
 } // namespace
 
@@ -88,7 +70,8 @@ void ThermalStationTest::initTestCase()
     hcnetsim::reset();
     thermal::addCamera(locals, Subnet, "THERMAL-0001");
     QVERIFY(harness.prepare());
-    QVERIFY(addTemperatureRegion());
+    QVERIFY(storeTemperatureRegion(thermal::Width, thermal::Height, CavityStage, QRect(QPoint(100, 100), QPoint(299, 199)),
+                                   LowerLimit, UpperLimit, MaximumKind));
 }
 
 void ThermalStationTest::init()
