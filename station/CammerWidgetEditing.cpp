@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr int SourceTemplate = 0;
 constexpr int ToolNone = 0;
 constexpr int ToolPolygon = 2;
 constexpr int ToolCircle = 4;
@@ -206,7 +205,7 @@ void CammerWidget::mousePressEvent(QMouseEvent *event)
     if (cameraIndex < cameraCount && mainWindow) {
         if (mainWindow->currentCamera == cameraCount)
             emit click(cameraIndex);
-        else if (editorSource != SourceTemplate)
+        else if (editorSource != EditorSources::Template)
             setCursor(Qt::ArrowCursor);
         else if (imageWidth > 0 && imageHeight > 0)
             pressOnTemplate(imagePoint(event->pos()));
@@ -317,7 +316,7 @@ void CammerWidget::mouseMoveEvent(QMouseEvent *event)
         ProbePixel(event->x(), event->y());
     if (cameraIndex < cameraCount && mainWindow && imageWidth > 0 && imageHeight > 0) {
         const bool leftOnly = event->buttons() == Qt::LeftButton;
-        if (editorSource != SourceTemplate) {
+        if (editorSource != EditorSources::Template) {
             if (leftOnly && cameraIndex == mainWindow->currentCamera)
                 mainWindow->PanView(event->pos());
         } else if (mainWindow->currentCamera == cameraIndex && moveOnTemplate(imagePoint(event->pos())) && leftOnly) {
@@ -436,7 +435,7 @@ void CammerWidget::moveInsideImage(ROIInterface *shape, int dx, int dy)
 
 void CammerWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (cameraIndex < cameraCount && mainWindow && editorSource == SourceTemplate
+    if (cameraIndex < cameraCount && mainWindow && editorSource == EditorSources::Template
         && mainWindow->currentCamera == cameraIndex)
         releaseOnTemplate();
     QWidget::mouseReleaseEvent(event);

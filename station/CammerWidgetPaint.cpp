@@ -8,6 +8,7 @@
 #include "core/Globals.h"
 #include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
+#include "station/DrawROIWidget.h"
 #include "station/MoJuWizard.h"
 #include "station/RegionTools.h"
 #include "station/RunCodes.h"
@@ -21,13 +22,6 @@
 #include <cmath>
 
 namespace {
-
-// Image sources of the region page.
-constexpr int SourceTemplate = 0;
-constexpr int SourceLive = 1;
-constexpr int SourceRecentNg = 2;
-constexpr int SourceOkRecords = 3;
-constexpr int SourceNgRecords = 4;
 
 // A stage with more regions than this gets short labels.
 constexpr int LongLabelRegionLimit = 10;
@@ -291,21 +285,30 @@ void CammerWidget::paintEvent(QPaintEvent *)
     if (frameBytes <= 0 || cameraImage.size() < size_t(frameBytes) || width() <= 0 || height() <= 0)
         return;
     const int source = editorSource;
-    // Stored OK and NG records are drawn by the region page's image records.
-    if (source == SourceOkRecords || source == SourceNgRecords)
+    // The stored OK or NG image the region page has open, with the zoom of the view shown.
+    if (source == EditorSources::OkRecords || source == EditorSources::NgRecords) {
+        const DrawROIWidget *page = mainWindow ? mainWindow->drawROIWidget : nullptr;
+        if (!page || page->recordCount <= 0 || page->recordImage.isNull())
+            return;
+        QPainter painter(this);
+        painter.translate(mainWindow->panX, mainWindow->panY);
+        const double zoom = mainWindow->zoomScale > 0 ? mainWindow->zoomScale : 1.0;
+        painter.scale(zoom, zoom);
+        painter.drawImage(rect(), page->recordImage);
         return;
-    const bool editing = source == SourceTemplate;
+    }
+    const bool editing = source == EditorSources::Template;
     const CammerSingleton *config = editing ? editConfig.get() : activeConfig.get();
     const int stage = !mainWindow ? 0 : editing ? mainWindow->editDetect : mainWindow->currentDetect();
     const int displayMode = mainWindow ? mainWindow->DisplayMode : DisplayModes::Normal;
 
     // The zoom of the camera shown alone, and of a recent NG image whichever view shows it.
     ViewTransform transform;
-    if (mainWindow && (source == SourceRecentNg || cameraIndex == mainWindow->currentCamera))
+    if (mainWindow && (source == EditorSources::RecentNg || cameraIndex == mainWindow->currentCamera))
         transform = {mainWindow->panX, mainWindow->panY, mainWindow->zoomScale > 0 ? mainWindow->zoomScale : 1.0};
     updatePixelMaps(transform);
     renderShownImage();
-    if (config && source != SourceRecentNg && displayMode == DisplayModes::AlarmLatched && source == SourceLive && blinkPhase == 1)
+    if (config && source != EditorSources::RecentNg && displayMode == DisplayModes::AlarmLatched && source == EditorSources::Live && blinkPhase == 1)
         markNgPixels(*config, stage);
     if (config && editing)
         markIgnoredPixels(*config, stage);
@@ -316,12 +319,12 @@ void CammerWidget::paintEvent(QPaintEvent *)
 
     QPainter painter(this);
     painter.drawImage(0, 0, shownImage);
-    if (source == SourceRecentNg || !config)
+    if (source == EditorSources::RecentNg || !config)
         return;
 
     const bool outlines = displayMode == DisplayModes::ResultShown
         || (displayMode == DisplayModes::Normal && runSetting(Param::OutlinesWhileRunning) != 0) || editing
-        || (displayMode == DisplayModes::AlarmLatched && source == SourceLive);
+        || (displayMode == DisplayModes::AlarmLatched && source == EditorSources::Live);
     painter.save();
     painter.translate(transform.panX, transform.panY);
     painter.scale(transform.zoom, transform.zoom);

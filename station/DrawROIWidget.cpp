@@ -34,14 +34,6 @@ namespace {
 constexpr int ControlMinHeight = 72;
 constexpr int PageButtonWidth = 80;
 
-// Image sources of the page.
-constexpr int SourceNone = -1;
-constexpr int SourceTemplate = 0;
-constexpr int SourceLive = 1;
-constexpr int SourceRecentNg = 2;
-constexpr int SourceOkRecords = 3;
-constexpr int SourceNgRecords = 4;
-
 // Drawing tools of the main window's drawTool.
 constexpr int ToolNone = 0;
 constexpr int ToolRectangle = 1;
@@ -105,20 +97,6 @@ QString buildEditorStyleSheet()
             + QStringLiteral(":pressed{background-color:#2687F2;}");
     }
     return style;
-}
-
-void warn(const QString &text)
-{
-    Warnbox box;
-    box.setText(text);
-    box.exec();
-}
-
-bool confirm(const QString &text)
-{
-    tipbox box(2, nullptr, 600, 420);
-    box.setText(text);
-    return box.exec() == 1;
 }
 
 bool allCamerasShown()
@@ -199,6 +177,21 @@ DrawROIWidget::DrawROIWidget(QWidget *parent)
     hide();
 }
 
+// Boxes without a parent: a box parented inside the hidden side menu may never show.
+void DrawROIWidget::warn(const QString &text)
+{
+    Warnbox box;
+    box.setText(text);
+    box.exec();
+}
+
+bool DrawROIWidget::confirm(const QString &text)
+{
+    tipbox box(2, nullptr, 600, 420);
+    box.setText(text);
+    return box.exec() == 1;
+}
+
 ComboBox *DrawROIWidget::addCombo(const char *objectName)
 {
     auto *combo = new ComboBox(this);
@@ -237,7 +230,7 @@ bool DrawROIWidget::alarmLatched() const
 
 bool DrawROIWidget::toolsAllowed() const
 {
-    return shownView() && editorSource == SourceTemplate;
+    return shownView() && editorSource == EditorSources::Template;
 }
 
 void DrawROIWidget::setQuietly(ComboBox *combo, int index)
@@ -273,7 +266,9 @@ void DrawROIWidget::enterEditor()
     }
     mainWindow->editDetect = d;
     setQuietly(pComboChangeDetect, d);
-    const int wanted = alarmLatched() ? SourceLive : SourceTemplate;
+    if (mainWindow->imageBrowser)
+        mainWindow->imageBrowser->selectDetect(d);
+    const int wanted = alarmLatched() ? EditorSources::Live : EditorSources::Template;
     if (pComboChangeSource->currentIndex() == wanted)
         SlotChangeSource(wanted);
     else
@@ -283,7 +278,7 @@ void DrawROIWidget::enterEditor()
 void DrawROIWidget::closeEditor()
 {
     mainWindow->copyAreaPending = false;
-    editorSource = SourceNone;
+    editorSource = EditorSources::None;
     mainWindow->DisplayMode = DisplayModes::Normal;
     for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c])
@@ -313,17 +308,19 @@ void DrawROIWidget::silenceAlarmOutput()
 
 void DrawROIWidget::SlotChangeSource(int source)
 {
-    if (source < SourceTemplate || source > SourceNgRecords)
+    if (source < EditorSources::Template || source > EditorSources::NgRecords)
         return;
     // Looking at a template during an alarm needs a login; a refusal keeps what was shown.
-    if (alarmLatched() && source == SourceTemplate && editorSource != SourceTemplate
+    if (alarmLatched() && source == EditorSources::Template && editorSource != EditorSources::Template
         && mainWindow->requireLogin() == 0) {
-        setQuietly(pComboChangeSource, editorSource >= SourceTemplate ? editorSource : SourceLive);
+        setQuietly(pComboChangeSource, editorSource >= EditorSources::Template ? editorSource : EditorSources::Live);
         return;
     }
     editorSource = source;
+    // The image browser chooses a source too: the combo shows what is on show.
+    setQuietly(pComboChangeSource, source);
     mainWindow->copyAreaPending = false;
-    if (alarmLatched() && source != SourceLive)
+    if (alarmLatched() && source != EditorSources::Live)
         silenceAlarmOutput();
     for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c]) {
@@ -332,20 +329,20 @@ void DrawROIWidget::SlotChangeSource(int source)
             view->UpdateRegionPanel();
         }
     }
-    const int lastCamera = source == SourceLive ? cameraCount : cameraCount - 1;
+    const int lastCamera = source == EditorSources::Live ? cameraCount : cameraCount - 1;
     if (mainWindow->currentCamera < 0 || mainWindow->currentCamera > lastCamera) {
         mainWindow->currentCamera = 0;
         mainWindow->ChangeCammer();
     }
     setQuietly(pComboChangeCamera, mainWindow->currentCamera);
     mainWindow->MScaleSetToMin();
-    mainWindow->SetZoomSliderVisible(runSetting(Param::ZoomEnabled) != 0 && source != SourceLive
+    mainWindow->SetZoomSliderVisible(runSetting(Param::ZoomEnabled) != 0 && source != EditorSources::Live
                                      && !allCamerasShown());
 
     CammerWidget *view = shownView();
     const int d = mainWindow->editDetect;
     switch (source) {
-    case SourceTemplate:
+    case EditorSources::Template:
         pCButtonDrawPloygn->setText(uiText(DrawPolygonEntry));
         mainWindow->drawTool = ToolNone;
         if (resetEditOnTemplate) {
@@ -355,7 +352,7 @@ void DrawROIWidget::SlotChangeSource(int source)
         if (view)
             showTemplate(view, d);
         break;
-    case SourceLive:
+    case EditorSources::Live:
         if (alarmLatched()) {
             for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
                 if (CammerWidget *v = mainWindow->cameraViews[c])
@@ -364,23 +361,16 @@ void DrawROIWidget::SlotChangeSource(int source)
         }
         emit recentNgImg(tr("实时画面"));
         break;
-    case SourceRecentNg:
+    case EditorSources::RecentNg:
         if (view)
             showRecentNg(view, d);
         break;
     default:
-        recordIsOk = source == SourceOkRecords ? 1 : 0;
+        recordIsOk = source == EditorSources::OkRecords ? 1 : 0;
         recordIndex = 0;
         LoadPic();
-        if (recordCount > 0)
-            emit recentNgImg((recordIsOk ? tr("OK记录共%1张图片 当前为第%2张 %3") : tr("NG记录共%1张图片 当前为第%2张 %3"))
-                                 .arg(recordCount)
-                                 .arg(recordIndex + 1)
-                                 .arg(recordFileName));
-        else
-            emit recentNgImg(recordIsOk ? tr("OK记录共0张图片") : tr("NG记录共0张图片"));
-        if (view && source == SourceNgRecords)
-            view->update();
+        emitRecordCaption();
+        repaintViews();
         break;
     }
     SlotChangePage();
@@ -412,10 +402,26 @@ void DrawROIWidget::showTemplate(CammerWidget *view, int stage)
 void DrawROIWidget::showRecentNg(CammerWidget *view, int stage)
 {
     view->recentNgShown = 0;
-    if (stage >= 0 && size_t(stage) < view->recentNgImages.size()) {
-        const std::vector<uchar> &picture = view->recentNgImages[size_t(stage)][0];
-        std::copy_n(picture.begin(), std::min(picture.size(), view->cameraImage.size()), view->cameraImage.begin());
-    }
+    showRecentNgImage(view, stage);
+}
+
+const std::vector<uchar> *DrawROIWidget::recentNgImage(const CammerWidget *view, int stage, int index)
+{
+    if (stage < 0 || stage >= CammerWidget::StageCount || size_t(stage) >= view->recentNgImages.size())
+        return nullptr;
+    const int stored = view->recentNgCount[stage];
+    const int n = std::min(stored, int(CammerWidget::RecentNgSlots));
+    if (n <= 0 || index < 0 || index >= n)
+        return nullptr;
+    // The ring is written at count mod 3: the newest image sits just before that.
+    const int slot = (stored - 1 - index) % CammerWidget::RecentNgSlots;
+    return &view->recentNgImages[size_t(stage)][size_t(slot)];
+}
+
+void DrawROIWidget::showRecentNgImage(CammerWidget *view, int stage)
+{
+    if (const std::vector<uchar> *picture = recentNgImage(view, stage, view->recentNgShown))
+        std::copy_n(picture->begin(), std::min(picture->size(), view->cameraImage.size()), view->cameraImage.begin());
     const int mode = runSetting(Param::MachineMode);
     const QString stageName = uiText((mode == 0 ? StageNameEntry : SideStageNameEntry) + stage);
     const int count = stage >= 0 && stage < CammerWidget::StageCount
@@ -434,7 +440,7 @@ void DrawROIWidget::SlotChangePage()
         shown << QStringLiteral("pComboChangeCamera");
     const QStringList pages{QStringLiteral("pCButtonTempLast"), QStringLiteral("pCButtonTempNext")};
     switch (editorSource) {
-    case SourceTemplate:
+    case EditorSources::Template:
         shown << QStringLiteral("pComboChangeDetect") << QStringLiteral("pCButtonReturn")
               << QStringLiteral("pCButtonDrawRect") << QStringLiteral("pCButtonDrawCircle")
               << QStringLiteral("pCButtonDrawPloygn") << QStringLiteral("pCButtonDrawHand")
@@ -443,19 +449,19 @@ void DrawROIWidget::SlotChangePage()
         if (alarmLatched())
             shown << QStringLiteral("pCButtonAutoChange");
         break;
-    case SourceLive:
+    case EditorSources::Live:
         if (alarmLatched())
             shown << QStringLiteral("pCButtonAddTemp") << QStringLiteral("pCButtonNoCheckCur")
                   << QStringLiteral("pCButtonAutoChange") << QStringLiteral("pCButtonReCheck");
         else
             shown << QStringLiteral("pCButtonReturn");
         break;
-    case SourceRecentNg:
+    case EditorSources::RecentNg:
         shown << QStringLiteral("pComboChangeDetect") << QStringLiteral("pCButtonReturn") << pages
               << QStringLiteral("pCButtonAddTemp");
         break;
-    case SourceOkRecords:
-    case SourceNgRecords:
+    case EditorSources::OkRecords:
+    case EditorSources::NgRecords:
         shown << QStringLiteral("pComboChangeDetect") << QStringLiteral("pCButtonReturn") << pages;
         break;
     default:
@@ -472,11 +478,11 @@ void DrawROIWidget::SlotChangeCamera(int index)
     if (index < 0)
         return;
     if (index == cameraCount) {
-        if (editorSource == SourceTemplate) {
+        if (editorSource == EditorSources::Template) {
             setQuietly(pComboChangeCamera, mainWindow->currentCamera);
             return;
         }
-        if (editorSource == SourceLive)
+        if (editorSource == EditorSources::Live)
             mainWindow->currentCamera = cameraCount == 1 ? 0 : cameraCount;
         else
             mainWindow->currentCamera = cameraCount - 1;
@@ -493,7 +499,7 @@ void DrawROIWidget::SlotChangeCamera(int index)
 
 void DrawROIWidget::SlotChangeDetect(int d)
 {
-    if (d < 0 || allCamerasShown() || editorSource == SourceNone || editorSource == SourceLive)
+    if (d < 0 || allCamerasShown() || editorSource == EditorSources::None || editorSource == EditorSources::Live)
         return;
     mainWindow->copyAreaPending = false;
     const int mode = runSetting(Param::MachineMode);
@@ -503,7 +509,7 @@ void DrawROIWidget::SlotChangeDetect(int d)
         pComboChangeDetect->setCurrentIndex(productFallbackStage(d, mode));
         return;
     }
-    if (editorSource == SourceTemplate && runSetting(Param::CopyRegions) != 0 && sharedParameterHintPending) {
+    if (editorSource == EditorSources::Template && runSetting(Param::CopyRegions) != 0 && sharedParameterHintPending) {
         int entry = 0;
         if (mode == 0 && d == 1 && runSetting(Param::StageEnabled) != 0)
             entry = CavityFollowsEntry;
@@ -592,7 +598,7 @@ void DrawROIWidget::SlotDeleteROI()
     if (!confirm(uiText(DeleteSelectedEntry)))
         return;
     // The box ran an event loop: what is shown may have changed meanwhile.
-    if (shownView() != view || editorSource == SourceLive || view->selectedRegion < 0)
+    if (shownView() != view || editorSource == EditorSources::Live || view->selectedRegion < 0)
         return;
     view->DeleteRegion(mainWindow->editDetect, view->selectedRegion);
     view->selectedRegion = -1;
@@ -605,7 +611,7 @@ void DrawROIWidget::SlotDeleteAllROI()
         return;
     mainWindow->copyAreaPending = false;
     CammerWidget *view = shownView();
-    if (confirm(uiText(DeleteAllEntry)) && shownView() == view && editorSource == SourceTemplate) {
+    if (confirm(uiText(DeleteAllEntry)) && shownView() == view && editorSource == EditorSources::Template) {
         const int d = mainWindow->editDetect;
         if (d >= 0 && d < view->editConfig->shapes.size()) {
             view->editConfig->roiCount[d] = 0;
@@ -623,13 +629,13 @@ void DrawROIWidget::SlotDeleteAllROI()
 
 void DrawROIWidget::SlotAutoChange()
 {
-    if (!alarmLatched() || allCamerasShown() || (editorSource != SourceLive && editorSource != SourceTemplate))
+    if (!alarmLatched() || allCamerasShown() || (editorSource != EditorSources::Live && editorSource != EditorSources::Template))
         return;
-    if (editorSource == SourceLive) {
-        pComboChangeSource->setCurrentIndex(SourceTemplate);
+    if (editorSource == EditorSources::Live) {
+        pComboChangeSource->setCurrentIndex(EditorSources::Template);
         return;
     }
-    pComboChangeSource->setCurrentIndex(SourceLive);
+    pComboChangeSource->setCurrentIndex(EditorSources::Live);
     for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
         CammerWidget *view = mainWindow->cameraViews[c];
         if (view && !view->results->resultOk) {

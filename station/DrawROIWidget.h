@@ -5,7 +5,10 @@
 
 #include <QImage>
 #include <QString>
+#include <QVector>
 #include <QWidget>
+
+#include <vector>
 
 class CammerWidget;
 class ComboBox;
@@ -80,6 +83,10 @@ public slots:
     void SlotReCheck() override;
     void LoadPic();
 
+    // The recent NG image shown as index (0 the newest) of the view's ring for a stage; null
+    // when the stage has none.
+    static const std::vector<uchar> *recentNgImage(const CammerWidget *view, int stage, int index);
+
 private:
     ComboBox *addCombo(const char *objectName);
     QPushButton *addButton(const char *objectName, const QString &text);
@@ -96,6 +103,24 @@ private:
     void resetEditConfigurations();
     // Output 3 goes off while an alarm is looked at on something else than the live picture.
     void silenceAlarmOutput();
+    // The image on show of the recent NG ring (recentNgShown) and its caption.
+    void showRecentNgImage(CammerWidget *view, int stage);
+    void emitRecordCaption();
+    // The paging commands act on a single camera's template slot and a stage in use.
+    CammerWidget *pagingView() const;
+    void stepTemplate(int direction);
+    void stepRecentNg(int direction);
+    void stepRecord(int direction);
+    void repaintViews();
+    void hideImageBrowser();
+    // A command that a password setting may guard: with that setting on and general password
+    // protection off, the login pad must grant a level; otherwise the usual login.
+    bool permitted(int guardSetting);
+    // Saves every changed camera in one transaction; false when it failed (nothing in force
+    // then, and no record row written).
+    bool saveChangedCameras(const QVector<int> &changed);
+    static void warn(const QString &text);
+    static bool confirm(const QString &text);
 
     ComboBox *pComboChangeSource;
     ComboBox *pComboChangeCamera;

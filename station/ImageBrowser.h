@@ -4,8 +4,8 @@
 class QWidget;
 
 // What the station's screens need of the image browser (ImagePickForm), a window at the left
-// edge of the screen that implements it: the image title's camera name shows and hides it, and
-// opening the region page points it at the templates of the camera shown. GUI thread.
+// edge of the screen that implements it: the image title's camera name shows and hides it;
+// opening the region page or latching an alarm points it at what the page shows. GUI thread.
 class ImageBrowser
 {
 public:
@@ -16,6 +16,7 @@ public:
     virtual void selectSource(int source) = 0;
     // Camera index, or cameraCount for all cameras.
     virtual void selectCamera(int camera) = 0;
+    virtual void selectDetect(int stage) = 0;
 };
 
 #endif

@@ -18,6 +18,7 @@
 #include "station/CammerWidget.h"
 #include "station/DottomDockWidget.h"
 #include "station/DrawROIWidget.h"
+#include "station/ImagePickForm.h"
 #include "station/MenuBtnWidget.h"
 #include "station/ResultImageBuffers.h"
 #include "station/RunSettings.h"
@@ -115,7 +116,7 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     createKeyboardsAndIoLink();
     // 8. One view per camera in the panel grid.
     createCamerasAndGrid();
-    // 9. The side menu beside the panels; the image browser joins here with the templates.
+    // 9. The image browser (hidden) and the side menu beside the panels.
     createSideMenu();
     // 10. The bottom status bar under the panels and the menu.
     createBottomBar();
@@ -272,11 +273,19 @@ void MoJuWizard::createCamerasAndGrid()
 // 9.
 void MoJuWizard::createSideMenu()
 {
+    imagePickForm = std::make_unique<ImagePickForm>();
+    imagePickForm->setObjectName(QStringLiteral("pImgForm"));
+    imagePickForm->hide();
+    setImageBrowser(imagePickForm.get());
     sideMenu = new MenuBtnWidget(this);
     drawROIWidget = new DrawROIWidget(sideMenu);
     sideMenu->setEditorPage(drawROIWidget);
     setRegionPage(drawROIWidget);
     connect(drawROIWidget, &DrawROIWidget::recentNgImg, this, &MoJuWizard::showRecentNgInfo);
+    connect(imagePickForm.get(), &ImagePickForm::sourceChange, drawROIWidget, &DrawROIWidget::SlotChangeSource);
+    connect(imagePickForm.get(), &ImagePickForm::cameraChange, drawROIWidget, &DrawROIWidget::SlotChangeCamera);
+    connect(imagePickForm.get(), &ImagePickForm::detectChange, drawROIWidget, &DrawROIWidget::SlotChangeDetect);
+    connect(imagePickForm.get(), &ImagePickForm::imageChange, drawROIWidget, &DrawROIWidget::SlotTempList);
     panelRow->addWidget(sideMenu);
 }
 

@@ -21,6 +21,7 @@ class CameraWgtBox;
 class DottomDockWidget;
 class DrawROIWidget;
 class ImageBrowser;
+class ImagePickForm;
 class MenuBtnWidget;
 class QHBoxLayout;
 class RegionPage;
@@ -423,6 +424,8 @@ private:
     // Published as statisticsWidget and temperatureChartWidget while they exist.
     std::unique_ptr<StatisticsWidget> statisticsWindow;
     std::unique_ptr<TemperatureChartWidget> chartWindow;
+    // The image browser, a window of its own (no parent).
+    std::unique_ptr<ImagePickForm> imagePickForm;
 };
 
 // The one main window; set by its constructor.

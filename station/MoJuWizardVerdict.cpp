@@ -15,6 +15,7 @@
 #include "station/CameraWgtBox.h"
 #include "station/CameraWgt_DataWidget.h"
 #include "station/CammerWidget.h"
+#include "station/ImageBrowser.h"
 #include "station/ProductionCounters.h"
 #include "station/RegionPage.h"
 #include "station/ResultImageBuffers.h"
@@ -393,6 +394,10 @@ void MoJuWizard::latchAlarm(int g)
     SetStopDetect();
     currentCamera = cameraCount == 1 ? 0 : cameraCount;
     DisplayMode = DisplayModes::AlarmLatched;
+    if (imageBrowser) {
+        imageBrowser->selectSource(1);
+        imageBrowser->selectCamera(currentCamera);
+    }
     if (regionPage)
         regionPage->enterEditor();
     setCameraViewsMode(2);
@@ -553,11 +558,15 @@ void MoJuWizard::InCheck()
     inCheckWarningShown = true;
 }
 
+// The camera verdicts go back to OK with the region verdicts: the alarm latch reads them, so
+// an accepted NG must not stay NG there.
 void MoJuWizard::ResetRun()
 {
     for (int c = 0; c < camerasInUse(); ++c) {
-        for (auto &stage : cameraViews[c]->results->roiOk)
+        DetectionResults &results = *cameraViews[c]->results;
+        for (auto &stage : results.roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
+        results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
     }
 }
 

@@ -25,6 +25,17 @@ extern bool regionEditActive;
 // Image source of the region editor page: -1 none (normal operation), 0 templates, 1 live
 // image, 2 most recent NG images, 3 stored OK images, 4 stored NG images.
 extern int editorSource;
+// The values of editorSource.
+namespace EditorSources {
+enum : int {
+    None = -1,
+    Template = 0,
+    Live = 1,
+    RecentNg = 2,
+    OkRecords = 3,
+    NgRecords = 4,
+};
+} // namespace EditorSources
 // The one-time hint that a stage follows another stage's parameters has not been shown yet.
 extern bool sharedParameterHintPending;
 

@@ -399,6 +399,22 @@ Search again?</translation>
         <source>NG记录共0张图片</source>
         <translation>NG images: 0</translation>
     </message>
+    <message>
+        <source>是否保存参数的修改？</source>
+        <translation>Save the changed parameters?</translation>
+    </message>
+    <message>
+        <source>参数保存失败，修改未生效！</source>
+        <translation>The parameters could not be saved; the changes are not in force!</translation>
+    </message>
+    <message>
+        <source>缺陷检测</source>
+        <translation>Defect detection</translation>
+    </message>
+    <message>
+        <source>角度矫正</source>
+        <translation>Angle correction</translation>
+    </message>
 </context>
 <context>
     <name>FromTimeToTime</name>
@@ -409,6 +425,65 @@ Search again?</translation>
     <message>
         <source>结束日期</source>
         <translation>End date</translation>
+    </message>
+</context>
+<context>
+    <name>ImagePickForm_Source</name>
+    <message>
+        <source>模板</source>
+        <translation>Template</translation>
+    </message>
+    <message>
+        <source>实时画面</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>最近NG</source>
+        <translation>Recent NG</translation>
+    </message>
+    <message>
+        <source>OK记录</source>
+        <translation>OK images</translation>
+    </message>
+    <message>
+        <source>NG记录</source>
+        <translation>NG images</translation>
+    </message>
+    <message>
+        <source>%1号相机</source>
+        <translation>Camera %1</translation>
+    </message>
+    <message>
+        <source>全部相机</source>
+        <translation>All cameras</translation>
+    </message>
+    <message>
+        <source>左成品</source>
+        <translation>Left product</translation>
+    </message>
+    <message>
+        <source>左模腔</source>
+        <translation>Left cavity</translation>
+    </message>
+    <message>
+        <source>右成品</source>
+        <translation>Right product</translation>
+    </message>
+    <message>
+        <source>右模腔</source>
+        <translation>Right cavity</translation>
+    </message>
+    <message>
+        <source>检测</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>成品检测</source>
+        <translation>Product</translation>
+    </message>
+    <message>
+        <source>模腔检测</source>
+        <translation>Cavity</translation>
     </message>
 </context>
 <context>
