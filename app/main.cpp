@@ -48,7 +48,9 @@ void installTranslator()
 
 int main(int argc, char **argv)
 {
-    // 1. Debug and info messages reach the log manager's handler, which drops debug.
+    // 1. Qt's messages until the log exists are held for it, not written to standard error;
+    //    debug and info messages reach the log manager's handler, which drops debug.
+    holdEarlyMessages();
     QLoggingCategory *category = QLoggingCategory::defaultCategory();
     category->setEnabled(QtDebugMsg, true);
     category->setEnabled(QtInfoMsg, true);
@@ -76,6 +78,8 @@ int main(int argc, char **argv)
 
     // 7. The version record, first in the log.
     qInfo("%s %s %s", "application", applicationVersion, " release");
+    // What Qt said before the log existed follows it.
+    writeHeldMessages();
 
     // 8. Status lamps; a failure only leaves them dark.
     loadLampLibrary();

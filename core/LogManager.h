@@ -45,6 +45,13 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext &context, const 
 // glog failure writer installed by LogManager; runs inside the crash signal handler.
 void logFailureWriter(const char *data, size_t size);
 
+// Qt's own messages written before the log manager exists (while the application object and
+// the platform start, e.g. "QStandardPaths: XDG_RUNTIME_DIR not set") are held in memory from
+// the first line of main() on, instead of reaching standard error; writeHeldMessages() puts
+// them into the log once it exists. A fatal message is not held: it is written at once.
+void holdEarlyMessages();
+void writeHeldMessages();
+
 // Created in start-up; never destroyed.
 extern LogManager *logManager;
 

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QVector>
 
 #include <glog/logging.h>
 
@@ -82,7 +84,44 @@ void startGlog(const QString &folder)
     google::InstallFailureWriter(&logFailureWriter);
 }
 
+struct HeldMessage
+{
+    QtMsgType type;
+    QString text;
+};
+
+QMutex heldMessagesLock;
+QVector<HeldMessage> heldMessages;
+
+void holdMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        qInstallMessageHandler(nullptr);
+        qt_message_output(type, context, message);
+        return;
+    }
+    QMutexLocker locker(&heldMessagesLock);
+    heldMessages.append({type, message});
+}
+
 } // namespace
+
+void holdEarlyMessages()
+{
+    qInstallMessageHandler(holdMessage);
+}
+
+void writeHeldMessages()
+{
+    QVector<HeldMessage> held;
+    {
+        QMutexLocker locker(&heldMessagesLock);
+        held.swap(heldMessages);
+    }
+    const QMessageLogContext context;
+    for (const HeldMessage &message : qAsConst(held))
+        logMessageHandler(message.type, context, message.text);
+}
 
 LogManager::LogManager(QObject *parent)
     : QObject(parent)

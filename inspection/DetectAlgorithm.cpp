@@ -364,9 +364,10 @@ void DetectAlgorithm::locate(int stage)
     int y = 0;
     double angle = 0;
     if (!positioningModels[stage].find(registered(searchRect[stage]), x, y, angle)) {
-        qInfo("Camera %d stage %d: positioning target not found (score %.2f, grey agreement %.2f); the image is not "
+        qInfo("Camera %d stage %d: positioning target not found (score %.2f, grey agreement %.2f%s); the image is not "
               "moved",
-              view->cameraIndex(), stage, positioningModels[stage].lastScore(), positioningModels[stage].lastCorrelation());
+              view->cameraIndex(), stage, positioningModels[stage].lastScore(), positioningModels[stage].lastCorrelation(),
+              positioningModels[stage].lastAmbiguous() ? ", another place agrees as well" : "");
         passOn(registered, positioned);
         return;
     }

@@ -14,13 +14,15 @@ namespace {
 
 // The deepest level built keeps at least this many pixels on the template's smaller side.
 constexpr int MinCoarseSide = 8;
+// The search starts no deeper than where the target keeps this many pixels on its smaller side.
+constexpr int MinSearchSide = 16;
 // A level needs this many edge points before the search may start on it.
 constexpr int MinCoarsePoints = 12;
 // Point comparisons the exhaustive coarse search may cost before a deeper level is taken.
 constexpr double SearchBudget = 1.0e5;
 // Distinct coarse peaks followed down the pyramid; a deep start level can rank the true
 // position second among look-alikes (repeated cavities), the finer levels sort them out.
-constexpr int KeptCandidates = 4;
+constexpr int KeptCandidates = 8;
 // Edge points below which a level's Canny threshold is lowered.
 constexpr int MinEdgePixels = 30;
 // Points kept per level: more add time, not precision.
@@ -536,8 +538,14 @@ int PositioningModel::searchLevel(const cv::Size &image) const
         const double angles = searchMode == 4 ? std::floor(2.0 * angleRange / angleStep(level)) + 1 : 1;
         return columns * rows * angles * edgeModel.counts[k];
     };
+    // Deeper than a target of MinSearchSide pixels, every look-alike of it scores as well as the
+    // target itself, and the target may drop out of the places followed.
+    auto distinct = [&](int level) {
+        const size_t k = static_cast<size_t>(level);
+        return std::min(edgeModel.widths[k], edgeModel.heights[k]) >= MinSearchSide;
+    };
     while (start + 1 < levels && edgeModel.counts[static_cast<size_t>(start + 1)] >= MinCoarsePoints
-           && work(start) > SearchBudget)
+           && distinct(start + 1) && work(start) > SearchBudget)
         ++start;
     return start;
 }
@@ -559,6 +567,7 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
     const double step = angleStep(index);
     const int angles = searchMode == 4 ? static_cast<int>(std::floor(2.0 * angleRange / step)) + 1 : 1;
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
+    const int peakRadius = std::max(2, std::min(edgeModel.widths[k], edgeModel.heights[k]) / 4);
     TurnedPoints points;
     VisibleTable table;
     double best = 0;
@@ -586,9 +595,11 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
                 const double s = total / divisor;
                 if (s <= threshold)
                     continue;
-                // Peaks within two pixels are one peak; the better angle or place wins.
+                // Places closer than a quarter of the target are one peak; the better angle or
+                // place wins. Nearer than that, the slopes of one broad peak would fill every
+                // place kept and crowd out a distant rival that may be the true target.
                 auto near = std::find_if(kept.begin(), kept.end(), [&](const Candidate &c) {
-                    return std::abs(c.x - x) <= 2 && std::abs(c.y - y) <= 2;
+                    return std::abs(c.x - x) <= peakRadius && std::abs(c.y - y) <= peakRadius;
                 });
                 const Candidate here{x, y, angle, s, 0, 0, s};
                 if (near != kept.end()) {
@@ -787,6 +798,7 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
         return false;
     Candidate found;
     correlation = 0;
+    rivals = false;
     double bestScore = 0;
     bool accepted = false;
     const bool searched = runGuarded("Positioning search", [&] {
@@ -817,11 +829,14 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
                        next.end());
             candidates.swap(next);
         }
-        // Full resolution costs the most: the candidates are settled there one by one, best
-        // first, and the first whose grey values agree with the target's is the pose; a pose
-        // that does not agree is never reported, whatever its edges scored.
+        // Every candidate still standing is settled on full resolution and its grey values are
+        // laid over the target's. The best agreement is the pose, but only when it agrees well
+        // enough and no other place agrees nearly as well: a target that also fits elsewhere
+        // (a cavity's corner among look-alike cavities, a faint target on a faint frame) cannot
+        // tell where it lies, and a wrong pose must never be reported.
         std::stable_sort(candidates.begin(), candidates.end(),
                          [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
+        std::vector<std::pair<Candidate, double>> settled;
         for (Candidate c : candidates) {
             if (start > 0 && !refine(pyramid[0], 0, angleStep(1), c))
                 continue;
@@ -832,17 +847,26 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
             // ones, are settled on their grey values.
             if (searchMode == 4 || checkLevel() == 0)
                 polish(pyramid, c);
-            const double agreement = correlate(pyramid, c);
-            if (!accepted && agreement > correlation)
-                correlation = agreement;   // for the log when nothing agrees
-            if (agreement >= MinCorrelation) {
-                found = c;
-                correlation = agreement;
-                accepted = true;
-                break;
-            }
+            settled.emplace_back(c, correlate(pyramid, c));
         }
+        const auto best = std::max_element(settled.begin(), settled.end(),
+                                           [](const auto &l, const auto &r) { return l.second < r.second; });
         pyramid[0].release();   // the caller's image, not ours to keep
+        if (best == settled.end())
+            return;
+        correlation = best->second;
+        const Candidate &pose = best->first;
+        const bool rivalled = std::any_of(settled.begin(), settled.end(), [&](const auto &other) {
+            const double apart = std::hypot(other.first.x + other.first.sx - pose.x - pose.sx,
+                                            other.first.y + other.first.sy - pose.y - pose.sy);
+            return apart > MaxRivalDistance && other.second > best->second - MinCorrelationMargin;
+        });
+        if (best->second >= MinCorrelation && !rivalled) {
+            found = pose;
+            accepted = true;
+        } else if (rivalled) {
+            rivals = true;
+        }
     });
     if (!searched)
         return false;

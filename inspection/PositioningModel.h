@@ -43,6 +43,10 @@ public:
     // directions alone let a random place in a textured frame score well; the grey values of
     // the whole target agree only where it really lies.
     static constexpr double MinCorrelation = 0.5;
+    // A found pose must agree better than any other place by this much; places farther apart
+    // than MaxRivalDistance pixels are other places.
+    static constexpr double MinCorrelationMargin = 0.15;
+    static constexpr double MaxRivalDistance = 3.0;
 
     PositioningModel();
     ~PositioningModel();
@@ -68,6 +72,8 @@ public:
     double lastScore() const { return score; }
     // The grey-value correlation of the target with the frame at the last pose checked.
     double lastCorrelation() const { return correlation; }
+    // Whether the last find was refused because another place agreed nearly as well.
+    bool lastAmbiguous() const { return rivals; }
 
     bool ready = false;
     int angleRange = 0;
@@ -98,6 +104,7 @@ private:
     int targetLevels = 0;
     mutable double score = 0;
     mutable double correlation = 0;
+    mutable bool rivals = false;
     // Pyramid and gradient buffers reused from frame to frame.
     std::unique_ptr<Scratch> scratch;
 };

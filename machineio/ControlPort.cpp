@@ -223,3 +223,8 @@ quint64 ControlPort::StatusReplyCount() const
 {
     return ioThread ? ioThread->statusReplyCount() : 0;
 }
+
+quint64 ControlPort::RequestTimeoutCount() const
+{
+    return ioThread ? ioThread->requestTimeoutCount() : 0;
+}

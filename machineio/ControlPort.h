@@ -65,6 +65,8 @@ public:
     quint64 IoPassCount() const;
     // Status replies the polling thread took from the board; 0 without a thread.
     quint64 StatusReplyCount() const;
+    // Requests the polling thread sent again after a time-out; 0 without a thread.
+    quint64 RequestTimeoutCount() const;
 
     IOThread *pollingThread() const { return ioThread.get(); }
     QString portName() const { return port; }

@@ -188,6 +188,9 @@ void IOThread::servePort(QSerialPort &port, IOReplyParser &parser)
     const qint64 now = monotonicMs();
     if (pacer.maySend(now)) {
         const int command = nextCommand();
+        // Sent while another still waits: that one timed out and stays at the board's queue.
+        if (pacer.waiting())
+            requestTimeouts.fetch_add(1);
         sendSerialFrame(port, command, 0);
         // Each answered command is answered by a reply of its own number.
         pacer.sent(now, command);

@@ -55,6 +55,8 @@ public:
     quint64 passCount() const { return servedPasses.load(); }
     // Status replies taken from the board since the thread started.
     quint64 statusReplyCount() const { return statusReplies.load(); }
+    // Requests sent after the one before them timed out without a reply.
+    quint64 requestTimeoutCount() const { return requestTimeouts.load(); }
 
     static constexpr int PassMs = 5;
     static constexpr int HeartbeatTimeoutSeconds = 10;
@@ -100,6 +102,7 @@ private:
     std::atomic<qint64> lastAnswerMs{0};
     std::atomic<quint64> servedPasses{0};
     std::atomic<quint64> statusReplies{0};
+    std::atomic<quint64> requestTimeouts{0};
 
     QMutex stopMutex;
     QWaitCondition stopCondition;

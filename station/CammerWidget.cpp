@@ -9,6 +9,7 @@
 #include "core/SystemParameters.h"
 #include "inspection/DetectAlgorithm.h"
 #include "inspection/FrameConversions.h"
+#include "inspection/InspectionWarning.h"
 #include "station/CammerEngineHost.h"
 #include "station/MoJuWizard.h"
 #include "station/StationGlobals.h"
@@ -126,8 +127,13 @@ void CammerWidget::loadConfigurations()
 {
     activeConfig = std::make_unique<CammerSingleton>(cameraIndex);
     QSqlQuery query = ParameterManager::instance()->paramQuery();
-    if (!activeConfig->load(query, imageWidth, imageHeight, roiMasks))
+    // Regions missing from an unreadable configuration would pass every cycle: the camera is
+    // judged NG until it is read again, and the operator is told why.
+    configUnreadable = !activeConfig->load(query, imageWidth, imageHeight, roiMasks);
+    if (configUnreadable) {
         qWarning("camera %d: the detection configuration was not read completely", cameraIndex + 1);
+        showInspectionWarning(tr("%1号相机的检测配置无法读取，每次检测均判为NG").arg(cameraIndex + 1));
+    }
     editConfig = std::make_unique<CammerSingleton>(cameraIndex);
 }
 

@@ -104,6 +104,8 @@ public:
     const int cameraIndex;
     // The regions detection runs on, and the copy the region editor changes.
     std::unique_ptr<CammerSingleton> activeConfig;
+    // The active configuration was not read completely: the camera is judged NG.
+    bool configUnreadable = false;
     std::unique_ptr<CammerSingleton> editConfig;
     // Per region (stage x 50 + region) its mask over its bounding rectangle, 255 inside.
     cv::Mat roiMasks[CammerSingleton::RegionSlotCount];

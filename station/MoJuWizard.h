@@ -9,6 +9,7 @@
 #include "station/RunCodes.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QVector>
 #include <QWidget>
@@ -211,7 +212,8 @@ public:
     bool inCheckWarningShown = false;
     // Templates of stage 1 were renewed from an all-OK capture; the comparators follow.
     bool autoLearnPending = false;
-    // Camera c delivered a new frame since the current cycle started.
+    // Camera c delivered a new frame since the current cycle started or its latest stage was
+    // armed (the frame pulled by the pass that armed it counts).
     bool frameSinceCycleStart[MaxCameras] = {};
     // With camera-triggered frames: bit c, camera c delivered a frame since the last
     // camera-triggered cycle start.
@@ -352,6 +354,9 @@ private:
     bool stageEnabled(int stage) const;
     void latchDebouncedInputs(bool busy);
     void pullFrames();
+    bool pullFrame(int c);
+    bool awaitFreshFrames(int k);
+    void holdAfterManualCapture(int a);
     bool handleCameraLoss();
     void watchDoorWhileLatched();
     void runAutomaticRecheck();
@@ -367,7 +372,12 @@ private:
     bool armStages(int pos);
     void endPass(int nextPassMs);
     void keepHeartbeatDuringNestedPass();
+    bool cameraInUse(int camera) const;
     bool cameraFrameUsable(int camera) const;
+    // Why camera cannot be judged on its picture now; empty when it can.
+    QString whyNotJudged(int camera) const;
+    void judgeByEngine(int camera, int stage);
+    void judgeUnjudged(int camera, int stage, const QString &reason);
     void saveRawFrame(int camera, int stage);
     void storeSample(int camera, int stage);
     void judgeNgOutputs(int camera, int stage);
@@ -394,6 +404,13 @@ private:
     int whiteBalanceCounter = 0;
     qint64 accumulatedDelay = 0;
     bool newFrameThisPass[MaxCameras] = {};
+    // Per stage timer, when its wait for fresh frames ends (frameWaitClock); -1 while none runs.
+    qint64 frameWaitDeadline[MaxStages] = {-1, -1, -1, -1, -1, -1, -1, -1};
+    QElapsedTimer frameWaitClock;
+    // Stage of the manual capture being judged; -1 none.
+    int manualCaptureStage = -1;
+    // The missing engine of camera c has been reported.
+    bool engineMissingWarned[MaxCameras] = {};
     // This pass starts a cycle on the frames the cameras took on their trigger.
     bool cycleFramesTriggered = false;
     bool relearnPending = false;

@@ -32,6 +32,11 @@ constexpr int WhiteBalancePass = 49;
 constexpr int CameraLostTextEntry = 39;
 // Seconds of countdown at which a capture delay is over (ticks are 0.1 s).
 constexpr float CountdownDone = 0.11f;
+// A camera slower than the run pass may have no frame yet when a capture delay ends: it is
+// waited for, a few of its frame periods and never longer than a second.
+constexpr int FramePeriodsToWait = 3;
+constexpr int FrameWaitMaxMs = 1000;
+constexpr int FrameWaitTickMs = 20;
 
 // Marks a pass as running for its lifetime.
 class PassGuard
@@ -101,6 +106,7 @@ void MoJuWizard::createStageTimers()
 {
     noSignalTimer = new QTimer(this);
     connect(noSignalTimer, &QTimer::timeout, this, &MoJuWizard::InCheck);
+    frameWaitClock.start();
     for (int k = 0; k < MaxStages; ++k) {
         stageTimers[k] = new QTimer(this);
         connect(stageTimers[k], &QTimer::timeout, this, [this, k] { stageTimerTick(k); });
@@ -214,14 +220,20 @@ void MoJuWizard::latchDebouncedInputs(bool busy)
 
 void MoJuWizard::pullFrames()
 {
+    for (int c = 0; c < camerasInUse(); ++c)
+        newFrameThisPass[c] = pullFrame(c);
+}
+
+// The newest frame of camera c into its view; true when it is a new one.
+bool MoJuWizard::pullFrame(int c)
+{
     const bool cameraTriggered = runSetting(ExternalTrigger) != 0 && DisplayMode != DisplayModes::AlarmLatched;
-    for (int c = 0; c < camerasInUse(); ++c) {
-        newFrameThisPass[c] = cameraViews[c]->GrabFrame();
-        if (newFrameThisPass[c])
-            frameSinceCycleStart[c] = true;
-        if (newFrameThisPass[c] && cameraTriggered)
-            newFrameMask |= 1 << c;
-    }
+    const bool fresh = cameraViews[c]->GrabFrame();
+    if (fresh)
+        frameSinceCycleStart[c] = true;
+    if (fresh && cameraTriggered)
+        newFrameMask |= 1 << c;
+    return fresh;
 }
 
 // Every camera took a frame on its trigger input since the last such start, and every view
@@ -379,16 +391,26 @@ bool MoJuWizard::runManualCapture()
         frameSinceCycleStart[c] = newFrameThisPass[c];
     }
     stageCountdown[a] = 0;
+    frameWaitDeadline[a] = -1;
+    manualCaptureStage = a;
     TimerUp(a);
+    // Judged now, or by the stage timer once every camera has a fresh frame: the pass ends
+    // here either way.
+    return stageTimers[a]->isActive() || DisplayMode == DisplayModes::AlarmLatched;
+}
+
+// A manual capture that latched the alarm holds the mould (and the ejector after the product
+// stage) as a cycle's NG would.
+void MoJuWizard::holdAfterManualCapture(int a)
+{
     if (DisplayMode != DisplayModes::AlarmLatched)
-        return false;
+        return;
     if (runSetting(PulseMode) == 0) {
         setOutput(Output::MouldClose, true);
         if (a == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0)
             setOutput(Output::Ejector, true);
     }
     publishOutputs();
-    return true;
 }
 
 // Output 5 follows the spare inputs 4 and 5, at once or after their delays.
@@ -557,6 +579,11 @@ bool MoJuWizard::armStages(int pos)
         }
         if (!fires)
             continue;
+        // The stage judges frames from here on: the one this pass pulled with the input edge,
+        // or one that comes later.
+        for (int c = 0; c < camerasInUse(); ++c)
+            frameSinceCycleStart[c] = newFrameThisPass[c] || cycleFramesTriggered;
+        frameWaitDeadline[k] = -1;
         // With the product stage in use, the cavity stage's delay counts on from the product's.
         if (mode == 0 && k != 0 && runSetting(SemiAutomatic) == 0 && runSetting(ProductStage) != 0)
             accumulatedDelay += runSetting(CaptureDelay + k);
@@ -607,7 +634,7 @@ void MoJuWizard::TimerUp(int k)
     }
     detect = stage;
     if (stageCountdown[k] > CountdownDone) {
-        // 4. The delay runs on; the panels show the countdown.
+        // The delay runs on; the panels show the countdown.
         stageCountdown[k] -= 0.1f;
         for (int c = 0; c < camerasInUse(); ++c) {
             CammerWidget *view = cameraViews[c];
@@ -617,7 +644,12 @@ void MoJuWizard::TimerUp(int k)
         }
         return;
     }
-    // 3. The delay is over: every camera judged, then the verdict acted on.
+    // 3. The delay is over. A camera without a frame since the stage was armed is waited
+    //    for on this timer, the run pass going on meanwhile; one still without after the wait
+    //    is judged lost.
+    if (awaitFreshFrames(k))
+        return;
+    // 4. Every camera judged, then the verdict acted on.
     stageTimers[k]->stop();
     measurementValues.clear();
     judgeCamerasTogether(detect);
@@ -636,4 +668,42 @@ void MoJuWizard::TimerUp(int k)
         for (int c = 0; c < camerasInUse(); ++c)
             cameraViews[c]->SaveReTrainImage(1);
     }
+    if (k == manualCaptureStage) {
+        manualCaptureStage = -1;
+        holdAfterManualCapture(k);
+    }
+}
+
+// True while stage timer k waits for a fresh frame of some camera. The wait is bounded by a
+// few frame periods of the slowest camera waited for, at most FrameWaitMaxMs; a camera that
+// reports no rate is given the most. Frames are pulled on each tick, so a frame is taken as
+// soon as it is there rather than at the next run pass. The door check judges at once, as it
+// always did: its stage was armed long before.
+bool MoJuWizard::awaitFreshFrames(int k)
+{
+    if (doorCheck)
+        return false;
+    int waitMs = 0;
+    for (int c = 0; c < camerasInUse(); ++c) {
+        const CammerWidget *view = cameraViews[c];
+        // Lost cameras and simulated ones are not waited for: they are judged at once.
+        if (frameSinceCycleStart[c] || view->simulated || !view->opened || !view->connected
+            || view->frameBytes <= 0 || pullFrame(c))
+            continue;
+        const int periods = view->fps > 0 ? FramePeriodsToWait * 1000 / view->fps : FrameWaitMaxMs;
+        waitMs = qMax(waitMs, qBound(FrameWaitTickMs, periods, FrameWaitMaxMs));
+    }
+    if (waitMs == 0) {
+        frameWaitDeadline[k] = -1;
+        return false;
+    }
+    const qint64 now = frameWaitClock.elapsed();
+    if (frameWaitDeadline[k] < 0)
+        frameWaitDeadline[k] = now + waitMs;
+    if (now >= frameWaitDeadline[k]) {
+        frameWaitDeadline[k] = -1;
+        return false;
+    }
+    stageTimers[k]->start(FrameWaitTickMs);
+    return true;
 }

@@ -8,6 +8,7 @@
 #include "core/PlatformHelpers.h"
 #include "core/TemperatureChartData.h"
 #include "inspection/DetectAlgorithm.h"
+#include "inspection/InspectionWarning.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
 #include "machineio/IOThread.h"
@@ -29,7 +30,6 @@
 #include "uikit/Warnbox.h"
 #include "uikit/inputbox.h"
 
-#include <QImage>
 #include <QTimer>
 
 #include <algorithm>
@@ -84,8 +84,7 @@ void MoJuWizard::createPulseTimers()
 
 void MoJuWizard::RunAlgorithm(int camera, int stage)
 {
-    if (camera < 0 || camera >= camerasInUse() || !cameraViews[camera]
-        || stage < 0 || stage >= stagesInUse())
+    if (!cameraInUse(camera) || stage < 0 || stage >= stagesInUse())
         return;
     CammerWidget *view = cameraViews[camera];
     // 1. The camera no longer owes its result.
@@ -98,48 +97,107 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
         storeSample(camera, stage);
         return;
     }
-    // 4. a. The frame aligned to its reference and positioned (unless judged with the other
-    //    cameras already); the view shows what is judged.
-    DetectionResults &results = *view->results;
+    // 4. The result store's record learns which camera the rows are of.
+    CycleResult cycle = TemperatureChartData::instance()->currentCycle();
+    cycle.camera = camera;
+    TemperatureChartData::instance()->SetCurrentCycle(cycle);
+    // 5. The engine judges a fresh frame. A camera that cannot be judged (no engine, no
+    //    readable regions, a lost or frozen camera whose old good picture must not release the
+    //    mould) is NG, and its stored row says so.
+    const QString refusal = whyNotJudged(camera);
+    if (refusal.isEmpty())
+        judgeByEngine(camera, stage);
+    else
+        judgeUnjudged(camera, stage, refusal);
+    // 6. An NG holds the machine at once and is kept for the region page.
+    if (!view->results->resultOk)
+        judgeNgOutputs(camera, stage);
+    publishOutputs();
+    // 7. The live picture shows what was judged.
+    if (editorSource == -1 || editorSource == 1)
+        view->update();
+    // 8. A camera without an engine is said once where the operator sees it, after the
+    //    outputs went out (the box waits for a touch). An unreadable configuration was said
+    //    when it was read; a lost camera has its own warning and record.
+    if (!view->engine && !engineMissingWarned[camera]) {
+        engineMissingWarned[camera] = true;
+        showInspectionWarning(tr("%1号相机没有检测算法，每次检测均判为NG").arg(camera + 1));
+    }
+}
+
+bool MoJuWizard::cameraInUse(int camera) const
+{
+    return camera >= 0 && camera < camerasInUse() && cameraViews[camera];
+}
+
+QString MoJuWizard::whyNotJudged(int camera) const
+{
+    const CammerWidget *view = cameraViews[camera];
+    if (!view->engine)
+        return QStringLiteral("no detection engine");
+    if (view->configUnreadable)
+        return QStringLiteral("its detection configuration could not be read");
+    if (!cameraFrameUsable(camera))
+        return view->connected ? QStringLiteral("frozen: no new frame since the stage was armed")
+                               : QStringLiteral("disconnected");
+    return QString();
+}
+
+void MoJuWizard::judgeByEngine(int camera, int stage)
+{
+    CammerWidget *view = cameraViews[camera];
     DetectAlgorithm *engine = view->engine.get();
+    // A camera judged together with the others only publishes what it found.
     const bool prejudged = (prejudgedCameras & (1 << camera)) != 0;
     prejudgedCameras &= ~(1 << camera);
-    if (engine && !prejudged) {
+    // The frame aligned to its reference and positioned; the view shows what is judged.
+    if (!prejudged) {
         engine->registerImage(stage);
         engine->locate(stage);
     }
     // Simulated cameras show their stored picture as the engine moved it.
-    view->cameraImage = simulatedCameras && engine ? view->positionedImage : view->frameImage;
-    // b. The result store's record learns which camera the rows are of.
-    CycleResult cycle = TemperatureChartData::instance()->currentCycle();
-    cycle.camera = camera;
-    TemperatureChartData::instance()->SetCurrentCycle(cycle);
-    // c. Every region of the stage judged; the results, the measured values and the result
-    //    rows follow.
-    if (engine) {
-        if (prejudged)
-            engine->publish();
-        else
-            engine->run(stage);
-    } else {
-        results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
+    view->cameraImage = simulatedCameras ? view->positionedImage : view->frameImage;
+    // Every region of the stage judged; the results, the measured values and the result rows
+    // follow.
+    if (prejudged)
+        engine->publish();
+    else
+        engine->run(stage);
+}
+
+// The verdict the station acts on, NG, with every region of the stage unpassed, and the row
+// of it in the result store, as the engine would have stored it.
+void MoJuWizard::judgeUnjudged(int camera, int stage, const QString &reason)
+{
+    CammerWidget *view = cameraViews[camera];
+    view->cameraImage = view->frameImage;
+    qWarning("camera %d, detect stage %d: judged NG, %s", camera + 1, stage + 1, qPrintable(reason));
+    DetectionResults &results = *view->results;
+    results.resultOk = false;
+    results.regionResultOk = false;
+    results.temperatureResultOk = true;
+    CycleResult record = TemperatureChartData::instance()->currentCycle();
+    record.detect = stage;
+    record.detectStart = wallClock()->now();
+    record.result = 0;
+    record.roiDetail.clear();
+    record.roiResult.clear();
+    if (const CammerSingleton *config = view->activeConfig.get()) {
+        const int regions = qBound(0, config->roiCount[stage], int(CammerWidget::MaxRegions));
+        for (int i = 0; i < regions; ++i) {
+            results.roiOk[stage][i] = false;
+            const int tool = config->toolType[CammerSingleton::slot(stage, i)];
+            if (tool == IgnoreTool || tool == PositionTool || tool == AngleCorrectionTool)
+                continue;
+            // No measured value: the tool type alone.
+            record.roiDetail.append(QList<int>{tool});
+            record.roiResult.append(0);
+        }
     }
-    // A lost or frozen camera shows an old picture; an old good picture must not release the
-    // mould.
-    if (!cameraFrameUsable(camera)) {
-        qWarning("camera %d: no new frame since the cycle started (%s); judged NG", camera + 1,
-                 view->connected ? "frozen" : "disconnected");
-        results.resultOk = false;
-        results.regionResultOk = false;
-    }
-    // d. An NG holds the machine at once and is kept for the region page.
-    if (!results.resultOk)
-        judgeNgOutputs(camera, stage);
-    // e.
-    publishOutputs();
-    // 5. The live picture shows what was judged.
-    if (editorSource == -1 || editorSource == 1)
-        view->update();
+    TemperatureChartData *store = TemperatureChartData::instance();
+    store->SetCurrentCycle(record);
+    store->AppendCycleData();
+    store->InsertResult();
 }
 
 void MoJuWizard::judgeCamerasTogether(int stage)
@@ -150,7 +208,8 @@ void MoJuWizard::judgeCamerasTogether(int stage)
         return;
     std::vector<DetectAlgorithm *> engines;
     for (int c = 0; c < camerasInUse(); ++c)
-        engines.push_back(cameraViews[c] ? cameraViews[c]->engine.get() : nullptr);
+        engines.push_back(cameraViews[c] && whyNotJudged(c).isEmpty() ? cameraViews[c]->engine.get()
+                                                                      : nullptr);
     const std::vector<bool> judged = concurrentJudge.judge(engines, stage);
     for (size_t c = 0; c < judged.size(); ++c) {
         if (judged[c])
@@ -172,20 +231,13 @@ void MoJuWizard::saveRawFrame(int camera, int stage)
     const CammerWidget *view = cameraViews[camera];
     if (view->frameBytes <= 0)
         return;
-    QImage image;
-    if (view->isColor) {
-        image = QImage(view->frameImage.data(), view->imageWidth, view->imageHeight,
-                       view->imageWidth * 4, QImage::Format_RGB32);
-    } else {
-        image = QImage(view->frameImage.data(), view->imageWidth, view->imageHeight,
-                       view->imageWidth, QImage::Format_Indexed8);
-        image.setColorTable(greyColourTable());
-    }
+    // Copied row by row into the padded rows of a bitmap: a grey frame is width bytes a row,
+    // which is no bitmap stride unless the width is a multiple of 4.
     const QString file = QStringLiteral("./originalimage/cammer%1%2/template%3.bmp")
                              .arg(camera + 1)
                              .arg(stage + 1)
                              .arg(wallClock()->now().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz")));
-    if (!image.save(file))
+    if (!saveTemplateImage(file, view->imageWidth, view->imageHeight, view->isColor, view->frameImage.data()))
         qWarning("raw frame %s not saved", qPrintable(file));
 }
 
@@ -637,7 +689,9 @@ void MoJuWizard::SetStopDetect()
     for (int k = 0; k < stagesInUse(); ++k) {
         stageTimers[k]->stop();
         stageCountdown[k] = 0;
+        frameWaitDeadline[k] = -1;
     }
+    manualCaptureStage = -1;
     RunState = RunStates::Stopped;
 }
 

@@ -110,6 +110,17 @@ bool loadColour32(const QString &path, int width, int height, uchar *destination
     return true;
 }
 
+// A new image whose every byte, the row padding too, is 0: the bitmap writer copies whole
+// padded rows, and padding left as the allocator gave it would put stray heap bytes into the
+// file (and make two saves of the same pixels differ).
+QImage zeroedImage(int width, int height, QImage::Format format)
+{
+    QImage image(width, height, format);
+    if (!image.isNull())
+        std::memset(image.bits(), 0, size_t(image.sizeInBytes()));
+    return image;
+}
+
 // The bitmap is made in memory and replaces the file only when every byte was written: a
 // full disk must not leave a cut-short template behind.
 bool saveImage(const QImage &image, const QString &path)
@@ -127,7 +138,7 @@ bool saveGrey8(const QString &path, int width, int height, const uchar *source)
 {
     if (!validSize(width, height) || !source)
         return false;
-    QImage image(width, height, QImage::Format_Indexed8);
+    QImage image = zeroedImage(width, height, QImage::Format_Indexed8);
     if (image.isNull())
         return false;
     image.setColorTable(greyColourTable());
@@ -140,7 +151,7 @@ bool saveColour32(const QString &path, int width, int height, const uchar *sourc
 {
     if (!validSize(width, height) || !source)
         return false;
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image = zeroedImage(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return false;
     for (int y = 0; y < height; ++y) {

@@ -224,6 +224,10 @@
         <source>%1号相机%2，重连成功</source>
         <translation>Camera %1 %2 reconnected</translation>
     </message>
+    <message>
+        <source>%1号相机的检测配置无法读取，每次检测均判为NG</source>
+        <translation>The detection configuration of camera %1 cannot be read: the camera is judged NG at every check</translation>
+    </message>
 </context>
 <context>
     <name>DateTimeWidget</name>
@@ -612,6 +616,10 @@ Switch them on in the advanced settings</translation>
 请前往高级参数设置</source>
         <translation>The temperature chart is off
 Switch it on in the advanced settings</translation>
+    </message>
+    <message>
+        <source>%1号相机没有检测算法，每次检测均判为NG</source>
+        <translation>Camera %1 has no detection engine: it is judged NG at every check</translation>
     </message>
 </context>
 <context>

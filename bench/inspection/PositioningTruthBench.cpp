@@ -1,14 +1,21 @@
 // How far the positioning can be trusted: frames generated with a known shift and turn, per
 // class of scene (dense: the textured mould; sparse: the same mould blurred to little texture
-// and contrast), target (small: 60 x 40 around the fiducial; large: the centred half; partly
-// outside: the fiducial's neighbourhood moved partly out of the frame) and rotation search
-// (none, or +-10 degrees with turns up to 10 degrees). Each class counts how often the found
+// and contrast), target (small: 60 x 40 around the fiducial; corner: 60 x 40 on a cavity's
+// rim, a few straight edges and no mark; cavity: one cavity among look-alikes; large: the
+// centred half; partly outside: the fiducial's neighbourhood moved partly out of the frame)
+// and rotation search (none, or +-10 degrees with turns up to 10 degrees). The whole frame is
+// searched, the hardest case: every look-alike of the target is a candidate. Each class counts how often the found
 // pose is right (the target's centre and corners within RightPixels of where the camera put
 // them), wrong but reported found (must stay 0: a frame moved by a wrong pose carries parts out
 // of their regions), and not found. Also the time per search.
+// Then the registration against the same kind of truth: dense and sparse frames moved by up to
+// 25 pixels and turned by up to 1.5 degrees, each registered twice; per class how often it
+// aligned, the worst error of the fitted transform at the image corners, and whether the
+// second run gave exactly the same transform.
 
 #include "bench/inspection/RatioReporter.h"
 #include "inspection/DetectionRuntime.h"
+#include "inspection/ImageRegistration.h"
 #include "inspection/PositioningModel.h"
 #include "tools/framegen/MouldSynth.h"
 
@@ -25,12 +32,12 @@
 namespace {
 
 const cv::Size FrameSize(1280, 1024);
-constexpr int Trials = 12;
+constexpr int Trials = 20;
 constexpr double RightPixels = 2.0;
 constexpr double MaxShift = 25.0;
 constexpr double Pi = 3.14159265358979323846;
 
-enum class Target { Small, Large, PartlyOutside };
+enum class Target { Small, Corner, Cavity, Large, PartlyOutside };
 
 struct TruthClass
 {
@@ -53,21 +60,15 @@ const TruthClass Classes[] = {
     {"sparse, small, turned", true, Target::Small, 10},
     {"sparse, large, turned", true, Target::Large, 10},
     {"sparse, partly outside, turned", true, Target::PartlyOutside, 10},
+    {"dense, cavity corner", false, Target::Corner, 0},
+    {"sparse, cavity corner", true, Target::Corner, 0},
+    {"dense, cavity corner, turned", false, Target::Corner, 10},
+    {"sparse, cavity corner, turned", true, Target::Corner, 10},
+    {"dense, one of the cavities", false, Target::Cavity, 0},
+    {"sparse, one of the cavities", true, Target::Cavity, 0},
+    {"dense, one of the cavities, turned", false, Target::Cavity, 10},
+    {"sparse, one of the cavities, turned", true, Target::Cavity, 10},
 };
-
-// Little texture: the mould blurred and its contrast halved, with fresh sensor noise.
-cv::Mat sparseOf(const cv::Mat &frame, std::uint32_t seed)
-{
-    cv::Mat blurred;
-    cv::GaussianBlur(frame, blurred, cv::Size(0, 0), 3.0);
-    cv::Mat out;
-    blurred.convertTo(out, CV_32F, 0.5, 72);
-    cv::Mat noise(frame.size(), CV_32F);
-    cv::RNG(seed).fill(noise, cv::RNG::NORMAL, 0, 2);
-    out += noise;
-    out.convertTo(out, CV_8U);
-    return out;
-}
 
 cv::Rect targetOf(const synth::MouldLayout &layout, Target target)
 {
@@ -75,6 +76,14 @@ cv::Rect targetOf(const synth::MouldLayout &layout, Target target)
     switch (target) {
     case Target::Small:
         return cv::Rect(f.origin.x - f.size / 5, f.origin.y - f.size / 5, 60, 40);
+    case Target::Corner: {
+        const cv::Rect &cavity = layout.cavities.back().rect;
+        return cv::Rect(cavity.x + cavity.width - 40, cavity.y + cavity.height - 25, 60, 40);
+    }
+    case Target::Cavity: {
+        const cv::Rect &cavity = layout.cavities.front().rect;
+        return cv::Rect(cavity.x - 12, cavity.y - 12, cavity.width + 24, cavity.height + 24);
+    }
     case Target::Large:
         return cv::Rect(FrameSize.width / 4, FrameSize.height / 4, FrameSize.width / 2, FrameSize.height / 2);
     case Target::PartlyOutside:
@@ -125,8 +134,8 @@ void truth(benchmark::State &state, size_t index)
             conditions.rotation = c.range ? rng.uniform(-double(c.range), double(c.range)) : 0.0;
             cv::Mat frame = synth::renderMould(layout, {}, conditions);
             if (c.sparse) {
-                templ = sparseOf(templ, seed);
-                frame = sparseOf(frame, seed + 7);
+                templ = synth::faintFrame(templ, seed);
+                frame = synth::faintFrame(frame, seed + 7);
             }
             const cv::Point anchor(target.x + target.width / 2, target.y + target.height / 2);
             PositioningModel model;
@@ -178,17 +187,102 @@ void printTruth(const RatioReporter &)
 {
     std::printf("\npositioning against the truth (%d frames a class; right: within %.1f px at the target):\n", Trials,
                 RightPixels);
-    std::printf("  %-32s %6s %12s %10s %14s %10s %12s %12s\n", "class", "right", "wrong-found", "not found",
-                "worst right px", "ms/find", "right score", "wrong score");
+    std::printf("  %-32s %6s %12s %10s %14s %10s %12s %12s %14s\n", "class", "right", "wrong-found", "not found",
+                "worst right px", "ms/find", "right score", "wrong score", "worst wrong px");
     int wrong = 0;
     for (size_t i = 0; i < sizeof Classes / sizeof Classes[0]; ++i) {
         const Tally &t = tallies[i];
         wrong += t.wrong;
-        std::printf("  %-32s %6d %12d %10d %14.2f %10.1f %12.2f %12.2f\n", Classes[i].name, t.right, t.wrong, t.missing,
+        std::printf("  %-32s %6d %12d %10d %14.2f %10.1f %12.2f %12.2f %14.1f\n", Classes[i].name, t.right, t.wrong, t.missing,
                     t.worstRight, t.seconds * 1000 / Trials, t.right ? t.lowestRightScore : 0.0,
-                    t.wrong ? t.highestWrongScore : 0.0);
+                    t.wrong ? t.highestWrongScore : 0.0, t.worstWrong);
     }
     std::printf("  wrong but found in all: %d (goal 0: %s)\n", wrong, wrong == 0 ? "met" : "MISSED");
+}
+
+struct RegistrationTally
+{
+    int aligned = 0;
+    int within = 0;
+    int repeatable = 0;
+    double worst = 0;
+    double seconds = 0;
+};
+
+constexpr double MaxTurn = 1.5;
+constexpr double RegistrationPixels = 0.5;
+RegistrationTally registrationTallies[2];
+
+void registrationTruth(benchmark::State &state, bool sparse)
+{
+    RegistrationTally &tally = registrationTallies[sparse ? 1 : 0];
+    tally = RegistrationTally();
+    for (auto _ : state) {
+        for (int t = 0; t < Trials; ++t) {
+            const std::uint32_t seed = std::uint32_t(5000 + 100 * sparse + t);
+            cv::RNG rng(seed);
+            const synth::MouldLayout layout = synth::makeMouldLayout(3 + std::uint32_t(t % 4), FrameSize);
+            synth::Conditions sampling;
+            sampling.noiseSeed = 100 + seed;
+            cv::Mat templ = synth::renderMould(layout, {}, sampling);
+            synth::Conditions conditions;
+            conditions.noiseSeed = 200 + seed;
+            conditions.shift = cv::Point2f(float(rng.uniform(-MaxShift, MaxShift)), float(rng.uniform(-MaxShift, MaxShift)));
+            conditions.rotation = rng.uniform(-MaxTurn, MaxTurn);
+            cv::Mat frame = synth::renderMould(layout, {}, conditions);
+            if (sparse) {
+                templ = synth::faintFrame(templ, seed);
+                frame = synth::faintFrame(frame, seed + 7);
+            }
+            // The stage's default registration area.
+            cv::Mat mask = cv::Mat::zeros(FrameSize, CV_8UC1);
+            mask(cv::Rect(FrameSize.width / 4, FrameSize.height / 4, FrameSize.width * 3 / 4, FrameSize.height * 3 / 4))
+                .setTo(255);
+            ImageRegistration slot;
+            slot.setReference(templ, mask);
+            cv::Mat registered;
+            const auto start = std::chrono::steady_clock::now();
+            const bool aligned = slot.align(frame, registered, 0.4f);
+            tally.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            if (!aligned)
+                continue;
+            ++tally.aligned;
+            const cv::Mat first = slot.lastHomography().clone();
+            if (slot.align(frame, registered, 0.4f) && cv::norm(slot.lastHomography(), first, cv::NORM_INF) == 0)
+                ++tally.repeatable;
+            // Each corner of the registration area, seen by the camera and mapped back.
+            const cv::Matx33d camera = synth::cameraTransform(FrameSize, conditions);
+            const cv::Matx33d back(first);
+            const double x0 = FrameSize.width / 4.0;
+            const double y0 = FrameSize.height / 4.0;
+            const double x1 = FrameSize.width - 1.0;
+            const double y1 = FrameSize.height - 1.0;
+            double error = 0;
+            for (const cv::Point2d &p : {cv::Point2d(x0, y0), cv::Point2d(x1, y0), cv::Point2d(x1, y1), cv::Point2d(x0, y1)}) {
+                const cv::Point2d q = synth::transformPoint(back, synth::transformPoint(camera, p));
+                error = std::max(error, std::hypot(q.x - p.x, q.y - p.y));
+            }
+            tally.worst = std::max(tally.worst, error);
+            tally.within += error <= RegistrationPixels ? 1 : 0;
+        }
+    }
+    state.counters["aligned"] = tally.aligned;
+    state.counters["repeatable"] = tally.repeatable;
+    state.counters["worst_px"] = tally.worst;
+}
+
+void printAll(const RatioReporter &reporter)
+{
+    printTruth(reporter);
+    std::printf("\nregistration against the truth (%d frames a class, moved up to %.0f px, turned up to %.1f degrees):\n",
+                Trials, MaxShift, MaxTurn);
+    std::printf("  %-10s %8s %14s %11s %12s %12s\n", "class", "aligned", "within 0.5 px", "repeatable", "worst px",
+                "ms/align");
+    for (int i = 0; i < 2; ++i) {
+        const RegistrationTally &t = registrationTallies[i];
+        std::printf("  %-10s %8d %14d %11d %12.2f %12.1f\n", i ? "sparse" : "dense", t.aligned, t.within, t.repeatable,
+                    t.worst, t.seconds * 1000 / Trials);
+    }
 }
 
 } // namespace
@@ -200,5 +294,10 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark((std::string("positioning_truth/") + Classes[i].name).c_str(), truth, i)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
-    return runWithRatios(argc, argv, printTruth);
+    for (bool sparse : {false, true})
+        benchmark::RegisterBenchmark(sparse ? "registration_truth/sparse" : "registration_truth/dense", registrationTruth,
+                                     sparse)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    return runWithRatios(argc, argv, printAll);
 }

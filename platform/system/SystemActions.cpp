@@ -162,6 +162,12 @@ bool SystemActions::setClock(const QDateTime &localTime)
         qInfo("clock change to %s skipped in a development build", qPrintable(text));
         return false;
     }
+    return writeClock(localTime);
+}
+
+bool SystemActions::writeClock(const QDateTime &localTime)
+{
+    const QString text = localTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     if (runProgram(QStringLiteral("date"), {QStringLiteral("-s"), text}, 3000) != 0)
         return false;
     return runProgram(QStringLiteral("hwclock"), {QStringLiteral("--systohc")}, 3000) == 0;

@@ -82,6 +82,11 @@ public:
     // with its arguments. The data travel as arguments, never inside the shell text.
     static QStringList restartWaiterCommand(qint64 pid, const QString &program,
                                             const QStringList &arguments, int waitSeconds = 60);
+
+protected:
+    // What setClock runs on the panel: "date -s <yyyy-MM-dd hh:mm:ss>", then, when that
+    // succeeded, "hwclock --systohc".
+    bool writeClock(const QDateTime &localTime);
 };
 
 // The process-wide instance. Never null: a host implementation is created on first use.

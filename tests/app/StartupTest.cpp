@@ -22,6 +22,28 @@ QString logOfProcess(const QString &workingFolder, qint64 pid)
     return QString();
 }
 
+QString programPath()
+{
+    return QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime/mouldmonitor");
+}
+
+// A working folder as the build assembles it: the default parameter group and its copies.
+bool prepareWorkingFolder(const TempWorkDir &work)
+{
+    const QString runtime = QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime");
+    if (!QDir().mkpath(work.filePath(QStringLiteral("paraGroup/default"))))
+        return false;
+    for (const QString &name : {QStringLiteral("PARAM.db"), QStringLiteral("SN.db")}) {
+        const QString source = runtime + QStringLiteral("/paraGroup/default/") + name;
+        if (!QFile::copy(source, work.filePath(QStringLiteral("paraGroup/default/") + name))
+            || !QFile::copy(source, work.filePath(name))) {
+            qWarning("%s not copied", qPrintable(source));
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 class StartupTest : public QObject
@@ -30,22 +52,15 @@ class StartupTest : public QObject
 
 private slots:
     void startsShowsTheWindowAndEndsWhenAsked();
+    void earlyQtMessagesReachTheLog();
 };
 
 void StartupTest::startsShowsTheWindowAndEndsWhenAsked()
 {
-    const QString program = QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime/mouldmonitor");
+    const QString program = programPath();
     QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
     TempWorkDir work;
-    // A working folder as the build assembles it: the default parameter group and its copies.
-    const QString runtime = QString::fromLocal8Bit(qgetenv("MM_BINARY_DIR")) + QStringLiteral("/runtime");
-    QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("paraGroup/default"))));
-    for (const QString &name : {QStringLiteral("PARAM.db"), QStringLiteral("SN.db")}) {
-        const QString source = runtime + QStringLiteral("/paraGroup/default/") + name;
-        QVERIFY2(QFile::copy(source, work.filePath(QStringLiteral("paraGroup/default/") + name)),
-                 qPrintable(source));
-        QVERIFY(QFile::copy(source, work.filePath(name)));
-    }
+    QVERIFY(prepareWorkingFolder(work));
 
     // The second start renames the first run's log and keeps it.
     for (int run = 1; run <= 2; ++run) {
@@ -77,6 +92,34 @@ void StartupTest::startsShowsTheWindowAndEndsWhenAsked()
         QCOMPARE(logFileNames(work.path(), QStringLiteral("glog_")).size(), run - 1);
     }
     QVERIFY(logFileNames(work.path(), QStringLiteral("ERROR_")).isEmpty());
+}
+
+// Without XDG_RUNTIME_DIR Qt warns while the application object is made, before the log
+// exists: the warning is in the log, after the version record, and nothing reaches standard
+// error.
+void StartupTest::earlyQtMessagesReachTheLog()
+{
+    const QString program = programPath();
+    QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
+    TempWorkDir work;
+    QVERIFY(prepareWorkingFolder(work));
+    QProcess process;
+    process.setWorkingDirectory(work.path());
+    QProcessEnvironment environment = childEnvironment(work.filePath(QStringLiteral(".xdg")));
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    process.setProcessEnvironment(environment);
+    process.start(program, QStringList());
+    QVERIFY(process.waitForStarted(30000));
+    const qint64 pid = process.processId();
+    QTRY_VERIFY_WITH_TIMEOUT(logOfProcess(work.path(), pid).contains(QStringLiteral("simulated camera(s) stand in")), 60000);
+    process.terminate();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    const QStringList records = logRecords(logOfProcess(work.path(), pid));
+    QVERIFY(!records.isEmpty());
+    QVERIFY(records.first().endsWith(QStringLiteral("] application 17.4.0.30  release")));
+    QVERIFY2(records.filter(QStringLiteral("XDG_RUNTIME_DIR not set")).size() == 1,
+             qPrintable(records.mid(0, 5).join(QLatin1Char('\n'))));
 }
 
 QTEST_GUILESS_MAIN(StartupTest)

@@ -23,6 +23,8 @@ cv::Rect fiducialTarget(const synth::MouldLayout &layout, cv::Size size)
     return cv::Rect(layout.fiducial.origin.x - margin, layout.fiducial.origin.y - margin, size.width, size.height);
 }
 
+enum class Lookalike { Fiducial, CavityCorner, Cavity };
+
 } // namespace
 
 class PositioningModelTest : public QObject
@@ -36,6 +38,8 @@ private slots:
     void framesWithoutTheTargetAreRefused();
     void targetAtTheBorderIsRightOrRefused_data();
     void targetAtTheBorderIsRightOrRefused();
+    void faintOrRepeatedTargetsAreRightOrRefused_data();
+    void faintOrRepeatedTargetsAreRightOrRefused();
     void unusableTemplatesBuildNothing();
 };
 
@@ -172,6 +176,82 @@ void PositioningModelTest::targetAtTheBorderIsRightOrRefused()
     QVERIFY2(std::abs(anchor.x - seen.x - dx) <= 1.0 && std::abs(anchor.y - seen.y - dy) <= 1.0,
              qPrintable(QStringLiteral("found %1, %2 for %3, %4").arg(dx).arg(dy).arg(anchor.x - seen.x).arg(anchor.y - seen.y)));
     QVERIFY2(std::abs(angle + rotation) <= 0.2, qPrintable(QString::number(angle)));
+}
+
+void PositioningModelTest::faintOrRepeatedTargetsAreRightOrRefused_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("faintScene");
+    QTest::addColumn<cv::Point2f>("shift");
+    QTest::addColumn<double>("rotation");
+    QTest::addColumn<bool>("mustFind");
+    // Searched over the whole frame, so that every look-alike of the target is a candidate. A
+    // small target on a faint frame turned by 10 degrees, a cavity's corner that every cavity
+    // repeats, one cavity among others of its kind: the pose is right, or nothing is found.
+    const int fiducial = int(Lookalike::Fiducial);
+    const int corner = int(Lookalike::CavityCorner);
+    const int cavity = int(Lookalike::Cavity);
+    QTest::newRow("faint fiducial turned 10") << fiducial << true << cv::Point2f(-12, 9) << 10.0 << true;
+    QTest::newRow("faint fiducial turned -9.5") << fiducial << true << cv::Point2f(20, -4) << -9.5 << true;
+    QTest::newRow("faint cavity corner turned 10") << corner << true << cv::Point2f(5, 17) << 10.0 << false;
+    QTest::newRow("faint cavity corner turned -10") << corner << true << cv::Point2f(-22, 3) << -10.0 << false;
+    QTest::newRow("cavity corner") << corner << false << cv::Point2f(14, -8) << 0.0 << false;
+    QTest::newRow("one of the cavities") << cavity << false << cv::Point2f(-18, 11) << 0.0 << false;
+    QTest::newRow("one of the faint cavities turned 6") << cavity << true << cv::Point2f(9, 21) << 6.0 << false;
+}
+
+void PositioningModelTest::faintOrRepeatedTargetsAreRightOrRefused()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, faintScene);
+    QFETCH(cv::Point2f, shift);
+    QFETCH(double, rotation);
+    QFETCH(bool, mustFind);
+    const cv::Size frameSize(1280, 1024);
+    const synth::MouldLayout layout = synth::makeMouldLayout(5, frameSize);
+    synth::Conditions sampling;
+    sampling.noiseSeed = 100;
+    cv::Mat templ = synth::renderMould(layout, {}, sampling);
+    synth::Conditions conditions;
+    conditions.noiseSeed = 7;
+    conditions.shift = shift;
+    conditions.rotation = rotation;
+    cv::Mat frame = synth::renderMould(layout, {}, conditions);
+    if (faintScene) {
+        templ = synth::faintFrame(templ, 1);
+        frame = synth::faintFrame(frame, 2);
+    }
+    cv::Rect target = fiducialTarget(layout, cv::Size(60, 40));
+    const cv::Rect last = layout.cavities.back().rect;
+    const cv::Rect first = layout.cavities.front().rect;
+    if (Lookalike(kind) == Lookalike::CavityCorner)
+        target = cv::Rect(last.x + last.width - 40, last.y + last.height - 25, 60, 40);
+    else if (Lookalike(kind) == Lookalike::Cavity)
+        target = cv::Rect(first.x - 12, first.y - 12, first.width + 24, first.height + 24);
+    const cv::Point anchor(target.x + target.width / 2, target.y + target.height / 2);
+    PositioningModel model;
+    QVERIFY(model.create(templ(target), 10, anchor.x, anchor.y, cv::Mat(target.size(), CV_8UC1, cv::Scalar(255))));
+    int dx = 0;
+    int dy = 0;
+    double angle = 0;
+    const bool found = model.find(frame, dx, dy, angle);
+    if (mustFind)
+        QVERIFY(found);
+    if (!found)
+        return;
+    // Where the found pose puts the target's centre and corners beside where the camera put them.
+    const cv::Matx33d camera = synth::cameraTransform(frameSize, conditions);
+    const double rad = angle * CV_PI / 180.0;
+    for (const cv::Point2d p : {cv::Point2d(anchor), cv::Point2d(target.tl()), cv::Point2d(target.br()),
+                                cv::Point2d(target.x + target.width, target.y)}) {
+        const cv::Point2d d = p - cv::Point2d(anchor);
+        const cv::Point2d placed(anchor.x - dx + d.x * std::cos(rad) - d.y * std::sin(rad),
+                                 anchor.y - dy + d.x * std::sin(rad) + d.y * std::cos(rad));
+        const cv::Point2d seen = synth::transformPoint(camera, p);
+        QVERIFY2(std::hypot(placed.x - seen.x, placed.y - seen.y) <= 2.0,
+                 qPrintable(QStringLiteral("point %1, %2 placed at %3, %4, seen at %5, %6")
+                                .arg(p.x).arg(p.y).arg(placed.x).arg(placed.y).arg(seen.x).arg(seen.y)));
+    }
 }
 
 void PositioningModelTest::unusableTemplatesBuildNothing()

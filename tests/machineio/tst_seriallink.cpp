@@ -367,7 +367,7 @@ void TestSerialLink::slowBoardHasOneRequestInFlight_data()
 
 // A board slower than the 5 ms pass is not flooded: one poll waits for its answer, so at most
 // that poll, the output word sent after the previous answer and a changed output word wait at
-// the board, and every output change reaches it.
+// the board (and a poll re-sent for each time-out), and every output change reaches it.
 void TestSerialLink::slowBoardHasOneRequestInFlight()
 {
     QFETCH(int, replyDelayMs);
@@ -384,7 +384,11 @@ void TestSerialLink::slowBoardHasOneRequestInFlight()
     // Polling goes on at the board's pace.
     const quint64 replies = link.port.StatusReplyCount();
     QTRY_VERIFY_WITH_TIMEOUT(link.port.StatusReplyCount() > replies + 10, 10000);
-    QVERIFY2(link.board.maxQueued() <= 3, qPrintable(QString::number(link.board.maxQueued())));
+    // A poll that timed out (a loaded machine may hold the reply past the time-out) is sent
+    // again while it still waits at the board: one more may queue for each.
+    const quint64 timeouts = link.port.RequestTimeoutCount();
+    QVERIFY2(quint64(link.board.maxQueued()) <= 3 + timeouts,
+             qPrintable(QStringLiteral("%1 queued, %2 time-outs").arg(link.board.maxQueued()).arg(timeouts)));
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)

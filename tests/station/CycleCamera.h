@@ -5,6 +5,7 @@
 #include "cameras/CameraInterface.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QVector>
 
 #include <cstring>
@@ -19,6 +20,10 @@ struct CycleCameraControl
     // When set, asked for the frame at every pull (the station's state decides the frame).
     std::function<QByteArray()> source;
     bool streaming = true;
+    // When above 0, a streaming camera has a new frame only this often (a real camera slower
+    // than the run pass); 0: a new frame at every pull.
+    int framePeriodMs = 0;
+    QElapsedTimer sinceFrame;
     bool linkUp = true;
     int pulls = 0;
     // Reports itself as a simulated camera, whose manual trigger shows the next of these.
@@ -97,6 +102,10 @@ public:
         ++c.pulls;
         if (!c.linkUp)
             return false;
+        if (c.framePeriodMs > 0 && c.sinceFrame.isValid() && c.sinceFrame.elapsed() < c.framePeriodMs)
+            return false;
+        if (c.framePeriodMs > 0)
+            c.sinceFrame.start();
         const QByteArray frame = c.source ? c.source() : c.frame;
         std::memcpy(destination, frame.constData(), size_t(qMin(destinationSize, int(frame.size()))));
         return c.streaming;

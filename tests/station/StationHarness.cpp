@@ -149,6 +149,7 @@ bool StationHarness::startStation()
         CycleCameraControl &control = family.controls[c];
         control.frame = good.value(c);
         control.streaming = true;
+        control.framePeriodMs = 0;
         control.linkUp = true;
         control.source = nullptr;
     }
@@ -240,15 +241,31 @@ bool StationHarness::openMould()
 QVector<int> StationHarness::outputWords() const
 {
     QVector<int> words;
+    for (const auto &change : outputWordChanges())
+        words << change.first;
+    return words;
+}
+
+QVector<qint64> StationHarness::outputWordTimesMs() const
+{
+    QVector<qint64> times;
+    for (const auto &change : outputWordChanges())
+        times << change.second / 1000000;
+    return times;
+}
+
+QVector<QPair<int, qint64>> StationHarness::outputWordChanges() const
+{
+    QVector<QPair<int, qint64>> changes;
     for (const BoardSimulator::Request &request : boardSimulator->requests()) {
         const QByteArray &bytes = request.bytes;
         if (bytes.size() != IOFrame::RequestSize || quint8(bytes[1]) != IOFrame::SetOutputs)
             continue;
         const int word = (quint8(bytes[2]) | quint8(bytes[3]) << 8) & 0x3FF;
-        if (words.isEmpty() || words.last() != word)
-            words << word;
+        if (changes.isEmpty() || changes.last().first != word)
+            changes.append({word, request.arrivalNs});
     }
-    return words;
+    return changes;
 }
 
 QVector<int> StationHarness::readRegisters(int start, int count)

@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QMutex>
+#include <QPair>
 #include <QStringList>
 #include <QVector>
 
@@ -104,6 +105,8 @@ public:
     // The output words of the command-1 frames the board received since start(), 10 bits,
     // each change once.
     QVector<int> outputWords() const;
+    // When the board received each of those words, in milliseconds of the steady clock.
+    QVector<qint64> outputWordTimesMs() const;
     // The output word the board drives now.
     int boardOutputs() const { return boardSimulator->outputWord(); }
 
@@ -116,6 +119,8 @@ public:
     static QStringList recordRemarks();
 
 private:
+    // Each change of the output word with its arrival (steady clock, nanoseconds).
+    QVector<QPair<int, qint64>> outputWordChanges() const;
     bool addCavityRegions(int camera, const cv::Rect &cavity);
     void addSdkDevice(int c, const QByteArray &grey);
     bool startStation();

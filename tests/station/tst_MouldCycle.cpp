@@ -4,6 +4,7 @@
 
 #include "core/Globals.h"
 #include "core/SystemParameters.h"
+#include "core/TemperatureChartData.h"
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
 #include "machineio/IOThread.h"
@@ -18,6 +19,8 @@
 #include "uikit/Warnbox.h"
 
 #include <QtTest>
+
+#include <chrono>
 
 
 namespace {
@@ -85,6 +88,8 @@ private slots:
     void pulseMode_data();
     void pulseMode();
     void manualCaptureWaitsForCaptureDelay();
+    void slowCameraJudgedOnAFreshFrame();
+    void unjudgedCameraIsStoredAsNg();
     void cameraLostMidCycleThenBack();
     void noSignalWatchdog();
     void samplingEndsOnce();
@@ -282,6 +287,9 @@ void MouldCycleTest::twoStagesWithTheirDelays()
     p[72] = 3;
     p[73] = 5;
     QVERIFY(harness.start());
+    // The mould-open input is low: openMould() sends the edge at once.
+    const qint64 edgeSentMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now().time_since_epoch()).count();
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
@@ -289,6 +297,16 @@ void MouldCycleTest::twoStagesWithTheirDelays()
     QVERIFY2(endsWith(words, {Idle, Idle & ~CloseForbidden & ~EjectorOn, Idle & ~CloseForbidden, Idle}),
              qPrintable(hexWords(words)));
     QCOMPARE(StationHarness::countText(), countLine(1, 0));
+    // The product stage releases the ejector after its 0.3 s; the cavity stage's delay counts
+    // on from there, so the mould is released 0.8 s after the mould-open edge. Lower bounds
+    // from the moment the edge was sent, which is before the station saw it, less the 5 % a
+    // coarse Qt timer may fire early.
+    const QVector<qint64> changes = harness.outputWordTimesMs();
+    QCOMPARE(changes.size(), words.size());
+    const qint64 ejectorReleased = changes.at(changes.size() - 2) - edgeSentMs;
+    const qint64 mouldReleased = changes.at(changes.size() - 1) - edgeSentMs;
+    QVERIFY2(ejectorReleased >= 285, qPrintable(QString::number(ejectorReleased)));
+    QVERIFY2(mouldReleased >= 760, qPrintable(QString::number(mouldReleased)));
 }
 
 void MouldCycleTest::pulseMode_data()
@@ -323,13 +341,67 @@ void MouldCycleTest::pulseMode()
 void MouldCycleTest::manualCaptureWaitsForCaptureDelay()
 {
     harness.settings()[73] = 10;
+    // The cycle's capture sees the good frame; the frames after its verdict show a part, so
+    // the manual capture, taken after the delay, is NG.
+    harness.camera(0).source = [this] { return cycleTotalCount == 0 ? harness.goodFrame(0) : harness.partFrame(0); };
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(station()->cyclePhase, 1, Timeout);
     station()->manualStage = 1;
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(station()->manualStage, detectsPerCamera, Timeout);
+    // The manual capture was judged (the alarm latched on its part) and not counted.
+    QTRY_COMPARE_WITH_TIMEOUT(station()->DisplayMode, 2, Timeout);
+    QCOMPARE(harness.readRegister(153), 2);
     QCOMPARE(cycleTotalCount, 1);
+    QCOMPARE(cycleNgCount, 0);
     QVERIFY(!station()->manualCheck);
+}
+
+// A camera slower than the run pass (5 frames a second) with no capture delay: each stage is
+// judged on a frame that came after it was armed, waited for when none is there yet, so a
+// good part is OK every cycle and at every manual capture.
+void MouldCycleTest::slowCameraJudgedOnAFreshFrame()
+{
+    harness.camera(0).framePeriodMs = 200;
+    for (int cycle = 1; cycle <= 6; ++cycle) {
+        QVERIFY(openMould());
+        QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, cycle, Timeout);
+        QCOMPARE(cycleNgCount, 0);
+        QCOMPARE(harness.readRegister(1), 0);
+    }
+    for (int capture = 0; capture < 3; ++capture) {
+        station()->manualStage = 1;
+        QTRY_COMPARE_WITH_TIMEOUT(station()->manualStage, detectsPerCamera, Timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!station()->manualCheck, Timeout);
+        QCOMPARE(station()->DisplayMode == 2, false);
+        QCOMPARE(harness.readRegister(153), 1);
+    }
+    QCOMPARE(cycleTotalCount, 6);
+    QCOMPARE(cycleNgCount, 0);
+}
+
+// A frozen camera's last picture was good: the station judges it NG, and the result store's
+// figures of the day say NG for every region of the stage, as the counts and registers do.
+void MouldCycleTest::unjudgedCameraIsStoredAsNg()
+{
+    TemperatureChartData *store = TemperatureChartData::instance();
+    store->ClearTodayResults();
+    const int rowsBefore = store->pendingRowCount();
+    setCause(FrozenCamera, true);
+    QVERIFY(openMould());
+    QTRY_COMPARE_WITH_TIMEOUT(station()->DisplayMode, 2, Timeout);
+    QCOMPARE(cycleNgCount, 1);
+    QCOMPARE(harness.readRegister(153), 2);
+    QCOMPARE(store->pendingRowCount(), rowsBefore + 1);
+    int regions = 0;
+    const ResultMap today = store->todayResults();
+    for (const ResultEntry &entry : today) {
+        if (entry.camera != 0 || entry.detect != 1)
+            continue;
+        ++regions;
+        QCOMPARE(entry.result, 0);
+    }
+    QVERIFY(regions > 0);
 }
 
 // A camera that goes away during the capture delay is judged NG when the delay ends, though

@@ -41,6 +41,8 @@ private slots:
     void roundTripsByteForByte();
     void filesOfAnotherKindAreRefused_data();
     void filesOfAnotherKindAreRefused();
+    void rowPaddingIsZero_data();
+    void rowPaddingIsZero();
     void namesCountCameraAndStageFromOne();
 };
 
@@ -117,6 +119,35 @@ void TemplateFilesTest::filesOfAnotherKindAreRefused()
     QVERIFY(!loaded);
     QCOMPARE(read, before);
     QVERIFY(!loadTemplateImage(QStringLiteral("missing.bmp"), 640, H, false, bytes(read)));
+}
+
+void TemplateFilesTest::rowPaddingIsZero_data()
+{
+    QTest::addColumn<bool>("mask");
+    QTest::newRow("grey template") << false;
+    QTest::newRow("ignore mask") << true;
+}
+
+// Rows of a 642-pixel-wide 8-bit bitmap are padded to 644 bytes: the two padding bytes of
+// every row are 0, not what the allocator left in the image.
+void TemplateFilesTest::rowPaddingIsZero()
+{
+    QFETCH(bool, mask);
+    constexpr int Width = 642;
+    constexpr int Stride = 644;
+    TempWorkDir work;
+    QByteArray written = pattern(Width * H, false);
+    QVERIFY(mask ? saveIgnoreMask(QStringLiteral("file.bmp"), Width, H, bytes(written))
+                 : saveTemplateImage(QStringLiteral("file.bmp"), Width, H, false, bytes(written)));
+    const QByteArray file = fileBytes(QStringLiteral("file.bmp"));
+    QVERIFY(file.size() >= 14);
+    const int pixels = int(uchar(file[10])) | int(uchar(file[11])) << 8 | int(uchar(file[12])) << 16;
+    QCOMPARE(file.size(), pixels + Stride * H);
+    for (int row = 0; row < H; ++row) {
+        const int padding = pixels + row * Stride + Width;
+        QVERIFY2(file[padding] == '\0' && file[padding + 1] == '\0',
+                 qPrintable(QStringLiteral("row %1: %2 %3").arg(row).arg(int(uchar(file[padding]))).arg(int(uchar(file[padding + 1])))));
+    }
 }
 
 void TemplateFilesTest::namesCountCameraAndStageFromOne()

@@ -84,6 +84,8 @@ private slots:
 
     void modifyTimeReportsChoice();
     void clockSetThroughSystemLayer();
+    void clockProgramsOfThePanel_data();
+    void clockProgramsOfThePanel();
 };
 
 void tst_Pickers::cleanup()
@@ -417,6 +419,49 @@ void tst_Pickers::clockSetThroughSystemLayer()
     QCOMPARE(system.actions, QStringList{QStringLiteral("setClock 2024-02-29 23:59:59")});
     system.clockSucceeds = false;
     QVERIFY(!editor.applyToSystemClock());
+}
+
+namespace {
+
+// The real system layer with its programs recorded instead of run: each answers with the next
+// exit code given.
+struct ProgramRecorder : SystemActions
+{
+    QList<QStringList> programs;
+    QList<int> exitCodes;
+    int runProgram(const QString &program, const QStringList &arguments, int, QString *) override
+    {
+        programs << (QStringList{program} + arguments);
+        return exitCodes.isEmpty() ? 0 : exitCodes.takeFirst();
+    }
+    using SystemActions::writeClock;
+};
+
+} // namespace
+
+void tst_Pickers::clockProgramsOfThePanel_data()
+{
+    QTest::addColumn<QList<int>>("exitCodes");
+    QTest::addColumn<int>("programsRun");
+    QTest::addColumn<bool>("set");
+    QTest::newRow("both succeed") << QList<int>{0, 0} << 2 << true;
+    QTest::newRow("date refused: the hardware clock is left alone") << QList<int>{1} << 1 << false;
+    QTest::newRow("hwclock fails") << QList<int>{0, 1} << 2 << false;
+}
+
+// On the panel the clock is set with "date -s" and then written to the hardware clock.
+void tst_Pickers::clockProgramsOfThePanel()
+{
+    QFETCH(QList<int>, exitCodes);
+    QFETCH(int, programsRun);
+    QFETCH(bool, set);
+    ProgramRecorder system;
+    system.exitCodes = exitCodes;
+    QCOMPARE(system.writeClock(QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59))), set);
+    const QList<QStringList> expected{
+        {QStringLiteral("date"), QStringLiteral("-s"), QStringLiteral("2024-02-29 23:59:59")},
+        {QStringLiteral("hwclock"), QStringLiteral("--systohc")}};
+    QCOMPARE(system.programs, expected.mid(0, programsRun));
 }
 
 QTEST_MAIN(tst_Pickers)

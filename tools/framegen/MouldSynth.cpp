@@ -283,4 +283,19 @@ cv::Mat degenerateFrame(Degenerate kind, cv::Size size, std::uint32_t seed)
     return cv::Mat();
 }
 
+cv::Mat faintFrame(const cv::Mat &frame, std::uint32_t seed)
+{
+    if (frame.empty() || frame.type() != CV_8UC1)
+        return cv::Mat();
+    cv::Mat blurred;
+    cv::GaussianBlur(frame, blurred, cv::Size(0, 0), 3.0);
+    cv::Mat out;
+    blurred.convertTo(out, CV_32F, 0.5, 72);
+    cv::Mat noise(frame.size(), CV_32F);
+    cv::RNG(seed).fill(noise, cv::RNG::NORMAL, 0, 2);
+    out += noise;
+    out.convertTo(out, CV_8U);
+    return out;
+}
+
 } // namespace synth

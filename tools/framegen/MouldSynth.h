@@ -89,6 +89,10 @@ cv::Point2d transformPoint(const cv::Matx33d &transform, cv::Point2d p);
 
 cv::Mat degenerateFrame(Degenerate kind, cv::Size size, std::uint32_t seed = 1);
 
+// The frame with little texture and contrast (a dull, defocused view): blurred, its contrast
+// halved, with fresh sensor noise from the seed.
+cv::Mat faintFrame(const cv::Mat &frame, std::uint32_t seed);
+
 } // namespace synth
 
 #endif
