@@ -156,7 +156,8 @@ void RestConnectionTest::brokenConnectionsFail()
     QVERIFY2(status < 0, qPrintable(QString::number(status)));
     QVERIFY(reply.isNull());
     if (FakeThermalCamera::Fault(fault) != FakeThermalCamera::Fault::CloseMidReply)
-        QVERIFY(clock.elapsed() >= timeoutMs);
+        // Less the 5 % by which a coarse timer may end early.
+        QVERIFY2(clock.elapsed() >= timeoutMs * 95 / 100, qPrintable(QString::number(clock.elapsed())));
 }
 
 void RestConnectionTest::missingConnectionSendsNothing()
