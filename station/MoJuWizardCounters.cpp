@@ -85,9 +85,14 @@ void MoJuWizard::switchParameterGroup()
                  "stays", index, current);
         return;
     }
+    // A group may bring database files of its own: none is renamed away under one of the
+    // station's open connections (a connection keeps using the file it opened, while its journal
+    // is found by name next to whatever took the file's place).
+    closeDatabasesForReboot();
     ParameterGroupSwitch groupSwitch;
     const ParameterGroupSwitch::Result result = groupSwitch.switchTo(index);
     if (result != ParameterGroupSwitch::Result::Switched) {
+        ReopenDatabases();
         qWarning("paramgroup change to %d refused; the current group %d stays", index, current);
         return;
     }
@@ -98,6 +103,7 @@ void MoJuWizard::switchParameterGroup()
         if (!currentParams->SaveGroupIndex())
             qWarning("the new group index %d was not saved", index);
     }
+    // The record row goes to the live record file, whichever it now is; then it is closed again.
     InsertRecord(uiText(GroupRestoredTextEntry).arg(name));
     FLushAll();
     systemActions()->restartApplication();

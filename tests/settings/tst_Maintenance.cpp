@@ -17,6 +17,7 @@
 #include "station/ParameterGroupSwitch.h"
 #include "station/RunCodes.h"
 #include "tests/settings/ModalScript.h"
+#include "tests/station/ParameterSwapProbe.h"
 #include "tests/station/StationHarness.h"
 #include "uikit/ComboBox.h"
 #include "uikit/Edit.h"
@@ -59,25 +60,6 @@ QStringList treeOf(const QString &folder)
     entries.sort();
     return entries;
 }
-
-bool parameterDatabaseOpen()
-{
-    QSqlQuery query = ParameterManager::instance()->paramQuery();
-    return query.exec(QStringLiteral("SELECT 1"));
-}
-
-// Notes, for every rename that moves a "PARAM.db" (the live one aside, the group's in place),
-// whether the parameter database was open at that moment.
-struct SwapProbe : RecordingSystemActions
-{
-    QVector<bool> openAtSwap;
-    bool moveFile(const QString &source, const QString &destination) override
-    {
-        if (destination.endsWith(QLatin1String("PARAM.db")))
-            openAtSwap << parameterDatabaseOpen();
-        return RecordingSystemActions::moveFile(source, destination);
-    }
-};
 
 } // namespace
 
@@ -372,7 +354,7 @@ void MaintenanceTest::restoreSwapsWithDatabaseClosedThenRestarts()
     makeGroup(QStringLiteral("alpha"), true, "alpha template");
     makeGroup(QStringLiteral("beta"), true, "beta template");
     chooseGroup(QStringLiteral("beta"));
-    SwapProbe probe;
+    ParameterSwapProbe probe;
     ModalScript script({1});
     page()->SlotParaGroupRestore();
     QCOMPARE(script.seen(), QStringList{QStringLiteral("tipbox: ") + uiText(285)});

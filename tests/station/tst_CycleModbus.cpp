@@ -6,6 +6,7 @@
 #include "station/MoJuWizard.h"
 #include "station/ParameterGroupSwitch.h"
 #include "station/ProductionCounters.h"
+#include "tests/station/ParameterSwapProbe.h"
 #include "tests/station/StationHarness.h"
 #include "tests/support/MessageRecorder.h"
 #include "uikit/UiKitGlobals.h"
@@ -184,15 +185,19 @@ void CycleModbusTest::groupSwitchRefused()
     QVERIFY(!QFileInfo::exists(QStringLiteral("paraGroup.staging")));
     QVERIFY(!QFileInfo::exists(QStringLiteral("paraGroup.previous")));
     QCOMPARE(harness.actions().count(QStringLiteral("restartApplication")), 0);
+    QVERIFY(parameterDatabaseOpen());
     QCOMPARE(ParameterGroupSwitch::groupNames(), QStringList({"alpha", "beta", "default", "empty", "linked"}));
 }
 
 // A switch to a complete group puts its templates and parameter database in place, stores the
-// new index, writes the record row and restarts the program.
+// new index, writes the record row and restarts the program. The live parameter database is
+// never renamed away while the station has it open.
 void CycleModbusTest::groupSwitchToValidGroup()
 {
+    ParameterSwapProbe probe;
     QVERIFY(harness.writeRegister(1, 1));
-    QTRY_COMPARE_WITH_TIMEOUT(harness.actions().count(QStringLiteral("restartApplication")), 1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(probe.count(QStringLiteral("restartApplication")), 1, Timeout);
+    QCOMPARE(probe.openAtSwap, QVector<bool>({false, false}));
     QCOMPARE(fileBytes(QStringLiteral("sysadd.txt")), QByteArray("1\n"));
     QCOMPARE(harness.settings()[357], 1);
     QCOMPARE(fileBytes(QStringLiteral("cammer11/mark.txt")), QByteArray("beta"));
