@@ -13,6 +13,7 @@
 #include "settings/LongWork.h"
 #include "settings/ParameterGroupStore.h"
 #include "settings/SystemParamDialog.h"
+#include "station/FileWorkScope.h"
 #include "station/MoJuWizard.h"
 #include "station/ParameterGroupSwitch.h"
 #include "uikit/ComboBox.h"
@@ -100,8 +101,10 @@ void AdvanceParamWidget::ParaGroupUpdateList()
         groupList->addItem(names.at(i), i);
 }
 
+// From its first question on: the host's group switch waits for no answer.
 void AdvanceParamWidget::SlotParaGroupBackup()
 {
+    const FileWorkScope working;
     const QString typed = groupName->text();
     if (gpNumCharInput)
         gpNumCharInput->HideUpdate();
@@ -151,6 +154,7 @@ void AdvanceParamWidget::SlotParaGroupBackup()
 
 void AdvanceParamWidget::SlotParaGroupRestore()
 {
+    const FileWorkScope working;
     const QString name = groupList->currentText();
     const int position = ParameterGroupSwitch::groupNames().indexOf(name);
     const QString folder = groupFolderPath(name);

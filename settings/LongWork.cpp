@@ -1,5 +1,6 @@
 #include "settings/LongWork.h"
 
+#include "station/FileWorkScope.h"
 #include "station/MoJuWizard.h"
 #include "station/RunCodes.h"
 
@@ -12,6 +13,7 @@
 
 bool runLongWork(QWidget *busy, const std::function<bool()> &work)
 {
+    const FileWorkScope working;
     const bool wasDetecting = mainWindow && mainWindow->RunState == RunStates::Detecting;
     if (wasDetecting)
         mainWindow->StopDetect();

@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "machineio/ModbusServer.h"
 #include "platform/system/SystemActions.h"
+#include "station/FileWorkScope.h"
 #include "station/ParameterGroupSwitch.h"
 #include "station/ProductionCounters.h"
 #include "station/RunSettings.h"
@@ -68,7 +69,8 @@ void MoJuWizard::clearCounters()
 
 // The group is checked before anything is saved or replaced; only a complete switch stores the
 // new group index and restarts the program on the new set-up. Not while the alarm is latched:
-// the restart would release the mould with the part that stopped it still inside.
+// the restart would release the mould with the part that stopped it still inside. Nor while
+// the settings' file work runs on the live set-up.
 void MoJuWizard::switchParameterGroup()
 {
     qInfo("change paramgroup");
@@ -83,6 +85,11 @@ void MoJuWizard::switchParameterGroup()
     if (DisplayMode == DisplayModes::AlarmLatched) {
         qWarning("paramgroup change to %d refused while the alarm is latched; the current group %d "
                  "stays", index, current);
+        return;
+    }
+    if (FileWorkScope::active()) {
+        qWarning("paramgroup change to %d refused while the settings page works on the live files; "
+                 "the current group %d stays", index, current);
         return;
     }
     // A group may bring database files of its own: none is renamed away under one of the

@@ -19,14 +19,17 @@
 #include "tests/settings/ModalScript.h"
 #include "tests/station/ParameterSwapProbe.h"
 #include "tests/station/StationHarness.h"
+#include "tests/support/MessageRecorder.h"
 #include "uikit/ComboBox.h"
 #include "uikit/Edit.h"
 #include "uikit/UiKitGlobals.h"
 
 #include <QDirIterator>
+#include <QSemaphore>
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -61,6 +64,24 @@ QStringList treeOf(const QString &folder)
     return entries;
 }
 
+// Holds every directory copy (they run on the long work's thread) until the GUI thread has run
+// `whileCopying`.
+struct HeldCopyActions : RecordingSystemActions
+{
+    std::function<void()> whileCopying;
+    QObject guiThread;
+    QSemaphore released;
+    bool copyDirectory(const QString &source, const QString &destination) override
+    {
+        QMetaObject::invokeMethod(&guiThread, [this] {
+            whileCopying();
+            released.release();
+        }, Qt::QueuedConnection);
+        released.tryAcquire(1, StationHarness::Timeout);
+        return RecordingSystemActions::copyDirectory(source, destination);
+    }
+};
+
 } // namespace
 
 class MaintenanceTest : public QObject
@@ -83,6 +104,7 @@ private slots:
     void failedBackupKeepsTheOldGroup();
     void restoreOfIncompleteGroupKeepsTemplates();
     void restoreSwapsWithDatabaseClosedThenRestarts();
+    void hostGroupSwitchRefusedDuringBackup();
     void exportCopiesThenRemovesRawFrames();
     void exportToUnwritableTargetKeepsRawFrames();
     void updatePackages_data();
@@ -365,6 +387,39 @@ void MaintenanceTest::restoreSwapsWithDatabaseClosedThenRestarts()
     QCOMPARE(probe.actions.last(), QStringLiteral("restartApplication"));
     station()->ReopenDatabases();
     QCOMPARE(StationHarness::recordRemarks().last(), uiText(286).arg(QStringLiteral("beta")));
+}
+
+// A group switch the Modbus host asks for while a backup copies the live files is refused:
+// the current group stays and the program goes on; the backup completes.
+void MaintenanceTest::hostGroupSwitchRefusedDuringBackup()
+{
+    makeGroup(QStringLiteral("alpha"), true, "alpha template");
+    makeGroup(QStringLiteral("beta"), true, "the host's group");
+    QCOMPARE(live()[Param::ParameterGroup], 0);
+    const QByteArray liveMark = readFile(QStringLiteral("cammer11/mark.txt"));
+    QVERIFY(liveMark != "the host's group");
+    HeldCopyActions held;
+    MessageRecorder log;
+    bool asked = false;
+    held.whileCopying = [&] {
+        if (asked)
+            return;
+        asked = harness.writeRegister(1, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("refused while the settings page")), 1,
+                                  StationHarness::Timeout);
+    };
+    page()->groupName->setText(QStringLiteral("mould 7"));
+    ModalScript script({1});
+    page()->SlotParaGroupBackup();
+    QVERIFY(asked);
+    QCOMPARE(log.count(QStringLiteral("refused while the settings page")), 1);
+    QCOMPARE(held.count(QStringLiteral("restartApplication")), 0);
+    QCOMPARE(readFile(QStringLiteral("cammer11/mark.txt")), liveMark);
+    QVERIFY(QFileInfo::exists(QStringLiteral("paraGroup/mould 7/PARAM.db")));
+    // The backup's own index, not the host's.
+    QCOMPARE(live()[Param::ParameterGroup], 2);
+    QCOMPARE(readFile(QStringLiteral("sysadd.txt")).trimmed(), QByteArray("2"));
+    QVERIFY(parameterDatabaseOpen());
 }
 
 void MaintenanceTest::exportCopiesThenRemovesRawFrames()
