@@ -27,6 +27,74 @@
         <source>参数开关</source>
         <translation>Switches</translation>
     </message>
+    <message>
+        <source>参数组名称无效：最多%1个字符，只能使用字母、数字、空格和 - _ . +，不能以点开头，不能使用 default</source>
+        <translation>Invalid group name: at most %1 characters, only letters, digits, spaces and - _ . +, not starting with a dot, and not default</translation>
+    </message>
+    <message>
+        <source>参数组备份失败，原有参数组未改变</source>
+        <translation>The parameter group backup failed; the existing group is unchanged</translation>
+    </message>
+    <message>
+        <source>请选择一个存在的参数组</source>
+        <translation>Please choose an existing parameter group</translation>
+    </message>
+    <message>
+        <source>参数组还原失败：参数组不完整或无法复制，当前参数未改变</source>
+        <translation>The parameter group restore failed: the group is incomplete or could not be copied; the current parameters are unchanged</translation>
+    </message>
+    <message>
+        <source>出厂参数组 default 不能删除</source>
+        <translation>The factory parameter group default cannot be deleted</translation>
+    </message>
+    <message>
+        <source>参数组删除失败</source>
+        <translation>The parameter group could not be deleted</translation>
+    </message>
+    <message>
+        <source>正在导出数据，请稍候……</source>
+        <translation>Exporting data, please wait......</translation>
+    </message>
+    <message>
+        <source>数据已导出，但部分原始图像未能从本机删除</source>
+        <translation>The data was exported, but some raw images could not be removed from this unit</translation>
+    </message>
+    <message>
+        <source>导出失败：数据未能完整复制到U盘，本机原始图像已保留</source>
+        <translation>Export failed: the data could not be copied completely to the USB stick; the raw images are kept on this unit</translation>
+    </message>
+    <message>
+        <source>选择投影数据文件目录</source>
+        <translation>Select the data file folder</translation>
+    </message>
+    <message>
+        <source>所选文件不是有效的升级包</source>
+        <translation>The chosen file is not a valid update package</translation>
+    </message>
+    <message>
+        <source>升级包复制失败</source>
+        <translation>The update package could not be copied</translation>
+    </message>
+    <message>
+        <source>系统时间修改失败</source>
+        <translation>The system time could not be changed</translation>
+    </message>
+    <message>
+        <source>出厂设置包不存在，未能重置</source>
+        <translation>There is no factory settings package; nothing was reset</translation>
+    </message>
+    <message>
+        <source>出厂设置包复制失败，未能重置</source>
+        <translation>The factory settings package could not be copied; nothing was reset</translation>
+    </message>
+    <message>
+        <source>出厂设置将在下次启动时恢复</source>
+        <translation>The factory settings will be restored at the next start</translation>
+    </message>
+    <message>
+        <source>网络异常无法访问</source>
+        <translation>Network error: the server cannot be reached</translation>
+    </message>
 </context>
 <context>
     <name>CameraParamWidget</name>
@@ -432,6 +500,13 @@ Search again?</translation>
     </message>
 </context>
 <context>
+    <name>IOStatusWidget_2</name>
+    <message>
+        <source>I/O板无应答</source>
+        <translation>I/O board not answering</translation>
+    </message>
+</context>
+<context>
     <name>ImagePickForm_Source</name>
     <message>
         <source>模板</source>
@@ -488,13 +563,6 @@ Search again?</translation>
     <message>
         <source>模腔检测</source>
         <translation>Cavity</translation>
-    </message>
-</context>
-<context>
-    <name>IOStatusWidget_2</name>
-    <message>
-        <source>I/O板无应答</source>
-        <translation>I/O board not answering</translation>
     </message>
 </context>
 <context>

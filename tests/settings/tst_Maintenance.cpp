@@ -26,6 +26,7 @@
 
 #include <QDirIterator>
 #include <QSemaphore>
+#include <QTranslator>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -116,6 +117,7 @@ private slots:
     void calibrationRebootsWithoutProgram();
     void factoryResetReplacesWaitingPackage();
     void factoryResetWithoutPackageSaysSo();
+    void englishMessages();
 
 private:
     MoJuWizard *station() const { return harness.station(); }
@@ -582,6 +584,29 @@ void MaintenanceTest::factoryResetWithoutPackageSaysSo()
     QVERIFY(script.seen().last().startsWith(QStringLiteral("Warnbox: ")));
     QCOMPARE(readFile(QStringLiteral("newupdate.tar.gz")), QByteArray("waiting package"));
     QFile::remove(QStringLiteral("newupdate.tar.gz"));
+}
+
+// Under English the page's own messages show in English, as the questions from the text table
+// do: the compiled translation of the runtime folder, loaded as the program loads it.
+void MaintenanceTest::englishMessages()
+{
+    QTranslator english;
+    const QString file = qEnvironmentVariable("MM_BINARY_DIR") + QStringLiteral("/runtime/Translator/tr_en.qm");
+    QVERIFY2(english.load(file), qPrintable(file));
+    QCoreApplication::installTranslator(&english);
+    currentLanguage = 1;
+    page()->ParaGroupUpdateList();
+    ModalScript script({1, 1});
+    page()->SlotParaGroupRestore();
+    page()->SlotRestoreFactorySet();
+    const QString question = uiText(551) + QLatin1Char('?');
+    currentLanguage = 0;
+    QCoreApplication::removeTranslator(&english);
+    QVERIFY(question != uiText(551) + QLatin1Char('?'));
+    QCOMPARE(script.seen(), QStringList({QStringLiteral("Warnbox: Please choose an existing parameter group"),
+                                         QStringLiteral("tipbox: ") + question,
+                                         QStringLiteral("Warnbox: There is no factory settings package; "
+                                                        "nothing was reset")}));
 }
 
 QTEST_MAIN(MaintenanceTest)
