@@ -25,17 +25,10 @@ constexpr int Width = 160;
 constexpr int Height = 120;
 // The camera answers at the second probed address.
 constexpr int Host = 2;
-constexpr int LowerLimit = 40;
-constexpr int UpperLimit = 80;
-constexpr int MaximumKind = 2;
-
-// The stage a mould-open cycle judges with the default settings; its regions are measured by
-// region objects, labelled by their number.
-constexpr int CavityStage = 1;
+using thermalcycle::CavityStage;
+// The cavity stage's regions are measured by region objects, labelled by their number.
 constexpr char RegionLabel[] = "R0";
 constexpr char ValuePath[] = "/isp/instrument/objects/regions/R0?value";
-constexpr int CaptureDelaySetting = Param::CaptureDelay + CavityStage;
-constexpr int CaptureDelay = 3;
 
 } // namespace
 
@@ -71,8 +64,8 @@ void StreamThermalStationTest::initTestCase()
     // After the harness, which points the probes at loopback addresses where nothing answers.
     camera = std::make_unique<streamthermal::Camera>(Host, Width, Height);
     QVERIFY(camera->rest.listening());
-    QVERIFY(storeTemperatureRegion(Width, Height, CavityStage, QRect(QPoint(20, 30), QPoint(99, 89)), LowerLimit,
-                                   UpperLimit, MaximumKind));
+    QVERIFY(storeTemperatureRegion(Width, Height, CavityStage, QRect(QPoint(20, 30), QPoint(99, 89)),
+                                   thermalcycle::LowerLimit, thermalcycle::UpperLimit, thermalcycle::MaximumKind));
 }
 
 void StreamThermalStationTest::init()
@@ -118,12 +111,7 @@ void StreamThermalStationTest::discoversAndShowsTheCamera()
 
 void StreamThermalStationTest::judgedFromTheCamerasAnswers_data()
 {
-    QTest::addColumn<double>("maximum");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("inside the limits") << 61.0 << true;
-    QTest::newRow("on the upper limit") << double(UpperLimit) << true;
-    QTest::newRow("above the upper limit") << 95.0 << false;
-    QTest::newRow("below the lower limit") << 20.0 << false;
+    thermalcycle::addLimitCases();
 }
 
 // A cycle judges the region by the hottest temperature the camera answers, against the
@@ -132,32 +120,17 @@ void StreamThermalStationTest::judgedFromTheCamerasAnswers()
 {
     QFETCH(double, maximum);
     QFETCH(bool, ok);
-    harness.settings()[CaptureDelaySetting] = CaptureDelay;
+    thermalcycle::prepareCycle(harness);
     camera->rest.setReply("GET", ValuePath, 200,
                           R"({"avg":{"t":50},"max":{"t":)" + std::to_string(maximum) + R"(},"min":{"t":10}})");
     QCOMPARE(view()->QueryCamera(CavityStage, 0).value(QStringLiteral("value")).toDouble(), maximum);
-    QVERIFY(harness.openMould());
-    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
-    QCOMPARE(cycleNgCount, ok ? 0 : 1);
-    QCOMPARE(station()->DisplayMode, ok ? 1 : 2);
-    QCOMPARE(view()->results->roiValue[CammerSingleton::slot(CavityStage, 0)], int(maximum));
-    QCOMPARE(view()->results->roiOk[CavityStage][0], ok);
+    thermalcycle::checkJudgedCycle(harness, maximum, ok);
 }
 
-// A camera that cannot say the temperature gives none: the region is a failed measurement,
-// NG, never a passing 0 degrees.
+// A camera that cannot say the temperature gives none.
 void StreamThermalStationTest::failedAnswerIsAFailedMeasurement()
 {
-    harness.settings()[CaptureDelaySetting] = CaptureDelay;
-    QVERIFY(!view()->QueryCamera(CavityStage, 0).contains("value"));
-    QVERIFY(harness.openMould());
-    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
-    QCOMPARE(cycleNgCount, 1);
-    QCOMPARE(station()->DisplayMode, 2);
-    bool recorded = false;
-    for (const QString &remark : StationHarness::recordRemarks())
-        recorded = recorded || remark.startsWith(QStringLiteral("REG RUN ERROR = 0, %1").arg(CavityStage));
-    QVERIFY(recorded);
+    thermalcycle::checkFailedMeasurement(harness);
 }
 
 QTEST_MAIN(StreamThermalStationTest)

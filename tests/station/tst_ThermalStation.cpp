@@ -22,19 +22,9 @@ namespace {
 
 constexpr int Timeout = StationHarness::Timeout;
 constexpr int Subnet = 3;
-constexpr int LowerLimit = 40;
-constexpr int UpperLimit = 80;
-// The region's temperature kind: the maximum.
-constexpr int MaximumKind = 2;
-
-// The stage a mould-open cycle judges with the default settings.
-constexpr int CavityStage = 1;
-// Its first region's rule: the camera measures it over the rectangle's corners.
+using thermalcycle::CavityStage;
+// The cavity stage's first region's rule: the camera measures it over the rectangle's corners.
 constexpr int Rule = 11;
-// The cavity stage's capture delay, in tenths of a second, and a delay that lets the camera
-// deliver a frame after the cycle started.
-constexpr int CaptureDelaySetting = Param::CaptureDelay + CavityStage;
-constexpr int CaptureDelay = 3;
 
 } // namespace
 
@@ -71,7 +61,7 @@ void ThermalStationTest::initTestCase()
     thermal::addCamera(locals, Subnet, "THERMAL-0001");
     QVERIFY(harness.prepare());
     QVERIFY(storeTemperatureRegion(thermal::Width, thermal::Height, CavityStage, QRect(QPoint(100, 100), QPoint(299, 199)),
-                                   LowerLimit, UpperLimit, MaximumKind));
+                                   thermalcycle::LowerLimit, thermalcycle::UpperLimit, thermalcycle::MaximumKind));
 }
 
 void ThermalStationTest::init()
@@ -137,47 +127,27 @@ void ThermalStationTest::discoversAndShowsTheThermalCamera()
 
 void ThermalStationTest::judgedFromTheCamerasReports_data()
 {
-    QTest::addColumn<float>("maximum");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("inside the limits") << 61.0f << true;
-    QTest::newRow("on the upper limit") << float(UpperLimit) << true;
-    QTest::newRow("above the upper limit") << 95.0f << false;
-    QTest::newRow("below the lower limit") << 20.0f << false;
+    thermalcycle::addLimitCases();
 }
 
 // A cycle judges the region by the hottest temperature the camera reports, against the
 // region's limits; the value reaches the view's results and the station's measurements.
 void ThermalStationTest::judgedFromTheCamerasReports()
 {
-    QFETCH(float, maximum);
+    QFETCH(double, maximum);
     QFETCH(bool, ok);
-    harness.settings()[CaptureDelaySetting] = CaptureDelay;
-    keepReporting(maximum);
+    thermalcycle::prepareCycle(harness);
+    keepReporting(float(maximum));
     QTRY_VERIFY_WITH_TIMEOUT(view()->QueryCamera(CavityStage, 0).contains("value"), Timeout);
-    QVERIFY(harness.openMould());
-    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
-    QCOMPARE(cycleNgCount, ok ? 0 : 1);
-    QCOMPARE(station()->DisplayMode, ok ? 1 : 2);
-    QCOMPARE(view()->results->roiValue[CammerSingleton::slot(CavityStage, 0)], int(maximum));
-    QCOMPARE(view()->results->roiOk[CavityStage][0], ok);
+    thermalcycle::checkJudgedCycle(harness, maximum, ok);
     QCOMPARE(station()->measurementValues, QVector<int>{int(maximum)});
 }
 
-// A camera that reports nothing gives no temperature: the region is a failed measurement, NG,
-// never a passing 0 degrees.
+// A camera that reports nothing gives no temperature.
 void ThermalStationTest::noReadingIsAFailedMeasurement()
 {
-    harness.settings()[CaptureDelaySetting] = CaptureDelay;
-    QVERIFY(!view()->QueryCamera(CavityStage, 0).contains("value"));
-    QVERIFY(harness.openMould());
-    QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
-    QCOMPARE(cycleNgCount, 1);
-    QCOMPARE(station()->DisplayMode, 2);
+    thermalcycle::checkFailedMeasurement(harness);
     QVERIFY(station()->measurementValues.isEmpty());
-    bool recorded = false;
-    for (const QString &remark : StationHarness::recordRemarks())
-        recorded = recorded || remark.startsWith(QStringLiteral("REG RUN ERROR = 0, %1").arg(CavityStage));
-    QVERIFY(recorded);
 }
 
 QTEST_MAIN(ThermalStationTest)
