@@ -75,7 +75,7 @@ void IntensityRefinement::setReference(const cv::Mat &grey, const cv::Mat &mask)
     const cv::Rect used = masked ? cv::boundingRect(mask) & whole : whole;
     // One pixel of the border has no full derivative.
     area = cv::Rect(used.x + 1, used.y + 1, used.width - 2, used.height - 2) & cv::Rect(1, 1, grey.cols - 2, grey.rows - 2);
-    if (area.width < CellSize || area.height < CellSize) {
+    if (area.width < MinCellSize || area.height < MinCellSize) {
         area = cv::Rect();
         return;
     }
@@ -105,11 +105,13 @@ void IntensityRefinement::setReference(const cv::Mat &grey, const cv::Mat &mask)
     };
     std::vector<Candidate> cell;
     const float minStrength = float(MinGradient * MinGradient);
-    for (int cy = area.y; cy < area.y + area.height; cy += CellSize) {
-        for (int cx = area.x; cx < area.x + area.width; cx += CellSize) {
+    const int cellSize = std::max(
+        MinCellSize, int(std::ceil(std::sqrt(double(area.width) * double(area.height) / double(MaxCells)))));
+    for (int cy = area.y; cy < area.y + area.height; cy += cellSize) {
+        for (int cx = area.x; cx < area.x + area.width; cx += cellSize) {
             cell.clear();
-            const int xEnd = std::min(cx + CellSize, area.x + area.width);
-            const int yEnd = std::min(cy + CellSize, area.y + area.height);
+            const int xEnd = std::min(cx + cellSize, area.x + area.width);
+            const int yEnd = std::min(cy + cellSize, area.y + area.height);
             for (int y = cy; y < yEnd; ++y) {
                 const float *dx = gx.ptr<float>(y - shift.y) - shift.x;
                 const float *dy = gy.ptr<float>(y - shift.y) - shift.x;

@@ -26,16 +26,18 @@ public:
         double moved = 0;           // largest movement of the area's corners from the start (pixels)
     };
 
-    // Samples taken per cell of CellSize x CellSize pixels: the steepest ones, so that every
-    // part of the area that shows something has its say.
-    static constexpr int CellSize = 24;
+    // The area is cut into at most MaxCells square cells of at least MinCellSize pixels a side,
+    // and each gives its SamplesPerCell steepest pixels, so that every part of the area that
+    // shows something has its say, and the time does not grow with the area.
+    static constexpr int MaxCells = 1200;
+    static constexpr int MinCellSize = 24;
     static constexpr int SamplesPerCell = 12;
     // A sample's gradient must stand out from sensor noise (grey values per pixel).
     static constexpr double MinGradient = 1.5;
     static constexpr int MinSamples = 200;
     static constexpr int MaxIterations = 30;
     // Converged when no corner of the area moves more than this in one step (pixels).
-    static constexpr double Converged = 0.01;
+    static constexpr double Converged = 0.02;
     // A refinement that carries a corner farther than this from where the points put it has not
     // found the same place: the points and the grey values disagree.
     static constexpr double MaxMove = 8.0;
