@@ -337,9 +337,9 @@ private:
     void updateZoomSlider();
     void clampPan();
     void refreshStartStopButton();
-    // The pixel work of every camera of a trigger, two cameras at a time; RunAlgorithm then
-    // hands out each camera's rows in camera order.
-    void judgeCamerasTogether(int stage);
+    // The pixel work of every camera of a trigger (bit c of cameras: camera c), two cameras at
+    // a time; RunAlgorithm then hands out each camera's rows in camera order.
+    void judgeCamerasTogether(int stage, int cameras = -1);
     ConcurrentJudge concurrentJudge;
     // Bit c: camera c's frame is judged and waits for RunAlgorithm to hand out its rows.
     int prejudgedCameras = 0;

@@ -321,10 +321,12 @@ void MoJuWizard::runAutomaticRecheck()
         setOutput(Output::MouldClose, true);
     publishOutputs();
     if (stageEnabled(detect)) {
+        judgeCamerasTogether(detect);
         for (int c = 0; c < camerasInUse(); ++c) {
             armedCameras[p] |= 1 << c;
             RunAlgorithm(c, detect);
         }
+        prejudgedCameras = 0;
     }
     CheckNG(false);
 }

@@ -191,16 +191,18 @@ void MoJuWizard::judgeUnjudged(int camera, int stage, const QString &reason)
     store->InsertResult();
 }
 
-void MoJuWizard::judgeCamerasTogether(int stage)
+void MoJuWizard::judgeCamerasTogether(int stage, int cameras)
 {
     prejudgedCameras = 0;
     // Captures taken as templates are not judged.
     if (RunState == RunStates::Sampling || stage < 0 || stage >= stagesInUse())
         return;
     std::vector<DetectAlgorithm *> engines;
-    for (int c = 0; c < camerasInUse(); ++c)
-        engines.push_back(cameraViews[c] && whyNotJudged(c).isEmpty() ? cameraViews[c]->engine.get()
-                                                                      : nullptr);
+    for (int c = 0; c < camerasInUse(); ++c) {
+        const bool asked = (cameras & (1 << c)) != 0;
+        engines.push_back(asked && cameraViews[c] && whyNotJudged(c).isEmpty() ? cameraViews[c]->engine.get()
+                                                                               : nullptr);
+    }
     const std::vector<bool> judged = concurrentJudge.judge(engines, stage);
     for (size_t c = 0; c < judged.size(); ++c) {
         if (judged[c])
@@ -791,8 +793,13 @@ void MoJuWizard::ReCheckImages()
             ResultCode[c][s] = ResultCodes::ExaminedAgain;
         examined.append(c);
     }
+    int examinedMask = 0;
+    for (int c : qAsConst(examined))
+        examinedMask |= 1 << c;
+    judgeCamerasTogether(s, examinedMask);
     for (int c : qAsConst(examined))
         RunAlgorithm(c, s);
+    prejudgedCameras = 0;
     CheckNG(true);
 }
 
