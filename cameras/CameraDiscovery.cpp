@@ -10,6 +10,21 @@ std::map<QString, std::unique_ptr<CameraInterface>> cameraPrototypes;
 QList<CameraInfo> foundCameras;
 int simulatedCameras = 0;
 int cameraCount = 0;
+
+int camerasInUse()
+{
+    return qBound(0, cameraCount, CameraSlotCount);
+}
+
+bool cameraInUse(int camera)
+{
+    return camera >= 0 && camera < camerasInUse();
+}
+
+bool cameraSlot(int camera)
+{
+    return camera >= 0 && camera < CameraSlotCount;
+}
 int cameraSlotOfCamera[CameraSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7};
 
 namespace {

@@ -29,6 +29,13 @@ extern QList<CameraInfo> foundCameras;
 extern int simulatedCameras;
 // Number of cameras in use, 0 to CameraSlotCount.
 extern int cameraCount;
+// The cameras in use: cameraCount, within the slots there are. Every loop over the cameras and
+// every check of a camera index goes through these.
+int camerasInUse();
+// camera is one of the cameras in use.
+bool cameraInUse(int camera);
+// camera has one of the CameraSlotCount places of a per-camera table.
+bool cameraSlot(int camera);
 // For camera k (in camera order) the slot it is bound to; set by the camera order dialog.
 extern int cameraSlotOfCamera[CameraSlotCount];
 

@@ -96,7 +96,7 @@ bool saveCameraSerials(int clear)
         qWarning("camera serials not saved: no camera views to take the identities from");
         return false;
     }
-    const int cameras = qBound(0, cameraCount, CameraSlotCount);
+    const int cameras = camerasInUse();
     bool complete = true;
 
     for (int slot = 0; slot < CameraSlotCount; ++slot)

@@ -41,6 +41,8 @@ extern char cameraSlotSerials[CameraSlotCount][CameraSerialBytes];
 
 // Detect stages per camera: 2 in machine mode 0, 4 in modes 1 and 2 (set at parameter load).
 extern int detectsPerCamera;
+// The most detect stages a camera has (machine modes 1 and 2 use 4 of them).
+constexpr int MaxDetectsPerCamera = 8;
 
 // The program's version, logged at start-up and shown in the settings.
 extern const char applicationVersion[];

@@ -101,6 +101,8 @@ void ControlPort::PublishOutputs()
     }
     if (outputWord != ioLastOutputWord) {
         ioLastOutputWord = outputWord;
+        if (ioThread)
+            ioThread->outputsPublished();
         emit sigIOChange();
     }
 }

@@ -29,7 +29,8 @@ public:
     // output 0..9: bit := on XOR the output's idle level; a spare output following this one
     // takes the same value. Does not publish.
     void SetOutput(int output, bool on);
-    // Hands the output word to the polling thread; sigIOChange when it changed.
+    // Hands the output word to the polling thread, which sends a changed word at once;
+    // sigIOChange when it changed.
     void PublishOutputs();
     // Every output to its idle level. Does not publish.
     void ResetOutputs();

@@ -56,11 +56,27 @@ bool IOThread::boardSilent() const
     return monotonicMs() - lastAnswerMs.load() > BoardSilenceMs;
 }
 
+void IOThread::outputsPublished()
+{
+    QMutexLocker locker(&stopMutex);
+    outputsWaiting = true;
+    stopCondition.wakeAll();
+}
+
 bool IOThread::pause(int ms)
 {
     QMutexLocker locker(&stopMutex);
     if (!stopFlag)
         stopCondition.wait(&stopMutex, ulong(ms));
+    return !stopFlag;
+}
+
+bool IOThread::pauseForOutputs(int ms)
+{
+    QMutexLocker locker(&stopMutex);
+    if (!stopFlag && !outputsWaiting)
+        stopCondition.wait(&stopMutex, ulong(ms));
+    outputsWaiting = false;
     return !stopFlag;
 }
 
@@ -157,27 +173,17 @@ void IOThread::run()
         if (portOpen.load())
             servePort(port, parser);
         checkBoardSilence();
-        pause(portOpen.load() ? PassMs : ClosedPortPauseMs);
+        if (portOpen.load())
+            waitOutPass(port, parser);
+        else
+            pause(ClosedPortPauseMs);
     }
     closeSerialPort(port);
 }
 
 void IOThread::servePort(QSerialPort &port, IOReplyParser &parser)
 {
-    qint32 wantedOutputs;
-    {
-        QMutexLocker locker(ioMutex);
-        wantedOutputs = ioOutputWord;
-    }
-    const bool starting = linkStarting;
-    const Replies replies = readReplies(port, parser, wantedOutputs);
-    // The word goes after every status reply (it never equals the outputs in force, see
-    // readReplies), at once when the board answers again, and at once when it changed: never
-    // behind a queue of polls.
-    if (replies.outputsDiffer || (starting && replies.status) || wantedOutputs != lastSentOutputs) {
-        sendSerialFrame(port, IOFrame::SetOutputs, wantedOutputs);
-        lastSentOutputs = wantedOutputs;
-    }
+    exchangeWords(port, parser);
     const qint64 now = monotonicMs();
     if (pacer.maySend(now)) {
         const int command = nextCommand();
@@ -202,6 +208,52 @@ void IOThread::servePort(QSerialPort &port, IOReplyParser &parser)
         // replaced under the same name: start over on a freshly opened port.
         closeSerialPort(port);
         nextOpenMs = now;
+    }
+}
+
+// What the board sent is taken in, and the wanted output word sent when it is owed.
+void IOThread::exchangeWords(QSerialPort &port, IOReplyParser &parser)
+{
+    qint32 wantedOutputs;
+    {
+        QMutexLocker locker(ioMutex);
+        wantedOutputs = ioOutputWord;
+    }
+    const bool starting = linkStarting;
+    const Replies replies = readReplies(port, parser, wantedOutputs);
+    // The word goes after every status reply (it never equals the outputs in force, see
+    // readReplies), at once when the board answers again, and at once when it changed: never
+    // behind a queue of polls.
+    if (replies.outputsDiffer || (starting && replies.status) || wantedOutputs != lastSentOutputs) {
+        sendSerialFrame(port, IOFrame::SetOutputs, wantedOutputs);
+        lastSentOutputs = wantedOutputs;
+    }
+}
+
+// The pause between two passes, PassMs from the end of the one just served. The answer to the
+// request in flight is read the moment it arrives; once it is in, the thread sleeps until the
+// pass is over or the GUI thread publishes an output word, which then goes out at once.
+void IOThread::waitOutPass(QSerialPort &port, IOReplyParser &parser)
+{
+    const qint64 end = monotonicMs() + PassMs;
+    while (portOpen.load() && pacer.waiting() && !stopRequested()) {
+        const qint64 left = end - monotonicMs();
+        if (left <= 0)
+            return;
+        // Nothing within the pass (a slow or silent board), or a failed port: the next pass
+        // deals with it.
+        if (!port.waitForReadyRead(int(left))) {
+            if (port.error() == QSerialPort::TimeoutError)
+                port.clearError();
+            break;
+        }
+        exchangeWords(port, parser);
+    }
+    for (qint64 left = end - monotonicMs(); left > 0; left = end - monotonicMs()) {
+        if (!pauseForOutputs(int(left)))
+            return;
+        if (portOpen.load() && !portFailed(port))
+            exchangeWords(port, parser);
     }
 }
 
@@ -251,22 +303,23 @@ IOThread::Replies IOThread::readReplies(QSerialPort &port, IOReplyParser &parser
 void IOThread::storeInputWord(qint32 input)
 {
     statusReplies.fetch_add(1);
-    qint32 stored;
+    bool changed;
     {
         QMutexLocker locker(ioMutex);
-        stored = ioInputWord;
-    }
-    if (input != stored)
-        emit sigIOChange();
-    QMutexLocker locker(ioMutex);
-    ioInputWord = input;
-    // The inputs as the link finds them are where it starts from, not edges: after a restart
-    // or a lost link the machine may have moved meanwhile.
-    if (linkStarting) {
-        ++ioInputBaselines;
-        ioInputBaselineWord = input;
+        changed = input != ioInputWord;
+        ioInputWord = input;
+        // The inputs as the link finds them are where it starts from, not edges: after a
+        // restart or a lost link the machine may have moved meanwhile.
+        if (linkStarting) {
+            ++ioInputBaselines;
+            ioInputBaselineWord = input;
+        }
     }
     linkStarting = false;
+    // Announced once stored: a receiver that runs at once must find the new word, or the
+    // edge would wait for its next pass.
+    if (changed)
+        emit sigIOChange();
 }
 
 void IOThread::handleInfo(qint32 value)

@@ -18,6 +18,11 @@ class IOReplyParser;
 // the wanted output word (ioOutputWord), and polls the inputs; a changed input word is stored
 // in ioInputWord and announced by sigIOChange.
 //
+// Between two polls the thread is not deaf: the poll's answer is taken as soon as it arrives
+// (a changed input reaches the GUI thread at once, not a pass later), and an output word
+// published meanwhile (outputsPublished) goes out at once, not at the next pass. The frames on
+// the wire and the poll period stay as they were; only the waiting inside a pass is shorter.
+//
 // One poll is in flight at a time (IORequestPacer), so a slow board never has stale polls
 // queued; a changed output word goes out at once, not behind them. What the port holds when it
 // opens is discarded, and the first input word after the link is (re)established is taken as
@@ -40,6 +45,8 @@ public:
 
     // Asks run() to end at its next pass or pause; does not wait.
     void requestStop();
+    // ioOutputWord changed: the thread sends it now rather than at its next pass.
+    void outputsPublished();
 
     // The GUI thread's last sign of life, in seconds since the epoch modulo 1,000,000,000.
     void setHeartbeat(qint32 seconds) { heartbeatSeconds.store(seconds); }
@@ -64,7 +71,7 @@ public:
     static constexpr int ReopenIntervalMs = 500;
 
 signals:
-    // An input word different from the stored one arrived; emitted before it is stored.
+    // An input word different from the stored one arrived; emitted once it is stored.
     void sigIOChange();
     // The board has not answered for BoardSilenceMs (false), or answers again after that (true).
     void sigBoardAnswering(bool answering);
@@ -80,12 +87,16 @@ private:
     };
 
     bool pause(int ms);
+    // Waits until ms have passed, a published output word wakes it (true), or a stop is asked.
+    bool pauseForOutputs(int ms);
     bool stopRequested();
     bool guiAlive() const;
     bool boardSilent() const;
     bool openSerialPort(QSerialPort &port);
     void closeSerialPort(QSerialPort &port);
     void servePort(QSerialPort &port, IOReplyParser &parser);
+    void waitOutPass(QSerialPort &port, IOReplyParser &parser);
+    void exchangeWords(QSerialPort &port, IOReplyParser &parser);
     Replies readReplies(QSerialPort &port, IOReplyParser &parser, qint32 wantedOutputs);
     void storeInputWord(qint32 input);
     void handleInfo(qint32 value);
@@ -107,6 +118,7 @@ private:
     QMutex stopMutex;
     QWaitCondition stopCondition;
     bool stopFlag = false;
+    bool outputsWaiting = false;
 
     // Thread-private state.
     int requestCounter = 0;

@@ -31,13 +31,8 @@ constexpr int RestartPortEntry = 309;
 
 constexpr int DetectionKinds[] = {Param::DefectToolEnabled,     Param::SpotToolEnabled,
                                   Param::BlackAreaToolEnabled,  Param::WhiteAreaToolEnabled,
-                                  Param::WhiteCountToolEnabled, 214,
+                                  Param::WhiteCountToolEnabled, Param::TemperatureToolEnabled,
                                   Param::SimilarityToolEnabled};
-
-int camerasInUse()
-{
-    return std::clamp(cameraCount, 0, int(CameraSlotCount));
-}
 
 CammerWidget *cameraView(int c)
 {

@@ -202,7 +202,7 @@ void CammerWidget::mousePressEvent(QMouseEvent *event)
         mainWindow->lastMousePoint = event->pos();
         ProbePixel(event->x(), event->y());
     }
-    if (cameraIndex < cameraCount && mainWindow) {
+    if (cameraInUse(cameraIndex) && mainWindow) {
         if (mainWindow->currentCamera == cameraCount)
             emit click(cameraIndex);
         else if (editorSource != EditorSources::Template)
@@ -314,7 +314,7 @@ void CammerWidget::mouseMoveEvent(QMouseEvent *event)
 {
     if (mainWindow && cameraIndex == mainWindow->currentCamera)
         ProbePixel(event->x(), event->y());
-    if (cameraIndex < cameraCount && mainWindow && imageWidth > 0 && imageHeight > 0) {
+    if (cameraInUse(cameraIndex) && mainWindow && imageWidth > 0 && imageHeight > 0) {
         const bool leftOnly = event->buttons() == Qt::LeftButton;
         if (editorSource != EditorSources::Template) {
             if (leftOnly && cameraIndex == mainWindow->currentCamera)
@@ -435,7 +435,7 @@ void CammerWidget::moveInsideImage(ROIInterface *shape, int dx, int dy)
 
 void CammerWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (cameraIndex < cameraCount && mainWindow && editorSource == EditorSources::Template
+    if (cameraInUse(cameraIndex) && mainWindow && editorSource == EditorSources::Template
         && mainWindow->currentCamera == cameraIndex)
         releaseOnTemplate();
     QWidget::mouseReleaseEvent(event);

@@ -116,7 +116,7 @@ DrawROIWidget::DrawROIWidget(QWidget *parent)
     pComboChangeSource = addCombo("pComboChangeSource");
     pComboChangeSource->addItems({tr("模板"), tr("实时画面"), tr("最近NG图"), tr("OK图片记录"), tr("NG图片记录")});
     pComboChangeCamera = addCombo("pComboChangeCamera");
-    for (int c = 0; c < cameraCount; ++c)
+    for (int c = 0; c < camerasInUse(); ++c)
         pComboChangeCamera->addItem(tr("%1 号相机").arg(c + 1));
     if (cameraCount > 1)
         pComboChangeCamera->addItem(tr("全部相机"));
@@ -220,7 +220,7 @@ QPushButton *DrawROIWidget::button(const char *objectName) const
 CammerWidget *DrawROIWidget::shownView() const
 {
     const int c = mainWindow->currentCamera;
-    return c >= 0 && c < cameraCount && c < MoJuWizard::MaxCameras ? mainWindow->cameraViews[c] : nullptr;
+    return cameraInUse(c) ? mainWindow->cameraViews[c] : nullptr;
 }
 
 bool DrawROIWidget::alarmLatched() const
@@ -241,7 +241,7 @@ void DrawROIWidget::setQuietly(ComboBox *combo, int index)
 
 void DrawROIWidget::resetEditConfigurations()
 {
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = mainWindow->cameraViews[c];
         if (!view)
             continue;
@@ -280,12 +280,12 @@ void DrawROIWidget::closeEditor()
     mainWindow->copyAreaPending = false;
     editorSource = EditorSources::None;
     mainWindow->DisplayMode = DisplayModes::Normal;
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c])
             view->CancelEditing();
     }
     hide();
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c]) {
             view->UpdateRegionPanel();
             view->update();
@@ -322,7 +322,7 @@ void DrawROIWidget::SlotChangeSource(int source)
     mainWindow->copyAreaPending = false;
     if (alarmLatched() && source != EditorSources::Live)
         silenceAlarmOutput();
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c]) {
             view->currentTemplate = 0;
             view->CancelEditing();
@@ -354,7 +354,7 @@ void DrawROIWidget::SlotChangeSource(int source)
         break;
     case EditorSources::Live:
         if (alarmLatched()) {
-            for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+            for (int c = 0; c < camerasInUse(); ++c) {
                 if (CammerWidget *v = mainWindow->cameraViews[c])
                     v->blinkPhase = 0;
             }
@@ -636,7 +636,7 @@ void DrawROIWidget::SlotAutoChange()
         return;
     }
     pComboChangeSource->setCurrentIndex(EditorSources::Live);
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = mainWindow->cameraViews[c];
         if (view && !view->results->resultOk) {
             view->blinkPhase = 0;

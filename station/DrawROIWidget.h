@@ -1,6 +1,7 @@
 #ifndef STATION_DRAWROIWIDGET_H
 #define STATION_DRAWROIWIDGET_H
 
+#include "core/Globals.h"
 #include "station/RegionPage.h"
 
 #include <QImage>
@@ -25,7 +26,7 @@ class DrawROIWidget : public QWidget, public RegionPage
     Q_OBJECT
 
 public:
-    static constexpr int MaxCameras = 8;
+    static constexpr int MaxCameras = CameraSlotCount;
 
     explicit DrawROIWidget(QWidget *parent = nullptr);
 

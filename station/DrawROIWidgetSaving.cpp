@@ -137,7 +137,7 @@ bool DrawROIWidget::saveChangedCameras(const QVector<int> &changed)
 void DrawROIWidget::SlotSaveData()
 {
     QVector<int> changed;
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         const CammerWidget *view = mainWindow->cameraViews[c];
         if (view && view->activeConfig && view->editConfig && !view->activeConfig->equals(*view->editConfig))
             changed.append(c);
@@ -147,7 +147,7 @@ void DrawROIWidget::SlotSaveData()
             warn(tr("参数保存失败，修改未生效！"));
     }
     // Added or deleted templates take effect whether or not regions were saved.
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = mainWindow->cameraViews[c];
         if (!templatesChanged[c] || !view)
             continue;
@@ -164,10 +164,10 @@ void DrawROIWidget::SlotReCheck()
     const int c = mainWindow->currentCamera;
     SlotSaveData();
     mainWindow->ReCheckImages();
-    if (alarmLatched() && editorSource == EditorSources::Live && c >= 0 && c < cameraCount) {
+    if (alarmLatched() && editorSource == EditorSources::Live && cameraInUse(c)) {
         // The operator is taken to the next camera that is still NG.
         int shown = c;
-        for (int i = 0; i < cameraCount; ++i) {
+        for (int i = 0; i < camerasInUse(); ++i) {
             const int candidate = (c + i) % cameraCount;
             const CammerWidget *view = mainWindow->cameraViews[candidate];
             if (view && !view->results->resultOk) {
@@ -202,7 +202,7 @@ void DrawROIWidget::SlotNoCheckCur()
         SlotSaveData();
         editorSource = EditorSources::None;
         mainWindow->ResetRun();
-        for (int camera = 0; camera < cameraCount && camera < MoJuWizard::MaxCameras; ++camera) {
+        for (int camera = 0; camera < camerasInUse(); ++camera) {
             int &code = mainWindow->ResultCode[camera][s];
             if (code == ResultCodes::NgKept)
                 code = ResultCodes::NgAccepted;
@@ -233,7 +233,7 @@ void DrawROIWidget::SlotReturn()
     if (gpNumCharInput && gpNumCharInput->isVisible())
         gpNumCharInput->HideUpdate();
     hideImageBrowser();
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c]) {
             view->currentTemplate = 0;
             view->CancelEditing();
@@ -246,7 +246,7 @@ void DrawROIWidget::SlotReturn()
         pComboChangeSource->setCurrentIndex(EditorSources::Live);
     else
         closeEditor();
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c])
             view->UploadConfig();
     }

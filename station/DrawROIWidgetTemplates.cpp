@@ -60,7 +60,7 @@ bool DrawROIWidget::permitted(int guardSetting)
 
 void DrawROIWidget::repaintViews()
 {
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         if (CammerWidget *view = mainWindow->cameraViews[c])
             view->update();
     }
@@ -199,7 +199,7 @@ void DrawROIWidget::LoadPic()
 {
     const int c = mainWindow->currentCamera;
     const int d = mainWindow->editDetect;
-    recordCamera = c >= 0 && c < cameraCount ? c : 0;
+    recordCamera = cameraInUse(c) ? c : 0;
     recordDetect = d >= 0 && d < detectsPerCamera ? d : 0;
     const QFileInfoList files = recordFiles(recordCamera, recordDetect, recordIsOk != 0);
     recordCount = files.size();
@@ -320,7 +320,7 @@ void DrawROIWidget::SlotTempDeleteCur()
 
 void DrawROIWidget::SlotTempDeleteAll()
 {
-    for (int c = 0; c < cameraCount && c < MoJuWizard::MaxCameras; ++c) {
+    for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = mainWindow->cameraViews[c];
         if (!view)
             continue;

@@ -25,7 +25,7 @@ constexpr int BrowserHeightMargin = 60;
 int pageCamera()
 {
     const int c = mainWindow ? mainWindow->currentCamera : 0;
-    return c >= 0 && c < cameraCount ? c : -1;
+    return cameraInUse(c) ? c : -1;
 }
 
 int pageStage()

@@ -541,7 +541,7 @@ bool MoJuWizard::confirmNotice(const QString &text)
 
 QByteArray MoJuWizard::cameraIdentity(int camera) const
 {
-    const CammerWidget *view = camera >= 0 && camera < MaxCameras ? cameraViews[camera] : nullptr;
+    const CammerWidget *view = cameraSlot(camera) ? cameraViews[camera] : nullptr;
     return view ? view->identity : QByteArray();
 }
 

@@ -2,6 +2,7 @@
 #define STATION_MOJUWIZARD_H
 
 #include "cameras/CameraBindingHost.h"
+#include "core/Globals.h"
 #include "core/StationHost.h"
 #include "inspection/ConcurrentJudge.h"
 #include "inspection/InspectionWarning.h"
@@ -40,6 +41,9 @@ class StatisticsWidget;
 class TemperatureChartWidget;
 class Warnbox;
 class tipbox;
+struct StageDecision;
+struct StageInput;
+struct StageStep;
 
 // The operator station's full-screen main window. Its constructor builds every run-time object
 // of the station in a fixed order (the numbered steps in MoJuWizard.cpp) and the window lives
@@ -60,8 +64,8 @@ class MoJuWizard : public QWidget,
     Q_OBJECT
 
 public:
-    static constexpr int MaxCameras = 8;
-    static constexpr int MaxStages = 8;
+    static constexpr int MaxCameras = CameraSlotCount;
+    static constexpr int MaxStages = MaxDetectsPerCamera;
     static constexpr int InputCount = Input::Count;
     static constexpr int ExtraOutputCount = 10;
 
@@ -333,9 +337,9 @@ private:
     void updateZoomSlider();
     void clampPan();
     void refreshStartStopButton();
-    // The pixel work of every camera of a trigger, two cameras at a time; RunAlgorithm then
-    // hands out each camera's rows in camera order.
-    void judgeCamerasTogether(int stage);
+    // The pixel work of every camera of a trigger (bit c of cameras: camera c), two cameras at
+    // a time; RunAlgorithm then hands out each camera's rows in camera order.
+    void judgeCamerasTogether(int stage, int cameras = -1);
     ConcurrentJudge concurrentJudge;
     // Bit c: camera c's frame is judged and waits for RunAlgorithm to hand out its rows.
     int prejudgedCameras = 0;
@@ -381,11 +385,14 @@ private:
     void saveRawFrame(int camera, int stage);
     void storeSample(int camera, int stage);
     void judgeNgOutputs(int camera, int stage);
-    void releaseAlarm(int g);
-    void latchAlarm(int g);
+    StageInput stageInput(bool isClearNG) const;
+    void carryOut(const StageStep &step, const StageDecision &decision);
+    void showResult(bool ngLamp);
+    void releaseAlarm();
+    void latchAlarm(const StageDecision &decision);
     void logAlarmRelease(const char *how);
     void countCycle(int g);
-    void queueResultImages(int g);
+    void queueResultImages(const StageDecision &decision);
     void flagImagesForArchiver();
     void rebuildEngines(int stage);
     void startAlarmPulse();

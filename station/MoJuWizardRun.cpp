@@ -66,7 +66,7 @@ void MoJuWizard::publishOutputs()
 
 int MoJuWizard::camerasInUse() const
 {
-    return qBound(0, cameraCount, int(MaxCameras));
+    return ::camerasInUse();
 }
 
 int MoJuWizard::stagesInUse() const
@@ -321,10 +321,12 @@ void MoJuWizard::runAutomaticRecheck()
         setOutput(Output::MouldClose, true);
     publishOutputs();
     if (stageEnabled(detect)) {
+        judgeCamerasTogether(detect);
         for (int c = 0; c < camerasInUse(); ++c) {
             armedCameras[p] |= 1 << c;
             RunAlgorithm(c, detect);
         }
+        prejudgedCameras = 0;
     }
     CheckNG(false);
 }
@@ -617,14 +619,16 @@ void MoJuWizard::TimerUp(int k)
     if (k < 0 || k >= MaxStages)
         return;
     const int mode = runSetting(MachineMode);
-    // 1. The mould may close early, [208] tenths before the cavity capture.
+    // 1. Pre-cut: the mould is held the set tenths of a second before the cavity capture,
+    //    so that it cannot start closing while the cavity is still being judged.
     const int preCut = runSetting(PreCut);
     if (k == 1 && preCut >= 1 && preCut <= 99 && stageCountdown[1] * 10 <= float(preCut) + 0.01f
         && runSetting(PulseMode) == 0) {
         setOutput(Output::MouldClose, true);
         publishOutputs();
     }
-    // 2. The stage this timer serves on the current side.
+    // 2. Which stage is judged: on a two-sided machine the timer serves the side that faces
+    //    the cameras now; until the delay is over the panels count it down.
     int stage = k;
     if (twoSidedMode(mode)) {
         if (stage >= 2)
@@ -649,7 +653,8 @@ void MoJuWizard::TimerUp(int k)
     //    is judged lost.
     if (awaitFreshFrames(k))
         return;
-    // 4. Every camera judged, then the verdict acted on.
+    // 4. Every camera judged on the frame it took for this stage, then the verdict acted on
+    //    (outputs, latch, counts, images).
     stageTimers[k]->stop();
     measurementValues.clear();
     judgeCamerasTogether(detect);
@@ -663,11 +668,13 @@ void MoJuWizard::TimerUp(int k)
     bool allOk = true;
     for (int c = 0; c < camerasInUse(); ++c)
         allOk = allOk && cameraViews[c]->results->resultOk;
+    // 5. A good cavity may renew the templates, learnt once the result has been shown.
     if (DisplayMode != DisplayModes::AlarmLatched && allOk && k == 1 && !recheckPending && runSetting(TemplateAutoUpdate) != 0) {
         autoLearnPending = true;
         for (int c = 0; c < camerasInUse(); ++c)
             cameraViews[c]->SaveReTrainImage(1);
     }
+    // 6. A manual capture is over: what it leaves held follows from its verdict.
     if (k == manualCaptureStage) {
         manualCaptureStage = -1;
         holdAfterManualCapture(k);

@@ -23,6 +23,7 @@
 #include "station/ResultImageRenderer.h"
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
+#include "station/StageVerdict.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
 #include "statistics/StatisticsData.h"
@@ -41,21 +42,11 @@ namespace {
 constexpr int AlarmRegister = 1;
 constexpr int AnyNgRegister = 150;
 constexpr int CameraVerdictRegister = 153;
-constexpr int RegisterOk = 1;
-constexpr int RegisterNg = 2;
 constexpr int ResultShowMs = 2000;
 constexpr int CavityStage = 1;
 constexpr int CameraAlarmTextEntry = 151;
 constexpr int AlarmTextEntry = 152;
 constexpr int NoSignalTextEntry = 335;
-// Output driven by each entry of the extra-output table; the last entry drives output 1 again.
-constexpr int ExtraOutputs[MoJuWizard::ExtraOutputCount] = {
-    Output::MouldClose, Output::Ejector, Output::Spare, 5, 6, 7, 8, 9, 10, Output::MouldClose};
-
-short verdictRegister(bool ok)
-{
-    return short(ok ? RegisterOk : RegisterNg);
-}
 
 } // namespace
 
@@ -127,7 +118,7 @@ void MoJuWizard::RunAlgorithm(int camera, int stage)
 
 bool MoJuWizard::cameraInUse(int camera) const
 {
-    return camera >= 0 && camera < camerasInUse() && cameraViews[camera];
+    return ::cameraInUse(camera) && cameraViews[camera];
 }
 
 QString MoJuWizard::whyNotJudged(int camera) const
@@ -200,16 +191,18 @@ void MoJuWizard::judgeUnjudged(int camera, int stage, const QString &reason)
     store->InsertResult();
 }
 
-void MoJuWizard::judgeCamerasTogether(int stage)
+void MoJuWizard::judgeCamerasTogether(int stage, int cameras)
 {
     prejudgedCameras = 0;
     // Captures taken as templates are not judged.
     if (RunState == RunStates::Sampling || stage < 0 || stage >= stagesInUse())
         return;
     std::vector<DetectAlgorithm *> engines;
-    for (int c = 0; c < camerasInUse(); ++c)
-        engines.push_back(cameraViews[c] && whyNotJudged(c).isEmpty() ? cameraViews[c]->engine.get()
-                                                                      : nullptr);
+    for (int c = 0; c < camerasInUse(); ++c) {
+        const bool asked = (cameras & (1 << c)) != 0;
+        engines.push_back(asked && cameraViews[c] && whyNotJudged(c).isEmpty() ? cameraViews[c]->engine.get()
+                                                                               : nullptr);
+    }
     const std::vector<bool> judged = concurrentJudge.judge(engines, stage);
     for (size_t c = 0; c < judged.size(); ++c) {
         if (judged[c])
@@ -272,7 +265,7 @@ void MoJuWizard::storeSample(int camera, int stage)
     DisplayMode = DisplayModes::Editor;
     if (regionPage)
         regionPage->enterEditor();
-    setCameraViewsMode(3);
+    setCameraViewsMode(DisplayModes::Editor);
     regionEditActive = true;
 }
 
@@ -318,176 +311,169 @@ void MoJuWizard::judgeNgOutputs(int camera, int stage)
     }
 }
 
+// The settings and verdicts the decision of a judged stage reads.
+StageInput MoJuWizard::stageInput(bool isClearNG) const
+{
+    StageInput input;
+    StageSettings &s = input.settings;
+    s.machineMode = runSetting(MachineMode);
+    s.latchMode = runSetting(PulseMode) == 0;
+    s.multiOutput = runSetting(MultiOutput) != 0;
+    s.noEjectorControl = runSetting(NoEjectorControl) != 0;
+    s.temperatureNoStop = runSetting(TemperatureNoStop) != 0;
+    s.cutEjectorWhenClamping = runSetting(CutEjectorWhenClamping) != 0;
+    s.clampCutAfterOk = runSetting(ClampCutAfterOk) != 0;
+    s.ejectorCutAfterOk = runSetting(EjectorCutAfterOk) != 0;
+    s.semiAutomatic = runSetting(SemiAutomatic) != 0;
+    s.clampPulseSteps = runSetting(ClampPulse);
+    s.ejectorPulseSteps = runSetting(EjectorPulse);
+    s.productStageEnabled = stageEnabled(0);
+    for (int c = 0; c < camerasInUse(); ++c) {
+        const DetectionResults &results = *cameraViews[c]->results;
+        input.cameras.append({results.resultOk, results.regionResultOk, results.temperatureResultOk});
+    }
+    input.detect = detect;
+    input.displayMode = DisplayMode;
+    input.relearnPending = relearnPending;
+    input.recheckRemaining = QVector<int>(std::begin(recheckRemaining), std::end(recheckRemaining));
+    input.doorCheck = doorCheck;
+    input.clearing = isClearNG;
+    input.manualCheck = manualCheck;
+    input.extraOutputFlags = QVector<bool>(std::begin(extraOutputFlags), std::end(extraOutputFlags));
+    return input;
+}
+
 void MoJuWizard::CheckNG(bool isClearNG)
 {
-    // 1. The operator is editing regions: no verdict is taken.
+    // While the operator edits regions the verdicts are not acted on: the editor owns the
+    // outputs until it hands them back.
     if (regionEditActive)
         return;
-    // 2. The stage parity decides the rules below.
-    const int mode = runSetting(MachineMode);
-    const bool latchMode = runSetting(PulseMode) == 0;
-    // 3. The verdicts to the host: per camera, and any camera.
-    bool anyNg = false;
-    bool visionNg = false;
-    bool temperatureNg = false;
-    for (int c = 0; c < camerasInUse(); ++c) {
-        const CammerWidget *view = cameraViews[c];
-        if (!view->results->resultOk) {
-            anyNg = true;
-            if (resultRenderer)
-                resultRenderer->StartAlarmBlink(c);
-        }
-        modbusServer->SetReadRegisters(CameraVerdictRegister + 3 * c,
-                                       {verdictRegister(view->results->resultOk), verdictRegister(view->results->regionResultOk),
-                                        verdictRegister(view->results->temperatureResultOk)});
-        visionNg = visionNg || !view->results->regionResultOk;
-        temperatureNg = temperatureNg || !view->results->temperatureResultOk;
+    const StageDecision decision = decideStage(stageInput(isClearNG));
+    // The host reads every camera's verdict and the verdict of any camera; NG panels blink.
+    for (int c = 0; c < decision.cameraRegisters.size(); ++c)
+        modbusServer->SetReadRegisters(CameraVerdictRegister + 3 * c, decision.cameraRegisters.at(c));
+    modbusServer->SetReadRegisters(AnyNgRegister, decision.anyRegisters);
+    if (resultRenderer) {
+        for (int c : decision.ngCameras)
+            resultRenderer->StartAlarmBlink(c);
     }
-    modbusServer->SetReadRegisters(AnyNgRegister, {verdictRegister(!anyNg), verdictRegister(!visionNg),
-                                                   verdictRegister(!temperatureNg)});
-    lastVerdictNg = anyNg;
-    const int g = twoSidedMode(mode) ? (detect & 1) : detect;
-    if (g < 0 || g >= MaxStages)
-        return;
-    // 4. All OK: the extra outputs that followed the spare inputs go off.
-    if (!anyNg) {
-        setOutput(Output::FirstExtra, false);
-        publishOutputs();
-    }
-    if (latchMode) {
-        // 5. Latch mode: OK releases the mould (or a latched alarm); NG latches the alarm or
-        //    asks for a re-check.
-        if (!anyNg) {
-            if (g == 0 && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0)
-                setOutput(Output::Ejector, false);
-            if (g == 1 && !relearnPending)
-                setOutput(Output::MouldClose, false);
-            recheckPending = 0;
-            publishOutputs();
-            if (DisplayMode == DisplayModes::AlarmLatched && (runSetting(MultiOutput) == 0 || g != 0))
-                releaseAlarm(g);
-        } else if ((runSetting(MultiOutput) == 0 || g != 0) && DisplayMode != DisplayModes::AlarmLatched) {
-            if (recheckRemaining[g] == 0)
-                latchAlarm(g);
-            else
-                recheckPending = 1;
-        }
-    } else {
-        // 6. Pulse mode: the verdict is a pulse of the clamp-pulse length.
-        setOutput(Output::MouldClose, anyNg);
-        setOutput(Output::Ejector, !anyNg);
-        setOutput(Output::Alarm, anyNg);
-        publishOutputs();
-        if (runSetting(ClampPulse) > 0)
-            clampPulseTimer->start(timerPeriodMs(runSetting(ClampPulse), 100));
-    }
-    // 7. A temperature NG that does not stop the machine pulses the alarm.
-    if (!anyNg && runSetting(TemperatureNoStop) != 0 && temperatureNg)
-        startAlarmPulse();
-    // 8. The verdict is shown for 2 s, with the lamps.
-    if (DisplayMode != DisplayModes::AlarmLatched && DisplayMode != DisplayModes::Editor) {
-        DisplayMode = DisplayModes::ResultShown;
-        resultShowTimer->start(ResultShowMs);
-        shownDetect = detect;
-        update();
-        const bool ngShown = !latchMode && anyNg;
-        setStatusLed(1, ngShown ? 0 : 1);
-        setStatusLed(0, ngShown ? 1 : 0);
-    }
-    // 9. The ejector is cut while the mould closes after a good cavity.
-    if (!anyNg && g == 1 && stageEnabled(0) && runSetting(CutEjectorWhenClamping) != 0
-        && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0) {
-        setOutput(Output::Ejector, true);
-        publishOutputs();
-    }
-    // 10. The cycle is counted once its verdict is final.
-    if (!isClearNG && !manualCheck && (recheckRemaining[g] == 0 || !anyNg))
-        countCycle(g);
-    // 11. Output pulses: the NG regions' outputs, or the cuts after an OK.
-    if (runSetting(MultiOutput) != 0 && g == 0 && anyNg) {
-        for (int i = 0; i < ExtraOutputCount; ++i) {
-            if (extraOutputFlags[i])
-                setOutput(ExtraOutputs[i], true);
-        }
-        if (runSetting(NoEjectorControl) == 0)
-            setOutput(Output::Ejector, true);
-        publishOutputs();
-        if (runSetting(EjectorPulse) > 0)
-            ngPulseTimer->start(timerPeriodMs(runSetting(EjectorPulse), 100));
-    } else if (!anyNg) {
-        if (runSetting(ClampCutAfterOk) != 0 && g == 1 && runSetting(ClampPulse) > 0)
-            clampPulseTimer->start(timerPeriodMs(runSetting(ClampPulse), 100));
-        if (runSetting(EjectorCutAfterOk) != 0 && g == 0 && runSetting(EjectorPulse) > 0)
-            ejectorPulseTimer->start(timerPeriodMs(runSetting(EjectorPulse), 100));
-    }
-    // 12. The result images of this stage are rendered and their fate decided.
-    queueResultImages(g);
-    // 13. Unless an alarm holds them for the region page, the archiver takes them.
-    if (!anyNg || !latchMode)
-        flagImagesForArchiver();
-    // 14. The next evaluation counts again.
+    lastVerdictNg = decision.anyNg;
+    // Outputs, latch, display, counts and images, in the order the decision gives.
+    for (const StageStep &step : decision.steps)
+        carryOut(step, decision);
+    // The next evaluation counts again.
     manualCheck = false;
 }
 
-void MoJuWizard::releaseAlarm(int g)
+void MoJuWizard::carryOut(const StageStep &step, const StageDecision &decision)
 {
-    logAlarmRelease("the images pass again");
-    modbusServer->SetReadRegister(AlarmRegister, 0);
-    if (regionPage)
-        regionPage->closeEditor();
-    setCameraViewsMode(0);
-    if (g != 0) {
+    switch (step.kind) {
+    case StageStep::SetOutput:
+        setOutput(step.output, step.value != 0);
+        break;
+    case StageStep::Publish:
+        publishOutputs();
+        break;
+    case StageStep::WriteAlarmRegister:
+        modbusServer->SetReadRegister(AlarmRegister, short(step.value));
+        break;
+    case StageStep::LatchAlarm:
+        latchAlarm(decision);
+        break;
+    case StageStep::ReleaseAlarm:
+        releaseAlarm();
+        break;
+    case StageStep::StartDetect:
         StartDetect();
-        return;
-    }
-    setOutput(Output::Alarm, false);
-    setOutput(Output::Ejector, false);
-    publishOutputs();
-    DisplayMode = DisplayModes::Normal;
-    ResetRun();
-    RunState = RunStates::Detecting;
-    if (runSetting(MachineMode) == 0 && runSetting(SemiAutomatic) == 0) {
-        // The cavity stage of this cycle is armed on the next pass.
+        break;
+    case StageStep::ResumeDetecting:
+        DisplayMode = DisplayModes::Normal;
+        ResetRun();
+        RunState = RunStates::Detecting;
+        break;
+    case StageStep::RearmCavityStage:
         triggerRequest = Input::SafetyDoor;
         forcedStage = CavityStage;
+        break;
+    case StageStep::RequestRecheck:
+        recheckPending = 1;
+        break;
+    case StageStep::ClearRecheck:
+        recheckPending = 0;
+        break;
+    case StageStep::StartAlarmPulse:
+        startAlarmPulse();
+        break;
+    case StageStep::ShowResult:
+        showResult(step.value != 0);
+        break;
+    case StageStep::CountCycle:
+        countCycle(decision.group);
+        break;
+    case StageStep::StartNgPulse:
+        ngPulseTimer->start(step.value);
+        break;
+    case StageStep::StartClampPulse:
+        clampPulseTimer->start(step.value);
+        break;
+    case StageStep::StartEjectorPulse:
+        ejectorPulseTimer->start(step.value);
+        break;
+    case StageStep::KeepResultImages:
+        queueResultImages(decision);
+        break;
+    case StageStep::ArchiveImages:
+        flagImagesForArchiver();
+        break;
     }
 }
 
-void MoJuWizard::latchAlarm(int g)
+// The verdict stays on screen for 2 s with the lamps.
+void MoJuWizard::showResult(bool ngLamp)
 {
-    if (doorCheck) {
-        setOutput(Output::MouldClose, true);
-        publishOutputs();
-    }
+    DisplayMode = DisplayModes::ResultShown;
+    resultShowTimer->start(ResultShowMs);
+    shownDetect = detect;
+    update();
+    setStatusLed(1, ngLamp ? 0 : 1);
+    setStatusLed(0, ngLamp ? 1 : 0);
+}
+
+// The images passed again: the region page closes and the panels show the live pictures.
+void MoJuWizard::releaseAlarm()
+{
+    logAlarmRelease("the images pass again");
+    if (regionPage)
+        regionPage->closeEditor();
+    setCameraViewsMode(DisplayModes::Normal);
+}
+
+// Detection stops and the region page shows the NG cameras until the operator deals with them.
+void MoJuWizard::latchAlarm(const StageDecision &decision)
+{
     if (dark) {
         setBacklight(true);
         if (runSetting(BacklightSeconds) > 0)
             restartScreenOffTimer(timerPeriodMs(runSetting(BacklightSeconds), 1000));
     }
-    modbusServer->SetReadRegister(AlarmRegister, short((g & 1) + 1));
     SetStopDetect();
     currentCamera = cameraCount == 1 ? 0 : cameraCount;
     DisplayMode = DisplayModes::AlarmLatched;
     if (imageBrowser) {
-        imageBrowser->selectSource(1);
+        imageBrowser->selectSource(EditorSources::Live);
         imageBrowser->selectCamera(currentCamera);
     }
     if (regionPage)
         regionPage->enterEditor();
-    setCameraViewsMode(2);
+    setCameraViewsMode(DisplayModes::AlarmLatched);
     recheckPending = 0;
     setStatusLed(1, 0);
     setStatusLed(0, 1);
-    QString remark;
+    InsertRecord(alarmRecordText(decision.ngCameras, uiText(CameraAlarmTextEntry), uiText(AlarmTextEntry)));
     QStringList ngCameras;
-    for (int c = 0; c < camerasInUse(); ++c) {
-        if (!cameraViews[c]->results->resultOk) {
-            remark += uiText(CameraAlarmTextEntry).arg(c + 1);
-            ngCameras << QString::number(c + 1);
-        }
-    }
-    remark.chop(1);
-    InsertRecord(remark + uiText(AlarmTextEntry));
+    for (int c : decision.ngCameras)
+        ngCameras << QString::number(c + 1);
     latchedAlarm = QStringLiteral("camera %1, detect stage %2").arg(ngCameras.join(QStringLiteral(", "))).arg(detect + 1);
     qWarning("alarm latched: NG at %s", qPrintable(latchedAlarm));
 }
@@ -526,49 +512,29 @@ void MoJuWizard::countCycle(int g)
     CountWrite();
 }
 
-void MoJuWizard::queueResultImages(int g)
+void MoJuWizard::queueResultImages(const StageDecision &decision)
 {
     const int d = detect;
     if (d < 0 || d >= MaxStages)
         return;
-    const bool archiveNgAtOnce = (runSetting(MultiOutput) != 0 && g == 0) || runSetting(PulseMode) != 0;
     for (int c = 0; c < camerasInUse(); ++c) {
         const bool ok = cameraViews[c]->results->resultOk;
         int &code = ResultCode[c][d];
-        if (code == ResultCodes::Armed) {
-            if (ok) {
-                code = okImagesToKeep > 0 ? ResultCodes::OkToArchive : ResultCodes::None;
-            } else if (recheckRemaining[g] == 0) {
-                code = ngImagesToKeep <= 0 ? ResultCodes::None
-                       : archiveNgAtOnce   ? ResultCodes::NgToArchive
-                                           : ResultCodes::NgKept;
-            }
-            if (code == ResultCodes::OkToArchive || code == ResultCodes::NgKept
-                || code == ResultCodes::NgToArchive) {
-                const int slot = ok ? ResultImageBuffers::OkSlot : ResultImageBuffers::NgSlot;
-                if (resultRenderer)
-                    resultRenderer->SaveFailImage(c, d, slot);
-                if (statisticsEnabled && statisticsData)
-                    statisticsData->AddResult(wallClock()->now().time().hour(), ok, c, d);
-            }
-        }
-        if (code == ResultCodes::NgAccepted || code == ResultCodes::NgAsTemplate) {
+        const ResultImagePlan plan = planResultImages(code, ok, decision.verdictFinal, okImagesToKeep,
+                                                      ngImagesToKeep, decision.archiveNgAtOnce);
+        if (plan.renderNew) {
             if (resultRenderer)
-                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot, code);
-            code = ResultCodes::NgToArchive;
-        } else if (code == ResultCodes::ExaminedAgain && ok) {
-            // The NG image stamped as examined again, then the new OK image beside it.
-            if (resultRenderer) {
-                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot,
-                                                ResultCodes::ExaminedAgain);
-                resultRenderer->SaveFailImage(c, d, ResultImageBuffers::OkSlot);
-                resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::OkSlot,
-                                                ResultCodes::NgRerendered);
-            }
-            code = ResultCodes::BothToArchive;
-        } else if (code == ResultCodes::ExaminedAgain) {
-            code = ResultCodes::NgKept;
+                resultRenderer->SaveFailImage(c, d, ok ? ResultImageBuffers::OkSlot : ResultImageBuffers::NgSlot);
+            if (statisticsEnabled && statisticsData)
+                statisticsData->AddResult(wallClock()->now().time().hour(), ok, c, d);
         }
+        if (resultRenderer && plan.rerenderKept)
+            resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::NgSlot, code);
+        if (resultRenderer && plan.okBesideNg) {
+            resultRenderer->SaveFailImage(c, d, ResultImageBuffers::OkSlot);
+            resultRenderer->UpdateFailImage(c, d, ResultImageBuffers::OkSlot, ResultCodes::NgRerendered);
+        }
+        code = plan.code;
     }
 }
 
@@ -732,7 +698,7 @@ void MoJuWizard::OutTimerOutNG()
     if (runSetting(MultiOutput) != 0) {
         for (int i = 0; i < ExtraOutputCount; ++i) {
             if (extraOutputFlags[i])
-                setOutput(ExtraOutputs[i], false);
+                setOutput(extraOutputOf(i), false);
         }
     }
     publishOutputs();
@@ -827,8 +793,13 @@ void MoJuWizard::ReCheckImages()
             ResultCode[c][s] = ResultCodes::ExaminedAgain;
         examined.append(c);
     }
+    int examinedMask = 0;
+    for (int c : qAsConst(examined))
+        examinedMask |= 1 << c;
+    judgeCamerasTogether(s, examinedMask);
     for (int c : qAsConst(examined))
         RunAlgorithm(c, s);
+    prejudgedCameras = 0;
     CheckNG(true);
 }
 

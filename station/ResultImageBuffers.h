@@ -1,6 +1,8 @@
 #ifndef STATION_RESULTIMAGEBUFFERS_H
 #define STATION_RESULTIMAGEBUFFERS_H
 
+#include "core/Globals.h"
+
 #include <QByteArray>
 #include <QMutex>
 #include <QSize>
@@ -44,8 +46,8 @@ struct ArchiveImage
 class ResultImageBuffers
 {
 public:
-    static constexpr int MaxCameras = 8;
-    static constexpr int MaxStages = 8;
+    static constexpr int MaxCameras = CameraSlotCount;
+    static constexpr int MaxStages = MaxDetectsPerCamera;
     static constexpr int SlotCount = 2;
     static constexpr int NgSlot = 0;
     static constexpr int OkSlot = 1;

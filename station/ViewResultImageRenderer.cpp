@@ -1,10 +1,11 @@
 #include "station/ViewResultImageRenderer.h"
 
+#include "cameras/CameraDiscovery.h"
 #include "station/CammerWidget.h"
 
 CammerWidget *ViewResultImageRenderer::view(int camera) const
 {
-    return camera >= 0 && camera < MaxCameras ? views[camera] : nullptr;
+    return cameraSlot(camera) ? views[camera] : nullptr;
 }
 
 void ViewResultImageRenderer::SaveFailImage(int camera, int detect, int ok)

@@ -1,6 +1,7 @@
 #ifndef STATION_VIEWRESULTIMAGERENDERER_H
 #define STATION_VIEWRESULTIMAGERENDERER_H
 
+#include "core/Globals.h"
 #include "station/ResultImageRenderer.h"
 
 class CammerWidget;
@@ -10,7 +11,7 @@ class CammerWidget;
 class ViewResultImageRenderer : public ResultImageRenderer
 {
 public:
-    static constexpr int MaxCameras = 8;
+    static constexpr int MaxCameras = CameraSlotCount;
 
     // views: the main window's camera views, read at each request.
     explicit ViewResultImageRenderer(CammerWidget *const (&views)[MaxCameras]) : views(views) {}

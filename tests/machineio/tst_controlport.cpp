@@ -222,7 +222,7 @@ void TestControlPort::doorRule()
     QFETCH(bool, alarmOnAfter);
     QFETCH(bool, doorFlag);
 
-    params()[205] = machineMode;
+    params()[Param::MachineMode] = machineMode;
     params()[110] = alarmIdle;
     params()[174] = spareOutput;
     params()[100] = doorPolarity;

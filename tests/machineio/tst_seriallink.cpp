@@ -110,6 +110,7 @@ private slots:
     void requestSchedule();
     void outputChangeReachesBoard();
     void inputChangeReachesReceiver();
+    void announcedInputWordIsStored();
     void silentHeartbeatStopsTraffic();
     void silentBoardIsReported();
     void portThatCannotOpen();
@@ -196,6 +197,31 @@ void TestSerialLink::inputChangeReachesReceiver()
     QTRY_VERIFY_WITH_TIMEOUT(port.GetIOState(false, 9), 5000);
     QCOMPARE(edges, QStringLiteral("02"));
     QVERIFY(!port.GetIOState(false, 0));
+}
+
+// A receiver that runs the moment the change is announced (the GUI thread may be idle and
+// take the queued call before the polling thread goes on) must find the new word stored;
+// otherwise the edge waits for the receiver's next pass.
+void TestSerialLink::announcedInputWordIsStored()
+{
+    Link link;
+    QVERIFY(link.start());
+    QMutex seenMutex;
+    QList<qint32> seen;
+    connect(link.port.pollingThread(), &IOThread::sigIOChange, &link.receiver, [&] {
+        QMutexLocker words(ioMutex);
+        QMutexLocker list(&seenMutex);
+        seen << ioInputWord;
+    }, Qt::DirectConnection);
+    const auto seenWords = [&] {
+        QMutexLocker list(&seenMutex);
+        return seen;
+    };
+
+    link.board.setInputWord(0x005);
+    QTRY_COMPARE_WITH_TIMEOUT(seenWords(), QList<qint32>{0x005}, 5000);
+    link.board.setInputWord(0x204);
+    QTRY_COMPARE_WITH_TIMEOUT(seenWords(), (QList<qint32>{0x005, 0x204}), 5000);
 }
 
 void TestSerialLink::silentHeartbeatStopsTraffic()

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int LogoutSeconds = 141;
-constexpr int BacklightSeconds = 138;
+using Param::BacklightSeconds;
+using Param::LogoutSeconds;
 
 class PressCounter : public QWidget
 {

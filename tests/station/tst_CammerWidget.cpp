@@ -408,7 +408,7 @@ void CammerWidgetTest::copyParaFillsThePairedStage()
 {
     QFETCH(int, machineMode);
     QFETCH(QVector<int>, regionCounts);
-    params[205] = machineMode;
+    params[Param::MachineMode] = machineMode;
     const std::unique_ptr<CammerWidget> view = makeView(0);
     QVERIFY(view);
     CammerSingleton &active = *view->activeConfig;

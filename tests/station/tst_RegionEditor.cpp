@@ -264,7 +264,7 @@ void RegionEditorTest::productStageFallsBackOnItsSide()
     QFETCH(int, shown);
     openEditor();
     harness.settings()[133] = 0;
-    harness.settings()[205] = mode;
+    harness.settings()[Param::MachineMode] = mode;
     // The detect items follow the machine mode the page was built for; here they are set up
     // for the mode under test.
     {

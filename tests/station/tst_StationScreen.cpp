@@ -157,7 +157,7 @@ void StationScreenTest::titleStatus()
     QFETCH(int, detect);
     QFETCH(QString, colour);
     QFETCH(QString, text);
-    harness.settings()[205] = machineMode;
+    harness.settings()[Param::MachineMode] = machineMode;
     station()->RunState = runState;
     station()->cyclePhase = cyclePhase;
     station()->setCurrentDetect(detect);

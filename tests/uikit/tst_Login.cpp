@@ -259,7 +259,7 @@ void tst_Login::warnBoxWakesDarkScreen()
     RecordingSystemActions system;
     FakeStationHost host;
     host.dark = dark;
-    params[138] = screenOffSeconds;
+    params[Param::BacklightSeconds] = screenOffSeconds;
     uiTexts[4 * 121 + 1] = QStringLiteral("Confirm");
     currentLanguage = 0;
 
