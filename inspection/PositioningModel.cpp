@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 
 
 namespace {
@@ -50,6 +51,9 @@ constexpr int SweepSide = 20;
 constexpr double SweepMargin = 0.2;
 constexpr int SweepRivals = 4;
 constexpr double Pi = 3.14159265358979323846;
+// The coarse search leaves a place once the mean cosine of the points summed so far (checked
+// every eight) falls below this share of the mean it needs.
+constexpr float KeepPace = 0.5f;
 
 // Each pixel the truncated mean of the 2 x 2 block below it. dst is reused when it has the size.
 void halve(const cv::Mat &src, cv::Mat &dst)
@@ -123,6 +127,24 @@ void thin(EdgeModel &m, size_t level)
         for (size_t i = 0; i < MaxPoints; ++i)
             kept[i] = (*list)[i * n / MaxPoints];
         list->swap(kept);
+    }
+}
+
+// Orders a level's points so that any run from the first one is spread over the whole target:
+// the coarse search judges a place by its first points before it sums the rest.
+void spread(EdgeModel &m, size_t level)
+{
+    const size_t n = m.offsetX[level].size();
+    if (n < 3)
+        return;
+    size_t step = std::max<size_t>(1, static_cast<size_t>(0.618 * double(n)));
+    while (std::gcd(step, n) != 1)
+        ++step;
+    for (std::vector<float> *list : {&m.offsetX[level], &m.offsetY[level], &m.gradX[level], &m.gradY[level]}) {
+        std::vector<float> spreadOut(n);
+        for (size_t i = 0; i < n; ++i)
+            spreadOut[i] = (*list)[(i * step) % n];
+        list->swap(spreadOut);
     }
 }
 
@@ -333,6 +355,10 @@ struct TurnedPoints
         size_t i = 0;
         // Tested every eight points: a hopeless place is still left early, at a fraction of
         // the tests.
+        // The points come spread over the target (see spread), so the points summed so far
+        // stand for all of them: a place whose mean falls below KeepPace of the mean needed is
+        // left as well.
+        const float pace = KeepPace * need / static_cast<float>(n);
         for (; i + 8 <= n; i += 8) {
             float part = 0;
             for (size_t j = i; j < i + 8; ++j) {
@@ -340,7 +366,7 @@ struct TurnedPoints
                 part += gx[j] * u[0] + gy[j] * u[1];
             }
             total += part;
-            if (total + static_cast<float>(n - i - 8) < need)
+            if (total + static_cast<float>(n - i - 8) < need || total < pace * static_cast<float>(i + 8))
                 return -1;
         }
         for (; i < n; ++i) {
@@ -525,6 +551,7 @@ bool PositioningModel::build(const cv::Mat &templ, const cv::Mat &mask)
             }
         }
         thin(m, k);
+        spread(m, k);
         m.widths[k] = image.cols;
         m.heights[k] = image.rows;
         m.counts[k] = static_cast<int>(m.offsetX[k].size());
