@@ -689,7 +689,7 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
         step = angleStep(index);
         first = std::max(candidate.angle - 2 * previousStep, double(-angleRange));
         const double last = std::min(candidate.angle + 2 * previousStep, double(angleRange));
-        angles = static_cast<int>(static_cast<float>(last - first) / static_cast<float>(step)) + 1;
+        angles = std::max(1, static_cast<int>(static_cast<float>(last - first) / static_cast<float>(step)) + 1);
     } else if (searchMode == 4) {
         first = candidate.angle;
     }
