@@ -3,10 +3,10 @@
 #include "core/Globals.h"
 #include "machineio/IOGlobals.h"
 #include "machineio/IOReplyParser.h"
+#include "machineio/MonotonicClock.h"
 #include "machineio/SerialPortName.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QSerialPort>
 
@@ -20,13 +20,6 @@ constexpr int WriteWaitMs = 10;
 constexpr int InfoLowPass = 200;
 constexpr int InfoHighPass = 210;
 constexpr int InfoHighFirstIndex = 8;
-
-qint64 monotonicMs()
-{
-    QElapsedTimer timer;
-    timer.start();
-    return timer.msecsSinceReference();
-}
 
 } // namespace
 

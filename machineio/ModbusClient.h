@@ -3,63 +3,81 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QObject>
-#include <QTimer>
+#include <QString>
 
 #include <functional>
 
 class ModbusRegisters;
-class QTcpSocket;
 
-// One master's connection to the Modbus server, on the server's thread. It frames the master's
-// requests from its own receive buffer and answers them in order, within bounds that keep one
-// master from hurting the others:
+// One master's connection to the Modbus server, on the server's thread. It owns the connected,
+// non-blocking socket descriptor, frames the master's requests from its own receive buffer and
+// answers them in order, within bounds that keep one master from hurting the others:
 // - answers the master does not take (more than MaxUnsentBytes waiting to be sent) stop the
-//   reading of its requests until they drain; with the socket's read buffer bounded too, such
-//   a master is held back by TCP's own flow control instead of filling our memory;
+//   reading of its requests until they drain; as at most one request is read ahead, such a
+//   master is held back by TCP's own flow control instead of filling our memory;
 // - at most RequestsPerTurn requests are answered before the other clients get their turn;
 // - a request left incomplete for IncompleteRequestMs after its first byte closes the
 //   connection, as a master that stopped half way will not finish it.
-// The client deletes itself (and its socket) once the connection is closed.
-class ModbusClient : public QObject
+// The server's loop polls the descriptor for events() and calls HandleRequest() when it is
+// readable or the client wants another turn, flush() when it is writable, and expire() with the
+// time.
+class ModbusClient
 {
-    Q_OBJECT
-
 public:
-    static constexpr int ReadBufferBytes = 4096;
     static constexpr qint64 MaxUnsentBytes = 4096;
     static constexpr int RequestsPerTurn = 16;
     static constexpr int IncompleteRequestMs = 500;
 
-    // Takes the socket over. written gets the indices that each write request stored.
-    ModbusClient(QTcpSocket *socket, ModbusRegisters *registers,
-                 std::function<void(const QList<int> &)> written, QObject *parent);
+    // Takes the descriptor over (closed by the destructor). written gets the indices that each
+    // write request stored.
+    ModbusClient(int descriptor, ModbusRegisters *registers,
+                 std::function<void(const QList<int> &)> written, qint64 nowMs);
+    ~ModbusClient();
+    ModbusClient(const ModbusClient &) = delete;
+    ModbusClient &operator=(const ModbusClient &) = delete;
+
+    int descriptor() const { return fd; }
+    // The poll events the client waits for: 0 once it is closing.
+    short events() const;
+    // It stopped after RequestsPerTurn requests with more at hand.
+    bool wantsTurn() const { return turnPending; }
+    // Monotonic milliseconds when an incomplete request closes the connection, -1 when none.
+    qint64 deadlineMs() const { return incompleteDeadline; }
+
+    // Reads and answers the requests at hand (the descriptor is readable, or a turn is due).
+    void HandleRequest(qint64 nowMs);
+    // Sends answers left waiting; a held-back master is read again once they have drained.
+    void flush(qint64 nowMs);
+    // Closes the connection when its incomplete request has waited too long.
+    void expire(qint64 nowMs);
 
     // Monotonic milliseconds of the last request taken, or of the connection when none came.
     qint64 lastRequestMs() const { return lastRequest; }
     bool hasRequested() const { return requested; }
     bool isClosing() const { return closing; }
     QString peer() const;
-    // Closes the connection at once; the reason is logged when given.
+    // Closes the connection: the server's loop drops the client. The reason is logged when given.
     void drop(const char *reason);
 
 private:
-    void HandleRequest();
-    bool takeBytes();
-    void scheduleTurn();
+    enum class Intake { More, Drained, Nothing, Gone };
+    Intake takeBytes();
+    void send(const char *bytes, int size);
+    bool heldBack() const { return unsent.size() > MaxUnsentBytes; }
 
-    QTcpSocket *const socket;
+    const int fd;
     ModbusRegisters *const registers;
     const std::function<void(const QList<int> &)> written;
     QByteArray buffer;
     // The answer to the request in hand and the registers it stored, kept from request to
-    // request.
+    // request; answers the kernel did not take yet wait in unsent.
     QByteArray reply;
     QList<int> stored;
-    QTimer incompleteTimer;
+    QByteArray unsent;
+    qint64 incompleteDeadline = -1;
     qint64 lastRequest = 0;
     bool requested = false;
-    bool turnScheduled = false;
+    bool turnPending = false;
     bool closing = false;
 };
 

@@ -1,22 +1,39 @@
 #include "machineio/ModbusServer.h"
 
 #include "machineio/ModbusClient.h"
+#include "machineio/MonotonicClock.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSemaphore>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QThreadPool>
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
 
-// The client limit is reported at most this often while connections keep coming.
+// The client limit and failed accepts are reported at most this often while they go on.
 constexpr qint64 LimitReportMs = 10000;
+// After an accept failed for want of descriptors or memory, new connections wait this long.
+constexpr qint64 AcceptPauseMs = 1000;
+// Without a wake-up descriptor, the loop looks for Stop at least this often.
+constexpr int StopCheckMs = 100;
+
+bool reportDue(qint64 *reportedMs, qint64 nowMs)
+{
+    if (*reportedMs >= 0 && nowMs - *reportedMs < LimitReportMs)
+        return false;
+    *reportedMs = nowMs;
+    return true;
+}
 
 } // namespace
 
@@ -29,6 +46,8 @@ ModbusServer::ModbusServer(const QHostAddress &address, quint16 port, QObject *p
 {
     qRegisterMetaType<QList<int>>("QList<int>");
     socketThreadPool_->setMaxThreadCount(1);
+    wakeDescriptor = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    connect(this, &ModbusServer::readyToClose, this, &ModbusServer::wake, Qt::DirectConnection);
     // The loop signals this semaphore once it has tried to listen.
     QSemaphore listenTried;
     loopRunning.store(true);
@@ -41,6 +60,8 @@ ModbusServer::ModbusServer(const QHostAddress &address, quint16 port, QObject *p
 ModbusServer::~ModbusServer()
 {
     Stop();
+    if (wakeDescriptor >= 0)
+        ::close(wakeDescriptor);
 }
 
 void ModbusServer::Stop()
@@ -51,66 +72,140 @@ void ModbusServer::Stop()
         qWarning("socketThreadPool_->waitForDone error!");
 }
 
+void ModbusServer::wake()
+{
+    stopRequested.store(true);
+    if (wakeDescriptor >= 0)
+        ::eventfd_write(wakeDescriptor, 1);
+}
+
 void ModbusServer::serverLoop(QSemaphore *listenTried)
 {
-    QEventLoop loop;
-    connect(this, &ModbusServer::readyToClose, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    // Created and destroyed on this thread; the client sockets are its children.
+    // Made and destroyed on this thread. It binds and listens; this loop accepts.
     QTcpServer server;
     const bool listening = Listen(&server);
     listenTried->release();
     if (listening)
-        loop.exec();
+        serveClients(int(server.socketDescriptor()));
+    clients.clear();
+    clientSockets.store(0);
     boundPort.store(0);
     loopRunning.store(false);
 }
 
 bool ModbusServer::Listen(QTcpServer *server)
 {
-    connect(server, &QTcpServer::newConnection, server, [this, server] { OnNewConnection(server); });
     if (!server->listen(address, port)) {
         qWarning("ModbusServer: cannot listen on %s port %u: %s", qPrintable(address.toString()),
                  unsigned(port), qPrintable(server->errorString()));
         return false;
     }
+    // Connections are taken by serveClients, never by the TCP server's own notifier.
+    server->pauseAccepting();
+    const int listener = int(server->socketDescriptor());
+    ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
     boundPort.store(server->serverPort());
     return true;
 }
 
-void ModbusServer::OnNewConnection(QTcpServer *server)
+// Waits for the listening socket, the clients and the wake-up descriptor at once; a client is
+// read, answered and written only when its descriptor is ready, so a slow or vanished master
+// never holds the loop.
+void ModbusServer::serveClients(int listener)
 {
-    while (QTcpSocket *socket = server->nextPendingConnection()) {
-        makeRoomForClient(server);
-        auto *client = new ModbusClient(
-            socket, &registers, [this](const QList<int> &stored) { emit sigWriteChange(stored); },
-            server);
-        ++clientSockets;
-        connect(client, &QObject::destroyed, [this] { --clientSockets; });
+    std::vector<pollfd> polled;
+    constexpr size_t FirstClient = 2;
+    while (!stopRequested.load()) {
+        qint64 nowMs = monotonicMs();
+        const bool accepting = nowMs >= acceptPausedUntilMs;
+        polled.clear();
+        polled.push_back({wakeDescriptor, POLLIN, 0});
+        polled.push_back({listener, short(accepting ? POLLIN : 0), 0});
+        bool turnDue = false;
+        qint64 deadlineMs = accepting ? -1 : acceptPausedUntilMs;
+        for (const std::unique_ptr<ModbusClient> &client : clients) {
+            polled.push_back({client->descriptor(), client->events(), 0});
+            turnDue = turnDue || client->wantsTurn();
+            const qint64 due = client->deadlineMs();
+            if (due >= 0 && (deadlineMs < 0 || due < deadlineMs))
+                deadlineMs = due;
+        }
+        int timeoutMs = -1;
+        if (turnDue)
+            timeoutMs = 0;
+        else if (deadlineMs >= 0)
+            timeoutMs = int(qMax<qint64>(0, deadlineMs - nowMs)); // at most a second ahead
+        if (wakeDescriptor < 0 && (timeoutMs < 0 || timeoutMs > StopCheckMs))
+            timeoutMs = StopCheckMs;
+        if (::poll(polled.data(), nfds_t(polled.size()), timeoutMs) < 0) {
+            if (errno == EINTR)
+                continue;
+            qWarning("ModbusServer: waiting for clients failed: %s", std::strerror(errno));
+            return;
+        }
+        nowMs = monotonicMs();
+        if (polled[0].revents & POLLIN) {
+            eventfd_t count = 0;
+            ::eventfd_read(wakeDescriptor, &count);
+        }
+        // Clients accepted below were not polled in this pass.
+        const size_t polledClients = clients.size();
+        for (size_t i = 0; i < polledClients; ++i) {
+            ModbusClient &client = *clients[i];
+            const short ready = polled[FirstClient + i].revents;
+            if (ready & (POLLOUT | POLLERR | POLLHUP))
+                client.flush(nowMs);
+            if ((ready & (POLLIN | POLLERR | POLLHUP)) || client.wantsTurn())
+                client.HandleRequest(nowMs);
+            client.expire(nowMs);
+        }
+        clients.erase(std::remove_if(clients.begin(), clients.end(),
+                                     [](const std::unique_ptr<ModbusClient> &c) { return c->isClosing(); }),
+                      clients.end());
+        if (polled[1].revents & POLLIN)
+            OnNewConnection(listener, nowMs);
+        clientSockets.store(int(clients.size()));
     }
 }
 
-void ModbusServer::makeRoomForClient(QTcpServer *server)
+void ModbusServer::OnNewConnection(int listener, qint64 nowMs)
 {
-    QList<ModbusClient *> open = server->findChildren<ModbusClient *>(QString(), Qt::FindDirectChildrenOnly);
-    open.erase(std::remove_if(open.begin(), open.end(), [](ModbusClient *c) { return c->isClosing(); }),
-               open.end());
-    if (open.size() < MaxClients)
+    for (;;) {
+        const int descriptor = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (descriptor < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return;
+            // Out of descriptors or memory: the connection waits in the backlog meanwhile.
+            if (reportDue(&acceptReportedMs, nowMs))
+                qWarning("ModbusServer: cannot accept a connection: %s", std::strerror(errno));
+            acceptPausedUntilMs = nowMs + AcceptPauseMs;
+            return;
+        }
+        makeRoomForClient(nowMs);
+        clients.push_back(std::make_unique<ModbusClient>(
+            descriptor, &registers, [this](const QList<int> &stored) { emit sigWriteChange(stored); },
+            nowMs));
+    }
+}
+
+void ModbusServer::makeRoomForClient(qint64 nowMs)
+{
+    if (int(clients.size()) < MaxClients)
         return;
     // Connections that never asked anything go first, the oldest of them; a master that polls
     // keeps its place however long its pauses are while such connections pile up.
-    ModbusClient *quietest = *std::min_element(open.begin(), open.end(), [](ModbusClient *a, ModbusClient *b) {
-        return std::make_pair(a->hasRequested(), a->lastRequestMs())
-            < std::make_pair(b->hasRequested(), b->lastRequestMs());
-    });
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 now = clock.msecsSinceReference();
-    if (limitReportedMs < 0 || now - limitReportedMs >= LimitReportMs) {
-        limitReportedMs = now;
+    const auto quietest = std::min_element(
+        clients.begin(), clients.end(),
+        [](const std::unique_ptr<ModbusClient> &a, const std::unique_ptr<ModbusClient> &b) {
+            return std::make_pair(a->hasRequested(), a->lastRequestMs())
+                < std::make_pair(b->hasRequested(), b->lastRequestMs());
+        });
+    if (reportDue(&limitReportedMs, nowMs))
         qWarning("ModbusServer: %d clients are connected; each new one closes an idle client "
-                 "(first %s)", MaxClients, qPrintable(quietest->peer()));
-    }
-    quietest->drop(nullptr);
+                 "(first %s)", MaxClients, qPrintable((*quietest)->peer()));
+    clients.erase(quietest);
 }
 
 void ModbusServer::SetReadRegister(int index, short value)

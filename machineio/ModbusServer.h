@@ -10,7 +10,10 @@
 #include <QVector>
 
 #include <atomic>
+#include <memory>
+#include <vector>
 
+class ModbusClient;
 class QSemaphore;
 class QThreadPool;
 class QTcpServer;
@@ -18,12 +21,13 @@ class QTcpServer;
 // The Modbus TCP register server for the supervising host: ReadData is served to function 0x03,
 // WriteData is written by function 0x10 (500 registers each, unit 1).
 //
-// The server runs an event loop on a pool of one thread; that loop owns the TCP server and the
-// clients (ModbusClient, one receive buffer each, bounded so that no master can exhaust memory
-// or starve the others). At most MaxClients are served: a new connection beyond that closes the
-// oldest connection that never sent a request, or else the client quiet longest, so stale or
-// flooding connections can neither use up the process's descriptors nor lock out a host that
-// polls. The GUI thread fills ReadData and
+// The server runs its own poll loop on a pool of one thread; that loop owns the listening socket
+// and the clients (ModbusClient, one receive buffer each, bounded so that no master can exhaust
+// memory or starve the others) and reads and writes their descriptors directly, without a
+// socket layer or event dispatcher between a request and its answer. At most MaxClients are
+// served: a new connection beyond that closes the oldest connection that never sent a request,
+// or else the client quiet longest, so stale or flooding connections can neither use up the
+// process's descriptors nor lock out a host that polls. The GUI thread fills ReadData and
 // reads WriteData through the setters and the getter; the indices of each write reach it
 // through sigWriteChange, queued, after the values are stored.
 class ModbusServer : public QObject
@@ -61,15 +65,17 @@ public:
 signals:
     // The indices one write request stored, ascending; emitted from the server thread.
     void sigWriteChange(QList<int> chg_WriteData_index);
-    // Asks the server loop to end.
+    // Asks the server loop to end (handled at once, on the emitting thread).
     void readyToClose();
 
 private:
     // The server thread's side.
     void serverLoop(QSemaphore *listenTried);
     bool Listen(QTcpServer *server);
-    void OnNewConnection(QTcpServer *server);
-    void makeRoomForClient(QTcpServer *server);
+    void serveClients(int listener);
+    void OnNewConnection(int listener, qint64 nowMs);
+    void makeRoomForClient(qint64 nowMs);
+    void wake();
 
     const QHostAddress address;
     const quint16 port;
@@ -78,8 +84,16 @@ private:
     std::atomic<quint16> boundPort{0};
     std::atomic<bool> loopRunning{false};
     std::atomic<int> clientSockets{0};
-    // Server thread only: when the client limit was last reported.
+    std::atomic<bool> stopRequested{false};
+    // Made readable to end the server loop's wait; -1 when it could not be made (the loop then
+    // looks at stopRequested at least every tenth of a second).
+    int wakeDescriptor = -1;
+    // Server thread only: the connected clients, when the client limit or a failed accept was
+    // last reported, and until when accepting pauses after a failed accept.
+    std::vector<std::unique_ptr<ModbusClient>> clients;
     qint64 limitReportedMs = -1;
+    qint64 acceptReportedMs = -1;
+    qint64 acceptPausedUntilMs = -1;
 };
 
 #endif

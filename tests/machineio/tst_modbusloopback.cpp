@@ -10,6 +10,8 @@
 #include <modbus.h>
 
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -60,6 +62,23 @@ QByteArray receive(QTcpSocket *socket, int size)
     return bytes;
 }
 
+// A connected socket of the test's own, -1 when it cannot connect.
+int connectPlainSocket(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 // The server on 127.0.0.1 with a free port, against real Modbus masters.
@@ -83,6 +102,7 @@ private slots:
     void incompleteRequestIsDropped_data();
     void incompleteRequestIsDropped();
     void idleFloodKeepsClientsBounded();
+    void connectionWaitsWhileDescriptorsRunOut();
 
 private:
     QString mbpoll(const QStringList &arguments, int *exitCode);
@@ -299,14 +319,9 @@ void TestModbusLoopback::listenFailureIsLogged()
 void TestModbusLoopback::clientThatDoesNotReadIsHeldBack()
 {
     // A plain socket: nothing in this process reads its answers behind the test's back.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = connectPlainSocket(server->serverPort());
     QVERIFY(fd >= 0);
     const auto closeLater = qScopeGuard([fd] { ::close(fd); });
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(server->serverPort());
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
 
     ModbusContext other = connectLibmodbus(server->serverPort());
     QVERIFY(other);
@@ -419,6 +434,54 @@ void TestModbusLoopback::idleFloodKeepsClientsBounded()
     QCOMPARE(modbus_read_registers(polling.get(), 1, 1, &value), 1);
     QCOMPARE(value, uint16_t(11));
     QVERIFY(server->clientCount() <= ModbusServer::MaxClients);
+}
+
+// A connection the server cannot accept for want of descriptors waits in the backlog: the
+// masters already connected are answered meanwhile, and the connection is taken and served once
+// descriptors are free again.
+void TestModbusLoopback::connectionWaitsWhileDescriptorsRunOut()
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot accept a connection")));
+    server->SetReadRegister(3, 33);
+    ModbusContext polling = connectLibmodbus(server->serverPort());
+    QVERIFY(polling);
+    uint16_t value = 0;
+    QCOMPARE(modbus_read_registers(polling.get(), 3, 1, &value), 1);
+
+    rlimit saved = {};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::dup(0);
+    QVERIFY(lowestFree >= 0);
+    ::close(lowestFree);
+    // One descriptor is left, for the new master's own socket.
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(lowestFree + 1);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    auto restore = qScopeGuard([&saved] { ::setrlimit(RLIMIT_NOFILE, &saved); });
+    const int fd = connectPlainSocket(server->serverPort());
+    QVERIFY(fd >= 0);
+    const auto closeLater = qScopeGuard([fd] { ::close(fd); });
+    // The server tried to accept, at the latest in the pass that answered the first of these.
+    for (int i = 0; i < 2; ++i) {
+        value = 0;
+        QCOMPARE(modbus_read_registers(polling.get(), 3, 1, &value), 1);
+        QCOMPARE(value, uint16_t(33));
+    }
+    restore.dismiss();
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+    const QByteArray read = hex("0005 0000 0006 01 03 0003 0001");
+    QCOMPARE(::send(fd, read.constData(), size_t(read.size()), MSG_NOSIGNAL), ssize_t(read.size()));
+    QByteArray answer(11, 0);
+    int received = 0;
+    pollfd readable = {fd, POLLIN, 0};
+    while (received < answer.size() && ::poll(&readable, 1, 5000) == 1) {
+        const ssize_t n = ::recv(fd, answer.data() + received, size_t(answer.size() - received), 0);
+        if (n <= 0)
+            break;
+        received += int(n);
+    }
+    QCOMPARE(answer, hex("0005 0000 0005 01 03 02 0021"));
 }
 
 QTEST_GUILESS_MAIN(TestModbusLoopback)
