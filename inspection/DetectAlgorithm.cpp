@@ -347,6 +347,43 @@ void DetectAlgorithm::locate()
 
 void DetectAlgorithm::locate(int stage)
 {
+    position(stage, false);
+}
+
+void DetectAlgorithm::completePositionedImage()
+{
+    if (!unfinishedTurn.waiting || !view)
+        return;
+    unfinishedTurn.waiting = false;
+    const cv::Mat registered = view->registeredImage();
+    cv::Mat positioned = view->positionedImage();
+    if (!fitsFrame(registered) || !fitsFrame(positioned))
+        return;
+    if (!rotateImage(registered, positioned, unfinishedTurn.shift, unfinishedTurn.centre, unfinishedTurn.angle))
+        passOn(registered, positioned);
+}
+
+bool DetectAlgorithm::turnRegions(int stage, const cv::Mat &registered, cv::Mat &positioned)
+{
+    for (int i = 0; i < regionCount(*config, stage); ++i) {
+        const int slot = CammerSingleton::slot(stage, i);
+        const int tool = config->toolType[slot];
+        // Regions that judge no pixels of the frame need none.
+        if (tool == IgnoreTool || tool == PositionTool || tool == AngleCorrectionTool || tool == TemperatureTool)
+            continue;
+        Region region;
+        if (regionGeometry(shapeAt(*config, stage, i), view->roiMask(slot), region) != 0)
+            continue;
+        if (!rotateImagePart(registered, positioned, region.rect, unfinishedTurn.shift, unfinishedTurn.centre,
+                             unfinishedTurn.angle))
+            return false;
+    }
+    return true;
+}
+
+void DetectAlgorithm::position(int stage, bool regionsOnly)
+{
+    unfinishedTurn.waiting = false;
     if (!view)
         return;
     const cv::Mat registered = view->registeredImage();
@@ -373,9 +410,21 @@ void DetectAlgorithm::locate(int stage)
     }
     const int dx = x - searchRect[stage].x;
     const int dy = y - searchRect[stage].y;
-    const bool moved = rotationRange()
-        ? rotateImage(registered, positioned, QPoint(dx, dy), QPoint(anchorX[stage], anchorY[stage]), angle)
-        : shiftImage(registered, positioned, dx, dy);
-    if (!moved)
+    if (!rotationRange()) {
+        if (!shiftImage(registered, positioned, dx, dy))
+            passOn(registered, positioned);
+        return;
+    }
+    const QPoint shift(dx, dy);
+    const QPoint centre(anchorX[stage], anchorY[stage]);
+    // A turn costs a warp of the whole frame; the judgement needs its regions only. Brightness
+    // matching measures the whole frame, so it has the whole frame turned at once.
+    if (regionsOnly && parameter(Param::MatchBrightness) == 0 && registered.data != positioned.data) {
+        unfinishedTurn = Turn{true, shift, centre, angle};
+        if (turnRegions(stage, registered, positioned))
+            return;
+        unfinishedTurn.waiting = false;
+    }
+    if (!rotateImage(registered, positioned, shift, centre, angle))
         passOn(registered, positioned);
 }

@@ -8,6 +8,7 @@
 #include "inspection/SimilarityMatcher.h"
 
 #include <QList>
+#include <QPoint>
 #include <QRect>
 
 #include <opencv2/core.hpp>
@@ -75,6 +76,11 @@ public:
     // sits where it sat in the template; for the run controller's current detect stage.
     void locate();
     void locate(int stage);
+    // After judge a turned frame is written into positionedImage only where the stage's regions
+    // judge it; this writes the rest (the picture shown, stored or kept), once. Nothing to do
+    // otherwise. Call it before positionedImage is read outside the engine; same thread rules
+    // as judge.
+    void completePositionedImage();
     // Evaluates every region of the stage on positionedImage: evaluate, then publish.
     void run(int stage);
     // The pixel work of run: every region judged, the view's results, values, boxes and result
@@ -83,7 +89,8 @@ public:
     // Hands the rows of the last evaluate to the result store and its region errors to the
     // operation record; nothing when there is none. GUI thread.
     void publish();
-    // registerImage, locate and evaluate of one frame. It touches only this engine and its
+    // registerImage, locate and evaluate of one frame; a turned frame is written only where
+    // it is judged (see completePositionedImage). It touches only this engine and its
     // view's buffers and results, so the engines of several cameras may judge at the same time
     // on worker threads, while the GUI thread waits for them; publish follows on the GUI thread.
     // Not for a stage that asks the camera (judgesOffThread).
@@ -121,6 +128,12 @@ private:
     // The region's rectangle clipped to the image and its mask cropped to match.
     int regionGeometry(const ROIInterface *shape, const cv::Mat &shapeMask, Region &region) const;
 
+    // locate; with regionsOnly a turned frame is written only inside the stage's regions and
+    // the rest is left for completePositionedImage.
+    void position(int stage, bool regionsOnly);
+    // Writes the turned frame inside every region of the stage that could be judged.
+    bool turnRegions(int stage, const cv::Mat &registered, cv::Mat &positioned);
+
     void evaluateRegion(int stage, int region, const cv::Mat &source, Evaluation &evaluation);
     void evaluateTemperature(int stage, int region, Evaluation &evaluation);
     void reportRegionError(int stage, int code, Evaluation &evaluation);
@@ -128,6 +141,17 @@ private:
 
     // What the last evaluate left for publish.
     std::unique_ptr<Evaluation> pending;
+
+    // The turn of the last position that wrote only the regions, while the rest of
+    // positionedImage waits for completePositionedImage.
+    struct Turn
+    {
+        bool waiting = false;
+        QPoint shift;
+        QPoint centre;
+        double angle = 0;
+    };
+    Turn unfinishedTurn;
 };
 
 #endif

@@ -145,7 +145,7 @@ void DetectAlgorithm::run(int stage)
 void DetectAlgorithm::judge(int stage)
 {
     registerImage(stage);
-    locate(stage);
+    position(stage, true);
     evaluate(stage);
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -227,19 +228,124 @@ bool shiftImage(const cv::Mat &src, cv::Mat &dst, int dx, int dy)
     });
 }
 
+namespace {
+
+// The affine map from a pixel of the moved image to the place it is drawn from: move by shift,
+// then rotate about centre (as cv::getRotationMatrix2D), inverted as cv::warpAffine inverts it.
+cv::Matx23d sourceOfMoved(const QPoint &shift, const QPoint &centre, double angle)
+{
+    cv::Mat m = cv::getRotationMatrix2D(cv::Point2f(static_cast<float>(centre.x()), static_cast<float>(centre.y())),
+                                        angle, 1.0);
+    // The rotation about the centre is A(u) = R u + (c - R c); moving first adds R * shift to
+    // its offset.
+    m.at<double>(0, 2) += m.at<double>(0, 0) * shift.x() + m.at<double>(0, 1) * shift.y();
+    m.at<double>(1, 2) += m.at<double>(1, 0) * shift.x() + m.at<double>(1, 1) * shift.y();
+    cv::Matx23d a(m);
+    const double d = a(0, 0) * a(1, 1) - a(0, 1) * a(1, 0);
+    const double inverseD = d != 0 ? 1.0 / d : 0.0;
+    const double a11 = a(1, 1) * inverseD;
+    const double a22 = a(0, 0) * inverseD;
+    a(0, 0) = a11;
+    a(0, 1) *= -inverseD;
+    a(1, 0) *= -inverseD;
+    a(1, 1) = a22;
+    const double b1 = -a(0, 0) * a(0, 2) - a(0, 1) * a(1, 2);
+    const double b2 = -a(1, 0) * a(0, 2) - a(1, 1) * a(1, 2);
+    a(0, 2) = b1;
+    a(1, 2) = b2;
+    return a;
+}
+
+// Bilinear sampling of src at the places `inverse` gives for the pixels of area, written into
+// the same area of dst; 0 where a neighbour lies outside src. The places are computed as
+// cv::warpAffine computes them (fixed point, 1/1024 pixel: a row part plus a column part, both
+// from absolute coordinates, rounded to 1/32 pixel for OpenCV's bilinear tables), so a pixel
+// never depends on the area it was computed in, and the whole image equals cv::warpAffine's.
+void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv::Matx23d &inverse)
+{
+    constexpr int PlaceBits = 10;
+    constexpr int TableBits = 5;
+    constexpr int TableSize = 1 << TableBits;
+    constexpr int RoundDelta = (1 << PlaceBits) / TableSize / 2;
+    constexpr int BlockRows = 8;
+    const double scale = double(1 << PlaceBits);
+    std::vector<int> columnX(static_cast<size_t>(area.width));
+    std::vector<int> columnY(static_cast<size_t>(area.width));
+    for (int i = 0; i < area.width; ++i) {
+        columnX[size_t(i)] = cv::saturate_cast<int>(inverse(0, 0) * (area.x + i) * scale);
+        columnY[size_t(i)] = cv::saturate_cast<int>(inverse(1, 0) * (area.x + i) * scale);
+    }
+    cv::Mat places(BlockRows, area.width, CV_16SC2);
+    cv::Mat fractions(BlockRows, area.width, CV_16UC1);
+    for (int top = area.y; top < area.y + area.height; top += BlockRows) {
+        const int rows = std::min(BlockRows, area.y + area.height - top);
+        for (int r = 0; r < rows; ++r) {
+            const int y = top + r;
+            const int rowX = cv::saturate_cast<int>((inverse(0, 1) * y + inverse(0, 2)) * scale) + RoundDelta;
+            const int rowY = cv::saturate_cast<int>((inverse(1, 1) * y + inverse(1, 2)) * scale) + RoundDelta;
+            short *xy = places.ptr<short>(r);
+            ushort *f = fractions.ptr<ushort>(r);
+            const int *cx = columnX.data();
+            const int *cy = columnY.data();
+            int i = 0;
+#if defined(__SSE2__)
+            // Eight places at a time; packing saturates to 16 bits as saturate_cast does.
+            const __m128i startX = _mm_set1_epi32(rowX);
+            const __m128i startY = _mm_set1_epi32(rowY);
+            const __m128i low = _mm_set1_epi32(TableSize - 1);
+            for (; i + 8 <= area.width; i += 8) {
+                const auto load = [](const int *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
+                const __m128i x0 = _mm_srai_epi32(_mm_add_epi32(startX, load(cx + i)), PlaceBits - TableBits);
+                const __m128i x1 = _mm_srai_epi32(_mm_add_epi32(startX, load(cx + i + 4)), PlaceBits - TableBits);
+                const __m128i y0 = _mm_srai_epi32(_mm_add_epi32(startY, load(cy + i)), PlaceBits - TableBits);
+                const __m128i y1 = _mm_srai_epi32(_mm_add_epi32(startY, load(cy + i + 4)), PlaceBits - TableBits);
+                const __m128i ix = _mm_packs_epi32(_mm_srai_epi32(x0, TableBits), _mm_srai_epi32(x1, TableBits));
+                const __m128i iy = _mm_packs_epi32(_mm_srai_epi32(y0, TableBits), _mm_srai_epi32(y1, TableBits));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(xy + 2 * i), _mm_unpacklo_epi16(ix, iy));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(xy + 2 * i + 8), _mm_unpackhi_epi16(ix, iy));
+                const __m128i f0 = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(y0, low), TableBits), _mm_and_si128(x0, low));
+                const __m128i f1 = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(y1, low), TableBits), _mm_and_si128(x1, low));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(f + i), _mm_packs_epi32(f0, f1));
+            }
+#endif
+            for (; i < area.width; ++i) {
+                const int sx = (rowX + cx[i]) >> (PlaceBits - TableBits);
+                const int sy = (rowY + cy[i]) >> (PlaceBits - TableBits);
+                xy[2 * i] = cv::saturate_cast<short>(sx >> TableBits);
+                xy[2 * i + 1] = cv::saturate_cast<short>(sy >> TableBits);
+                f[i] = static_cast<ushort>((sy & (TableSize - 1)) * TableSize + (sx & (TableSize - 1)));
+            }
+        }
+        cv::Mat part = dst(cv::Rect(area.x, top, area.width, rows));
+        cv::remap(src, part, places.rowRange(0, rows), fractions.rowRange(0, rows), cv::INTER_LINEAR,
+                  cv::BORDER_CONSTANT, cv::Scalar(0));
+    }
+}
+
+} // namespace
+
 bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QPoint &centre, double angle)
 {
     if (!usableSource(src, "rotateImage"))
         return false;
     return runGuarded("rotateImage", [&] {
         const cv::Mat from = overlaps(src, dst) ? src.clone() : src;
-        // One warp: move by shift, then rotate about centre. The rotation about the centre
-        // is A(u) = R u + (c - R c); moving first adds R * shift to its offset.
-        cv::Mat m = cv::getRotationMatrix2D(cv::Point2f(static_cast<float>(centre.x()), static_cast<float>(centre.y())),
-                                            angle, 1.0);
-        m.at<double>(0, 2) += m.at<double>(0, 0) * shift.x() + m.at<double>(0, 1) * shift.y();
-        m.at<double>(1, 2) += m.at<double>(1, 0) * shift.x() + m.at<double>(1, 1) * shift.y();
         dst.create(from.size(), CV_8UC1);
-        cv::warpAffine(from, dst, m, from.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+        sampleArea(from, dst, cv::Rect(0, 0, from.cols, from.rows), sourceOfMoved(shift, centre, angle));
     });
+}
+
+bool rotateImagePart(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const QPoint &shift,
+                     const QPoint &centre, double angle)
+{
+    if (!usableSource(src, "rotateImagePart"))
+        return false;
+    if (dst.size() != src.size() || dst.type() != CV_8UC1 || overlaps(src, dst)) {
+        qWarning("rotateImagePart: the destination must be a separate image of the source's size and type");
+        return false;
+    }
+    const cv::Rect inside = area & cv::Rect(0, 0, src.cols, src.rows);
+    if (inside.empty())
+        return true;
+    return runGuarded("rotateImagePart", [&] { sampleArea(src, dst, inside, sourceOfMoved(shift, centre, angle)); });
 }

@@ -41,4 +41,11 @@ bool shiftImage(const cv::Mat &src, cv::Mat &dst, int dx, int dy);
 // image. Same preconditions and result as shiftImage; angle 0 equals shiftImage.
 bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QPoint &centre, double angle);
 
+// Writes only the pixels inside area (clipped to the image) of what rotateImage gives; the rest
+// of dst is left alone. Every pixel depends on its place in the whole image alone, so the parts
+// written equal the same parts of rotateImage's result to the bit. dst must already have src's
+// size and type and must not share src's pixels; false, leaving dst alone, otherwise.
+bool rotateImagePart(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const QPoint &shift,
+                     const QPoint &centre, double angle);
+
 #endif

@@ -128,6 +128,8 @@ const char *registrationOutcomeText(ImageRegistration::Outcome outcome)
         return "the matches agree on no transform";
     case ImageRegistration::Implausible:
         return "the transform is no camera movement";
+    case ImageRegistration::Unsettled:
+        return "the frame does not settle on the reference";
     case ImageRegistration::Failed:
         return "failed";
     }
@@ -175,6 +177,7 @@ void ImageRegistration::clear()
     featureArea = cv::Rect();
     corners.clear();
     referencePyramid.clear();
+    refinement.clear();
     referenceReady = false;
     homography.release();
     outcome = NoReference;
@@ -220,8 +223,11 @@ void ImageRegistration::setReference(const cv::Mat &image, const cv::Mat &mask)
             cv::goodFeaturesToTrack(grey, corners, TrackedCorners, CornerQuality, CornerDistance, mask);
         referencePyramid.clear();
         cv::buildOpticalFlowPyramid(grey, referencePyramid, cv::Size(TrackWindow, TrackWindow), TrackLevels, true);
+        refinement.setReference(grey, mask);
     });
-    referenceReady = built && !features[1].keypoints.empty();
+    // A dull reference may show no features but still corners to track and grey values to
+    // settle on; a frame that moved too far for the tracking then finds no matches.
+    referenceReady = built && (!features[1].keypoints.empty() || (!corners.empty() && refinement.ready()));
     if (!referenceReady)
         qWarning("Image registration: the reference shows no features; frames pass unregistered");
 }
@@ -299,6 +305,14 @@ ImageRegistration::Outcome ImageRegistration::fit(const std::vector<cv::Point2f>
         if (!refined.empty())
             refined.convertTo(h, CV_64F);
     }
+    const Outcome plausible = checkMovement(h, imageSize);
+    if (plausible == Aligned)
+        transform = h;
+    return plausible;
+}
+
+ImageRegistration::Outcome ImageRegistration::checkMovement(const cv::Mat &h, const cv::Size &imageSize)
+{
     const double *m = h.ptr<double>();
     const double w = imageSize.width;
     const double hgt = imageSize.height;
@@ -319,8 +333,26 @@ ImageRegistration::Outcome ImageRegistration::fit(const std::vector<cv::Point2f>
         if (!(std::hypot(x - c.x, y - c.y) <= limit))
             return Implausible;
     }
-    transform = h;
     return Aligned;
+}
+
+ImageRegistration::Outcome ImageRegistration::settle(const cv::Mat &source, cv::Mat &transform) const
+{
+    // A reference without enough structure for the grey values keeps the points' transform.
+    if (!refinement.ready())
+        return Aligned;
+    cv::Mat grey;
+    if (source.type() == CV_8UC3)
+        cv::cvtColor(source, grey, cv::COLOR_BGR2GRAY);
+    else
+        grey = source;
+    cv::Mat refined = transform.clone();
+    if (!refinement.refine(grey, refined).settled)
+        return Unsettled;
+    const Outcome plausible = checkMovement(refined, source.size());
+    if (plausible == Aligned)
+        transform = refined;
+    return plausible;
 }
 
 void ImageRegistration::trackPoints(const cv::Mat &source, const cv::Mat &rough, std::vector<cv::Point2f> &frame,
@@ -370,25 +402,29 @@ bool ImageRegistration::align(const cv::Mat &source, cv::Mat &destination, float
         trackPoints(source, cv::Mat(), trackedFrame, trackedReference);
         if (estimateTracked(trackedFrame, trackedReference, source.size(), transform)) {
             result = Aligned;
-            cv::warpPerspective(source, destination, transform, source.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
-                                cv::Scalar::all(0));
-            return;
+        } else {
+            if (!detectFrameFeatures(source)) {
+                result = NoFeatures;
+                return;
+            }
+            std::vector<cv::Point2f> frame;
+            std::vector<cv::Point2f> reference;
+            matchPoints(matchConfidence, frame, reference);
+            result = estimate(frame, reference, source.size(), transform);
+            if (result != Aligned)
+                return;
+            // The features give the transform to a pixel or two; the tracked corners bring it
+            // closer.
+            trackPoints(source, transform, trackedFrame, trackedReference);
+            cv::Mat exact;
+            if (estimateTracked(trackedFrame, trackedReference, source.size(), exact))
+                transform = exact;
         }
-        if (!detectFrameFeatures(source)) {
-            result = NoFeatures;
-            return;
-        }
-        std::vector<cv::Point2f> frame;
-        std::vector<cv::Point2f> reference;
-        matchPoints(matchConfidence, frame, reference);
-        result = estimate(frame, reference, source.size(), transform);
+        // Points on a dull frame are few and a little off, and a homography turns that into
+        // pixels at the image's corners: the grey values settle the transform, or refuse it.
+        result = settle(source, transform);
         if (result != Aligned)
             return;
-        // The features give the transform to a pixel or two; the tracked corners make it exact.
-        trackPoints(source, transform, trackedFrame, trackedReference);
-        cv::Mat exact;
-        if (estimateTracked(trackedFrame, trackedReference, source.size(), exact))
-            transform = exact;
         // destination is usually a header over the camera view's buffer: written in place.
         cv::warpPerspective(source, destination, transform, source.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
                             cv::Scalar::all(0));

@@ -1,6 +1,8 @@
 #ifndef INSPECTION_IMAGEREGISTRATION_H
 #define INSPECTION_IMAGEREGISTRATION_H
 
+#include "inspection/IntensityRefinement.h"
+
 #include <opencv2/core.hpp>
 #include <opencv2/stitching/detail/matchers.hpp>
 
@@ -10,10 +12,11 @@
 // or mould movements, perspective included, do not show up as defects: SIFT features of the
 // masked area on an image scaled to at most about 500,000 pixels (FeaturePixels), matched by
 // the best-of-two-nearest rule and fitted by a RANSAC homography; that fit is then made exact
-// at full resolution by tracking the reference's corners into the frame, and the frame is
-// warped at full resolution. Every step is deterministic: the same frame always gives the same
-// transform. A transform is applied only when enough matches agree on it and it is a plausible
-// camera movement; otherwise the frame passes unchanged. GUI thread only.
+// at full resolution by tracking the reference's corners into the frame, settled on the grey
+// values (IntensityRefinement), and the frame is warped at full resolution. Every step is
+// deterministic: the same frame always gives the same transform. A transform is applied only
+// when enough matches agree on it, it is a plausible camera movement and the frame's grey
+// values settle on it; otherwise the frame passes unchanged. GUI thread only.
 class ImageRegistration
 {
 public:
@@ -25,6 +28,7 @@ public:
         TooFewMatches,
         TooFewInliers,    // the matches do not agree on one transform
         Implausible,      // shift, scale or perspective beyond a camera movement
+        Unsettled,        // the grey values do not confirm the transform the points gave
         Failed            // bad input or an OpenCV failure
     };
 
@@ -80,12 +84,18 @@ public:
     // The reference's corners at full resolution and its pyramid with derivatives, for tracking.
     std::vector<cv::Point2f> corners;
     std::vector<cv::Mat> referencePyramid;
+    // Settles the points' transform on the grey values of the registration area.
+    IntensityRefinement refinement;
 
 private:
     // The homography of pairs: RANSAC, refitted on the pairs that agree with it within
     // refitThreshold, and checked as a camera movement.
     static Outcome fit(const std::vector<cv::Point2f> &frame, const std::vector<cv::Point2f> &reference,
                        const cv::Size &imageSize, double ransacThreshold, double refitThreshold, cv::Mat &transform);
+    // Whether a frame-to-reference homography (CV_64F) is a plausible camera movement.
+    static Outcome checkMovement(const cv::Mat &h, const cv::Size &imageSize);
+    // The transform settled on the grey values; Unsettled when they do not confirm it.
+    Outcome settle(const cv::Mat &source, cv::Mat &transform) const;
     bool estimateTracked(const std::vector<cv::Point2f> &frame, const std::vector<cv::Point2f> &reference,
                          const cv::Size &imageSize, cv::Mat &transform) const;
 

@@ -702,22 +702,37 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     LazyField &field = scratch->fine;
     field.reset(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4));
 
-    Candidate best{cx, cy, candidate.angle, 0};
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
+    // The score of a place and turn; -1 when too little of the target is seen there, or when
+    // it can no longer reach floor (each point adds at most 1).
+    const auto scoreAt = [&](const TurnedPoints &points, int x, int y, double floor) {
+        const int visible = points.visible(x, y, level.size(), bounds);
+        if (visible < need)
+            return -1.0;
+        const int divisor = scoreDivisor(visible, n);
+        // A little below the floor: the sum's rounding must never leave a place that reaches it.
+        const float reach = static_cast<float>(floor * divisor) - 0.01f;
+        const size_t count = points.rx.size();
+        float total = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const cv::Vec2f u = field.at(x + points.rx[i], y + points.ry[i]);
+            total += points.ux[i] * u[0] + points.uy[i] * u[1];
+            if ((i & 63) == 63 && total + 1.001f * static_cast<float>(count - i - 1) < reach)
+                return -1.0;
+        }
+        return double(total) / divisor;
+    };
+    // The middle turn at the candidate's place is scored first: whatever wins scores at least
+    // that much, so places and turns below it are left early. The search order, and so its
+    // result, stay the same.
+    const double floor = std::max(0.0, scoreAt(turns[size_t(angles / 2)], cx, cy, 0.0));
+    Candidate best{cx, cy, candidate.angle, 0};
     for (int a = 0; a < angles; ++a) {
         const TurnedPoints &points = turns[size_t(a)];
         const double angle = searchMode == 4 ? first + a * step : 0.0;
         for (int y = cy - 2; y <= cy + 2; ++y) {
             for (int x = cx - 2; x <= cx + 2; ++x) {
-                const int visible = points.visible(x, y, level.size(), bounds);
-                if (visible < need)
-                    continue;
-                float total = 0;
-                for (size_t i = 0; i < points.rx.size(); ++i) {
-                    const cv::Vec2f u = field.at(x + points.rx[i], y + points.ry[i]);
-                    total += points.ux[i] * u[0] + points.uy[i] * u[1];
-                }
-                const double s = total / scoreDivisor(visible, n);
+                const double s = scoreAt(points, x, y, std::max(floor, best.score));
                 if (s > best.score)
                     best = Candidate{x, y, angle, s};
             }

@@ -479,10 +479,20 @@ bool CammerWidget::SaveIgnoreMask(int stage)
                           ignoreMasks[size_t(stage)].data());
 }
 
+const std::vector<uchar> &CammerWidget::judgedPicture()
+{
+    if (engine)
+        engine->completePositionedImage();
+    return positionedImage;
+}
+
 void CammerWidget::SaveReTrainImage(int stage)
 {
     if (stage < 0 || stage >= int(templates.size()) || frameBytes <= 0)
         return;
+    // The picture of the last judgement is finished first, so that it cannot overwrite the
+    // frame later.
+    judgedPicture();
     positionedImage = frameImage;
     cameraImage = positionedImage;
     std::vector<uchar> &slot0 = templates[size_t(stage)][0];

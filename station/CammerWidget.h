@@ -133,7 +133,8 @@ public:
     std::vector<uchar> cameraImage;      // what the view shows
     std::vector<uchar> frameImage;       // the driver's newest frame
     std::vector<uchar> registeredImage;  // written by the detection engine
-    std::vector<uchar> positionedImage;  // written by the detection engine, judged
+    std::vector<uchar> positionedImage;  // written by the detection engine, judged; read it
+                                         // through judgedPicture
     std::vector<uchar> colourPlane;      // width x height, colour cameras only
     std::vector<uchar> resultMask;       // width x height, non-zero at pixels found NG
     std::vector<uchar> displayBuffer;    // width x height x 4, drawn on screen
@@ -161,6 +162,9 @@ public:
     // The detection engine over the active configuration and this view's buffers.
     std::unique_ptr<CammerEngineHost> engineHost;
     std::unique_ptr<DetectAlgorithm> engine;
+    // positionedImage made whole: a frame judged together with the other cameras and turned is
+    // written only inside its regions until its picture is needed.
+    const std::vector<uchar> &judgedPicture();
 
     bool samplePending[StageCount] = {};
     bool ngHandled[StageCount] = {};

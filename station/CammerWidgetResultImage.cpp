@@ -39,10 +39,11 @@ void CammerWidget::SaveFailImage(int detect, int ok)
     QImage image = slotImage(cameraIndex, detect, slot, imageWidth, imageHeight);
     if (image.isNull())
         return;
+    const std::vector<uchar> &judged = judgedPicture();
     if (isColor)
-        std::memcpy(image.bits(), positionedImage.data(), size_t(frameBytes));
+        std::memcpy(image.bits(), judged.data(), size_t(frameBytes));
     else
-        gray8ToRgb32(positionedImage.data(), image.bits(), imageWidth, imageHeight);
+        gray8ToRgb32(judged.data(), image.bits(), imageWidth, imageHeight);
 
     ResultScene scene;
     scene.config = activeConfig.get();

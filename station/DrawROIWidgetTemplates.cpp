@@ -269,7 +269,7 @@ void DrawROIWidget::SlotAddTemp()
         if (const std::vector<uchar> *picture = recentNgImage(view, mainWindow->editDetect, view->recentNgShown))
             buffer = *picture;
     } else {
-        buffer = view->positionedImage;
+        buffer = view->judgedPicture();
     }
     buffer.resize(size_t(view->frameBytes), 0);
     if (!saveTemplateImage(templateFilePath(camera, s, slot), view->imageWidth, view->imageHeight, view->isColor,

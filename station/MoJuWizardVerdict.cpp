@@ -156,7 +156,7 @@ void MoJuWizard::judgeByEngine(int camera, int stage)
         engine->locate(stage);
     }
     // Simulated cameras show their stored picture as the engine moved it.
-    view->cameraImage = simulatedCameras ? view->positionedImage : view->frameImage;
+    view->cameraImage = simulatedCameras ? view->judgedPicture() : view->frameImage;
     // Every region of the stage judged; the results, the measured values and the result rows
     // follow.
     if (prejudged)
@@ -313,7 +313,7 @@ void MoJuWizard::judgeNgOutputs(int camera, int stage)
     if (ResultCode[camera][stage] == ResultCodes::Armed && recheckRemaining[p] == 0
         && stage < int(view->recentNgImages.size())) {
         const int slot = view->recentNgCount[stage] % CammerWidget::RecentNgSlots;
-        view->recentNgImages[size_t(stage)][size_t(slot)] = view->positionedImage;
+        view->recentNgImages[size_t(stage)][size_t(slot)] = view->judgedPicture();
         ++view->recentNgCount[stage];
     }
 }

@@ -206,6 +206,7 @@ struct RegistrationTally
 {
     int aligned = 0;
     int within = 0;
+    int withinPixel = 0;
     int repeatable = 0;
     double worst = 0;
     double seconds = 0;
@@ -266,6 +267,7 @@ void registrationTruth(benchmark::State &state, bool sparse)
             }
             tally.worst = std::max(tally.worst, error);
             tally.within += error <= RegistrationPixels ? 1 : 0;
+            tally.withinPixel += error <= 1.0 ? 1 : 0;
         }
     }
     state.counters["aligned"] = tally.aligned;
@@ -278,12 +280,12 @@ void printAll(const RatioReporter &reporter)
     printTruth(reporter);
     std::printf("\nregistration against the truth (%d frames a class, moved up to %.0f px, turned up to %.1f degrees):\n",
                 Trials, MaxShift, MaxTurn);
-    std::printf("  %-10s %8s %14s %11s %12s %12s\n", "class", "aligned", "within 0.5 px", "repeatable", "worst px",
-                "ms/align");
+    std::printf("  %-10s %8s %14s %12s %11s %12s %12s\n", "class", "aligned", "within 0.5 px", "within 1 px", "repeatable",
+                "worst px", "ms/align");
     for (int i = 0; i < 2; ++i) {
         const RegistrationTally &t = registrationTallies[i];
-        std::printf("  %-10s %8d %14d %11d %12.2f %12.1f\n", i ? "sparse" : "dense", t.aligned, t.within, t.repeatable,
-                    t.worst, t.seconds * 1000 / Trials);
+        std::printf("  %-10s %8d %14d %12d %11d %12.2f %12.1f\n", i ? "sparse" : "dense", t.aligned, t.within,
+                    t.withinPixel, t.repeatable, t.worst, t.seconds * 1000 / Trials);
     }
 }
 

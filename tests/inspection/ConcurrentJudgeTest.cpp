@@ -37,31 +37,9 @@ std::unique_ptr<MouldScene> sceneOf(int c)
     return scene;
 }
 
-struct Outcome
-{
-    bool ok = true;
-    std::vector<int> regionOk;
-    std::vector<int> values;
-    std::vector<int> boxes;
-    cv::Mat positioned;
-    cv::Mat marks;
-};
+using Outcome = MouldScene::Outcome;
 
-Outcome outcomeOf(const MouldScene &scene)
-{
-    Outcome o;
-    const DetectionResults &r = *scene.host.results;
-    o.ok = r.resultOk;
-    for (int i = 0; i < scene.host.config.roiCount[MouldScene::Stage]; ++i) {
-        o.regionOk.push_back(r.roiOk[MouldScene::Stage][i] ? 1 : 0);
-        o.values.push_back(r.roiValue[i]);
-        for (int b = 0; b <= r.roiBoxes[i][0][0]; ++b)
-            o.boxes.insert(o.boxes.end(), std::begin(r.roiBoxes[i][b]), std::end(r.roiBoxes[i][b]));
-    }
-    o.positioned = scene.host.positioned.clone();
-    o.marks = scene.host.result.clone();
-    return o;
-}
+Outcome outcomeOf(const MouldScene &scene) { return scene.outcome(); }
 
 bool sameImage(const cv::Mat &a, const cv::Mat &b)
 {

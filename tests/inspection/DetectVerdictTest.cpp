@@ -42,6 +42,8 @@ private slots:
     void movedFramesArePositionedBack();
     void registeredAndPositionedFramesKeepTheirRegions_data();
     void registeredAndPositionedFramesKeepTheirRegions();
+    void turnedFramesJudgedInTheirRegionsMatchTheWholeFrame_data();
+    void turnedFramesJudgedInTheirRegionsMatchTheWholeFrame();
     void motionCorrectionOffLeavesTheImage();
     void colourCameraJudgesItsPlane();
 };
@@ -248,6 +250,71 @@ void DetectVerdictTest::registeredAndPositionedFramesKeepTheirRegions()
         QVERIFY2(std::hypot(offset.x, offset.y) <= 1.0,
                  qPrintable(QStringLiteral("region at %1, %2 off by %3, %4").arg(r.x).arg(r.y).arg(offset.x).arg(offset.y)));
     }
+}
+
+void DetectVerdictTest::turnedFramesJudgedInTheirRegionsMatchTheWholeFrame_data()
+{
+    QTest::addColumn<cv::Point2f>("shift");
+    QTest::addColumn<double>("rotation");
+    QTest::addColumn<int>("partGrey");
+    QTest::addColumn<bool>("acrossBorder");
+    QTest::addColumn<int>("matchBrightness");
+    QTest::newRow("turned 4.3 degrees, good") << cv::Point2f(0, 0) << 4.3 << 0 << false << 0;
+    QTest::newRow("(12, -9), turned -2.5, dark part") << cv::Point2f(12, -9) << -2.5 << 45 << false << 0;
+    QTest::newRow("(-6, 5), turned 7, bright part across a region border") << cv::Point2f(-6, 5) << 7.0 << 215 << true
+                                                                          << 0;
+    QTest::newRow("turned -9, dark part, brightness matched") << cv::Point2f(3, 3) << -9.0 << 45 << false << 1;
+}
+
+void DetectVerdictTest::turnedFramesJudgedInTheirRegionsMatchTheWholeFrame()
+{
+    // judge turns the frame only inside the regions; verdicts, values, boxes and marks must be
+    // those of the whole turned frame, and the completed picture the whole turned frame.
+    QFETCH(cv::Point2f, shift);
+    QFETCH(double, rotation);
+    QFETCH(int, partGrey);
+    QFETCH(bool, acrossBorder);
+    QFETCH(int, matchBrightness);
+    DetectionSettings settings;
+    settings[216] = 10;
+    settings[180] = matchBrightness;
+    FakeStationHost station;
+    MouldScene scene;
+    scene.prepare();
+    synth::Conditions moved;
+    moved.shift = shift;
+    moved.rotation = rotation;
+    std::vector<synth::LeftPart> parts;
+    if (partGrey)
+        parts.push_back(MouldScene::part(acrossBorder ? scene.regionBorder() : scene.cavityCentre(2), 16, partGrey));
+    scene.host.setFrame(synth::renderMould(scene.layout, parts, moved));
+
+    scene.engine->registerImage(0);
+    scene.engine->locate(0);
+    scene.engine->run(0);
+    const MouldScene::Outcome whole = scene.outcome();
+    const cv::Mat &wholePicture = whole.positioned;
+    scene.host.positioned.setTo(0);
+
+    scene.engine->judge(0);
+    scene.engine->publish();
+    const MouldScene::Outcome inRegions = scene.outcome();
+    QCOMPARE(inRegions.ok, whole.ok);
+    QCOMPARE(inRegions.ok, partGrey == 0);
+    QCOMPARE(inRegions.regionOk, whole.regionOk);
+    QCOMPARE(inRegions.values, whole.values);
+    QCOMPARE(inRegions.boxes, whole.boxes);
+    QCOMPARE(cv::norm(inRegions.marks, whole.marks, cv::NORM_INF), 0.0);
+    cv::Mat judged = cv::Mat::zeros(wholePicture.size(), CV_8UC1);
+    for (const cv::Rect &r : scene.regions) {
+        QCOMPARE(cv::norm(scene.host.positioned(r), wholePicture(r), cv::NORM_INF), 0.0);
+        judged(r).setTo(255);
+    }
+    // Without brightness matching nothing else was turned yet.
+    if (!matchBrightness)
+        QCOMPARE(cv::countNonZero(scene.host.positioned & ~judged), 0);
+    scene.engine->completePositionedImage();
+    QCOMPARE(cv::norm(scene.host.positioned, wholePicture, cv::NORM_INF), 0.0);
 }
 
 void DetectVerdictTest::motionCorrectionOffLeavesTheImage()

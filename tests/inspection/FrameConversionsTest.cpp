@@ -100,6 +100,9 @@ private slots:
     void rotateByZeroEqualsShift();
     void rotateFollowsPaddedPipeline_data();
     void rotateFollowsPaddedPipeline();
+    void rotatedPartsEqualTheWhole_data();
+    void rotatedPartsEqualTheWhole();
+    void rotatedPartNeedsASeparateDestination();
     void movesRefuseUnusableSources_data();
     void movesRefuseUnusableSources();
 };
@@ -316,6 +319,58 @@ void FrameConversionsTest::rotateFollowsPaddedPipeline()
     // step across it, and only a few do.
     QVERIFY2(worst <= 255.0 / 32 + 1, qPrintable(QString::number(worst)));
     QVERIFY(size_t(cv::countNonZero(diff)) < diff.total() / 100);
+}
+
+void FrameConversionsTest::rotatedPartsEqualTheWhole_data()
+{
+    QTest::addColumn<QPoint>("shift");
+    QTest::addColumn<QPoint>("centre");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("3.5 degrees, inside") << QPoint(7, -5) << QPoint(150, 25) << 3.5 << QRect(40, 10, 57, 23);
+    QTest::newRow("-10 degrees, across the left and top border") << QPoint(-3, 4) << QPoint(30, 30) << -10.0
+                                                                << QRect(-20, -6, 61, 30);
+    QTest::newRow("quarter turn, one column") << QPoint(0, 0) << QPoint(100, 25) << 90.0 << QRect(250, 0, 1, 50);
+    QTest::newRow("0.4 degrees, the whole image") << QPoint(2, 1) << QPoint(0, 0) << 0.4 << QRect(0, 0, OddWidth, 50);
+    QTest::newRow("wholly outside") << QPoint(0, 0) << QPoint(10, 10) << 5.0 << QRect(OddWidth, 0, 10, 10);
+}
+
+void FrameConversionsTest::rotatedPartsEqualTheWhole()
+{
+    QFETCH(QPoint, shift);
+    QFETCH(QPoint, centre);
+    QFETCH(double, angle);
+    QFETCH(QRect, area);
+    const cv::Mat src = randomImage(OddWidth, 50, 9);
+    cv::Mat whole;
+    QVERIFY(rotateImage(src, whole, shift, centre, angle));
+    // The whole image is the one cv::warpAffine gives for the same move.
+    cv::Mat move = cv::getRotationMatrix2D(cv::Point2f(float(centre.x()), float(centre.y())), angle, 1.0);
+    move.at<double>(0, 2) += move.at<double>(0, 0) * shift.x() + move.at<double>(0, 1) * shift.y();
+    move.at<double>(1, 2) += move.at<double>(1, 0) * shift.x() + move.at<double>(1, 1) * shift.y();
+    cv::Mat warped;
+    cv::warpAffine(src, warped, move, src.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+    QCOMPARE(cv::norm(whole, warped, cv::NORM_INF), 0.0);
+
+    cv::Mat part(src.size(), CV_8UC1, cv::Scalar(77));
+    const cv::Rect rect(area.x(), area.y(), area.width(), area.height());
+    QVERIFY(rotateImagePart(src, part, rect, shift, centre, angle));
+    const cv::Rect inside = rect & cv::Rect(0, 0, src.cols, src.rows);
+    cv::Mat expected(src.size(), CV_8UC1, cv::Scalar(77));
+    if (!inside.empty())
+        whole(inside).copyTo(expected(inside));
+    QCOMPARE(cv::norm(part, expected, cv::NORM_INF), 0.0);
+}
+
+void FrameConversionsTest::rotatedPartNeedsASeparateDestination()
+{
+    cv::Mat src = randomImage(OddWidth, 50, 10);
+    const cv::Mat original = src.clone();
+    cv::Mat small(20, 20, CV_8UC1, cv::Scalar(42));
+    QVERIFY(!rotateImagePart(src, small, cv::Rect(0, 0, 10, 10), QPoint(1, 1), QPoint(5, 5), 10.0));
+    QCOMPARE(cv::countNonZero(small != 42), 0);
+    QVERIFY(!rotateImagePart(src, src, cv::Rect(0, 0, 10, 10), QPoint(1, 1), QPoint(5, 5), 10.0));
+    QCOMPARE(cv::norm(src, original, cv::NORM_INF), 0.0);
 }
 
 void FrameConversionsTest::movesRefuseUnusableSources_data()

@@ -6,9 +6,11 @@
 // the template taken from a good frame. Frames and their expected verdicts are made at run time.
 
 #include "inspection/DetectAlgorithm.h"
+#include "inspection/DetectionResults.h"
 #include "tests/inspection/EngineTestHost.h"
 #include "tools/framegen/MouldSynth.h"
 
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -80,6 +82,33 @@ struct MouldScene
         engine->locate(Stage);
         engine->run(Stage);
         return host.results->resultOk;
+    }
+
+    // What the last judgement left: the verdicts, values and boxes of every region, the
+    // positioned picture and the result marks.
+    struct Outcome
+    {
+        bool ok = true;
+        std::vector<int> regionOk;
+        std::vector<int> values;
+        std::vector<int> boxes;
+        cv::Mat positioned;
+        cv::Mat marks;
+    };
+    Outcome outcome() const
+    {
+        Outcome o;
+        const DetectionResults &r = *host.results;
+        o.ok = r.resultOk;
+        for (int i = 0; i < host.config.roiCount[Stage]; ++i) {
+            o.regionOk.push_back(r.roiOk[Stage][i] ? 1 : 0);
+            o.values.push_back(r.roiValue[i]);
+            for (int b = 0; b <= r.roiBoxes[i][0][0]; ++b)
+                o.boxes.insert(o.boxes.end(), std::begin(r.roiBoxes[i][b]), std::end(r.roiBoxes[i][b]));
+        }
+        o.positioned = host.positioned.clone();
+        o.marks = host.result.clone();
+        return o;
     }
 
     static synth::LeftPart part(cv::Point2f centre, int size, int grey)
