@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
+
 
 namespace {
 
@@ -38,7 +40,20 @@ constexpr double MaxSettleTurn = 6.0;
 // would find it wrongly, elsewhere.
 constexpr int MaxHiddenPixels = 64;
 constexpr double MinVisibleShare = 0.5;
+// A search that started where the target is only a few pixels wide follows the best places by
+// edges on that level, and a look-alike it dropped there may agree as well as the place it
+// kept, or better. After such a search the whole frame is swept for other places that look like
+// the target: on the level where the target keeps SweepSide pixels on its smaller side, the
+// frame turned back by the found angle is compared with the template's grey values, and at most
+// SweepRivals places agreeing within SweepMargin of the found one are followed to full
+// resolution and checked like the places the search kept.
+constexpr int SweepSide = 20;
+constexpr double SweepMargin = 0.2;
+constexpr int SweepRivals = 4;
 constexpr double Pi = 3.14159265358979323846;
+// The coarse search leaves a place once the mean cosine of the points summed so far (checked
+// every eight) falls below this share of the mean it needs.
+constexpr float KeepPace = 0.5f;
 
 // Each pixel the truncated mean of the 2 x 2 block below it. dst is reused when it has the size.
 void halve(const cv::Mat &src, cv::Mat &dst)
@@ -112,6 +127,24 @@ void thin(EdgeModel &m, size_t level)
         for (size_t i = 0; i < MaxPoints; ++i)
             kept[i] = (*list)[i * n / MaxPoints];
         list->swap(kept);
+    }
+}
+
+// Orders a level's points so that any run from the first one is spread over the whole target:
+// the coarse search judges a place by its first points before it sums the rest.
+void spread(EdgeModel &m, size_t level)
+{
+    const size_t n = m.offsetX[level].size();
+    if (n < 3)
+        return;
+    size_t step = std::max<size_t>(1, static_cast<size_t>(0.618 * double(n)));
+    while (std::gcd(step, n) != 1)
+        ++step;
+    for (std::vector<float> *list : {&m.offsetX[level], &m.offsetY[level], &m.gradX[level], &m.gradY[level]}) {
+        std::vector<float> spreadOut(n);
+        for (size_t i = 0; i < n; ++i)
+            spreadOut[i] = (*list)[(i * step) % n];
+        list->swap(spreadOut);
     }
 }
 
@@ -322,6 +355,10 @@ struct TurnedPoints
         size_t i = 0;
         // Tested every eight points: a hopeless place is still left early, at a fraction of
         // the tests.
+        // The points come spread over the target (see spread), so the points summed so far
+        // stand for all of them: a place whose mean falls below KeepPace of the mean needed is
+        // left as well.
+        const float pace = KeepPace * need / static_cast<float>(n);
         for (; i + 8 <= n; i += 8) {
             float part = 0;
             for (size_t j = i; j < i + 8; ++j) {
@@ -329,7 +366,7 @@ struct TurnedPoints
                 part += gx[j] * u[0] + gy[j] * u[1];
             }
             total += part;
-            if (total + static_cast<float>(n - i - 8) < need)
+            if (total + static_cast<float>(n - i - 8) < need || total < pace * static_cast<float>(i + 8))
                 return -1;
         }
         for (; i < n; ++i) {
@@ -397,6 +434,11 @@ struct PositioningModel::Scratch
     // The target's pixels and the frame's beneath them, for the check of a pose.
     std::vector<uchar> target;
     std::vector<uchar> there;
+    // The sweep for look-alikes: the level turned upright, its agreement map and local maxima.
+    cv::Mat upright;
+    cv::Mat agreement;
+    cv::Mat peaks;
+    cv::Mat sweepMask;
 };
 
 
@@ -509,6 +551,7 @@ bool PositioningModel::build(const cv::Mat &templ, const cv::Mat &mask)
             }
         }
         thin(m, k);
+        spread(m, k);
         m.widths[k] = image.cols;
         m.heights[k] = image.rows;
         m.counts[k] = static_cast<int>(m.offsetX[k].size());
@@ -641,9 +684,12 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     const bool settled = index == 0 && cx - reach >= 0 && cy - reach >= 0 && cx + reach < level.cols
         && cy + reach < level.rows;
     if (searchMode == 4 && !settled) {
+        // Never beyond the range searched: a turn outside it that happens to score on a few
+        // edges is not the target.
         step = angleStep(index);
-        first = candidate.angle - 2 * previousStep;
-        angles = static_cast<int>(static_cast<float>(4 * previousStep) / static_cast<float>(step)) + 1;
+        first = std::max(candidate.angle - 2 * previousStep, double(-angleRange));
+        const double last = std::min(candidate.angle + 2 * previousStep, double(angleRange));
+        angles = std::max(1, static_cast<int>(static_cast<float>(last - first) / static_cast<float>(step)) + 1);
     } else if (searchMode == 4) {
         first = candidate.angle;
     }
@@ -806,6 +852,101 @@ double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Ca
     return pearsonCorrelation(target, there);
 }
 
+int PositioningModel::sweepLevel() const
+{
+    int level = 0;
+    while (level + 1 < edgeModel.levels
+           && std::min(edgeModel.widths[size_t(level + 1)], edgeModel.heights[size_t(level + 1)]) >= SweepSide)
+        ++level;
+    return level;
+}
+
+void PositioningModel::sweep(const std::vector<cv::Mat> &pyramid, const Candidate &pose, double agreement,
+                             std::vector<Candidate> &found) const
+{
+    const int level = sweepLevel();
+    const size_t k = static_cast<size_t>(level);
+    const cv::Mat &templ = edgeModel.images[k];
+    const cv::Mat &frame = pyramid[k];
+    if (frame.cols < templ.cols || frame.rows < templ.rows)
+        return;
+    Scratch &s = *scratch;
+    // Every look-alike lies turned like the found target (the camera turns the whole mould):
+    // the frame is turned back about its centre so that they stand upright like the template.
+    const double rad = pose.angle * Pi / 180.0;
+    const double c = std::cos(rad);
+    const double sn = std::sin(rad);
+    const cv::Point2d pivot((frame.cols - 1) / 2.0, (frame.rows - 1) / 2.0);
+    const cv::Mat *upright = &frame;
+    if (pose.angle != 0) {
+        const cv::Matx23d turn(c, -sn, pivot.x - (c * pivot.x - sn * pivot.y), sn, c,
+                               pivot.y - (sn * pivot.x + c * pivot.y));
+        cv::warpAffine(frame, s.upright, cv::Mat(turn), frame.size(), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
+                       cv::BORDER_REPLICATE);
+        upright = &s.upright;
+    }
+    const cv::Mat &mask = edgeModel.masks[k];
+    if (cv::countNonZero(mask == 255) == int(mask.total())) {
+        cv::matchTemplate(*upright, templ, s.agreement, cv::TM_CCOEFF_NORMED);
+    } else {
+        cv::threshold(mask, s.sweepMask, 127, 255, cv::THRESH_BINARY);
+        cv::matchTemplate(*upright, templ, s.agreement, cv::TM_CCOEFF_NORMED, s.sweepMask);
+        cv::patchNaNs(s.agreement, -1);
+    }
+    const cv::Mat &map = s.agreement;
+
+    // Where the found pose lies on the map: the template's reference pixel on this level.
+    const double scale = double(1 << level);
+    const double offset = (scale - 1) / 2;
+    const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
+    const cv::Point2d p((pose.x + pose.sx - offset) / scale - pivot.x, (pose.y + pose.sy - offset) / scale - pivot.y);
+    const cv::Point here(cvRound(pivot.x + c * p.x + sn * p.y - t.x), cvRound(pivot.y - sn * p.x + c * p.y - t.y));
+    // Its agreement there; a target partly outside the frame has none on the map, and its own
+    // full-resolution agreement stands in.
+    double own = agreement;
+    const cv::Rect near = cv::Rect(here.x - 2, here.y - 2, 5, 5) & cv::Rect(0, 0, map.cols, map.rows);
+    if (near.area() == 25) {
+        double most = 0;
+        cv::minMaxLoc(map(near), nullptr, &most);
+        own = most;
+    }
+    const double threshold = own - SweepMargin;
+
+    // Local maxima apart from the found place, best first, at least a quarter of the target apart.
+    const int apart = std::max(2, std::min(templ.cols, templ.rows) / 4);
+    cv::dilate(map, s.peaks, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(2 * apart + 1, 2 * apart + 1)));
+    std::vector<std::pair<float, cv::Point>> places;
+    for (int y = 0; y < map.rows; ++y) {
+        const float *value = map.ptr<float>(y);
+        const float *top = s.peaks.ptr<float>(y);
+        for (int x = 0; x < map.cols; ++x) {
+            if (value[x] >= threshold && value[x] >= top[x] && (std::abs(x - here.x) > apart || std::abs(y - here.y) > apart))
+                places.emplace_back(value[x], cv::Point(x, y));
+        }
+    }
+    std::stable_sort(places.begin(), places.end(), [](const auto &l, const auto &r) { return l.first > r.first; });
+    std::vector<cv::Point> taken;
+    for (const auto &[value, at] : places) {
+        if (static_cast<int>(taken.size()) >= SweepRivals)
+            break;
+        const bool close = std::any_of(taken.begin(), taken.end(), [&](const cv::Point &o) {
+            return std::abs(o.x - at.x) <= apart && std::abs(o.y - at.y) <= apart;
+        });
+        if (close)
+            continue;
+        taken.push_back(at);
+        // Back from the upright map to the level's own coordinates.
+        const cv::Point2d q(at.x + t.x - pivot.x, at.y + t.y - pivot.y);
+        Candidate rival;
+        rival.x = cvRound(pivot.x + c * q.x - sn * q.y);
+        rival.y = cvRound(pivot.y + sn * q.x + c * q.y);
+        rival.angle = pose.angle;
+        rival.score = value;
+        rival.coarse = value;
+        found.push_back(rival);
+    }
+}
+
 bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angle) const
 {
     score = 0;
@@ -819,7 +960,7 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
     const bool searched = runGuarded("Positioning search", [&] {
         const int start = searchLevel(image.size());
         std::vector<cv::Mat> &pyramid = scratch->pyramid;
-        pyramid.resize(static_cast<size_t>(std::max(start, checkLevel()) + 1));
+        pyramid.resize(static_cast<size_t>(std::max({start, checkLevel(), sweepLevel()}) + 1));
         pyramid[0] = image;
         for (size_t k = 1; k < pyramid.size(); ++k)
             halve(pyramid[k - 1], pyramid[k]);
@@ -852,20 +993,36 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
         std::stable_sort(candidates.begin(), candidates.end(),
                          [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
         std::vector<std::pair<Candidate, double>> settled;
-        for (Candidate c : candidates) {
-            if (start > 0 && !refine(pyramid[0], 0, angleStep(1), c))
-                continue;
-            bestScore = std::max(bestScore, c.score);
+        // Follows a place from the level above `from` down to full resolution and lays it over
+        // the target.
+        auto settle = [&](Candidate c, int from) {
+            for (int level = from - 1; level >= 0; --level)
+                if (!refine(pyramid[static_cast<size_t>(level)], level, angleStep(level + 1), c))
+                    return;
             if (c.score < MinScore)
-                continue;
+                return;
             // Large targets are placed to a pixel by their many points; small ones, and turned
             // ones, are settled on their grey values.
             if (searchMode == 4 || checkLevel() == 0)
                 polish(pyramid, c);
             settled.emplace_back(c, correlate(pyramid, c));
+        };
+        for (const Candidate &c : candidates) {
+            settle(c, start > 0 ? 1 : 0);
+            if (!settled.empty())
+                bestScore = std::max(bestScore, settled.back().first.score);
         }
-        const auto best = std::max_element(settled.begin(), settled.end(),
-                                           [](const auto &l, const auto &r) { return l.second < r.second; });
+        auto agreesBest = [](const auto &l, const auto &r) { return l.second < r.second; };
+        auto best = std::max_element(settled.begin(), settled.end(), agreesBest);
+        // A search that started on the sweep's level or finer has already compared every place
+        // at that resolution; one that started deeper, where the target is a few pixels, has not.
+        if (best != settled.end() && best->second >= MinCorrelation && start > sweepLevel()) {
+            std::vector<Candidate> lookalikes;
+            sweep(pyramid, best->first, best->second, lookalikes);
+            for (const Candidate &c : lookalikes)
+                settle(c, sweepLevel());
+            best = std::max_element(settled.begin(), settled.end(), agreesBest);
+        }
         pyramid[0].release();   // the caller's image, not ours to keep
         if (best == settled.end())
             return;

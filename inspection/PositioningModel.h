@@ -98,6 +98,9 @@ private:
     cv::Matx23d levelPose(int level, const Candidate &candidate) const;
     void polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const;
     double correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const;
+    int sweepLevel() const;
+    void sweep(const std::vector<cv::Mat> &pyramid, const Candidate &pose, double agreement,
+               std::vector<Candidate> &found) const;
 
     // Levels that the template's own size asks for; the search may start deeper when the
     // search area is large beside the target.

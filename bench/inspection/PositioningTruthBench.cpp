@@ -171,6 +171,8 @@ void truth(benchmark::State &state, size_t index)
                 tally.worstRight = std::max(tally.worstRight, error);
                 tally.lowestRightScore = std::min(tally.lowestRightScore, model.lastScore());
             } else {
+                std::printf("wrong but found: %s, frame %d: %.1f px off, edge score %.2f, agreement %.2f\n", c.name, t,
+                            error, model.lastScore(), model.lastCorrelation());
                 ++tally.wrong;
                 tally.worstWrong = std::max(tally.worstWrong, error);
                 tally.highestWrongScore = std::max(tally.highestWrongScore, model.lastScore());
