@@ -174,7 +174,8 @@ void StatisticsWindowTest::rangeSearchWaitsForTheNextSearch()
     pickRange(from, to);
     window->Search();
     QVERIFY(window->loadingBox->isVisible());
-    QVERIFY(read.wait(20000));
+    // The reader's thread may have finished before the wait begins: the spy counted it then.
+    QVERIFY(read.count() == 1 || read.wait(20000));
     QTRY_COMPARE(figure("totalCount"), figures.at(0));
     QCOMPARE(QStringList({figure("totalCount"), figure("totalNGCount"), figure("totalNGRate")}),
              figures);
@@ -187,7 +188,7 @@ void StatisticsWindowTest::rangeSearchWaitsForTheNextSearch()
     QCOMPARE(QStringList({figure("totalCount"), figure("totalNGCount"), figure("totalNGRate")}),
              figures);
     window->Search();
-    QVERIFY(read.wait(20000));
+    QVERIFY(read.count() == 2 || read.wait(20000));
     QTRY_COMPARE(QStringList({figure("totalCount"), figure("totalNGCount"), figure("totalNGRate")}),
                  cameraOne);
 
