@@ -367,7 +367,7 @@ void StatisticsDataTest::rollOver()
     results->setResultMode(1);
     QSignalSpy read(results->reader(), &dataThread::readResFinished);
     QVERIFY(results->StartQuery());
-    QVERIFY(read.wait(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(read.count() >= 1, 20000);
     QCOMPARE(results->loadedResults().size(), endedRows.size() + (archiveTaken ? 1 : 0));
 }
 
