@@ -323,10 +323,15 @@ __attribute__((target("avx2"))) void sampleRowWide(const cv::Mat &src, uchar *ou
     const __m256i stride = _mm256_set1_epi32(int(src.step[0]));
     const __m256i bytes = _mm256_set1_epi32(0xFF);
     const __m256i half = _mm256_set1_epi32(512);
-    const int *base = reinterpret_cast<const int *>(src.data);
+    const uchar *base = src.data;
+    const size_t step = src.step[0];
     const __m128i order = _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     int i = 0;
     while (i < width) {
+        // The last eight of a row overlap the eight before: every pixel depends on its place
+        // alone, so writing one twice writes the same value.
+        if (i + 8 > width && width >= 8)
+            i = width - 8;
         if (i + 8 <= width && src.cols >= 4 && src.rows >= 2) {
             const __m256i cx = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(columnX + i));
             const __m256i cy = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(columnY + i));
@@ -339,9 +344,20 @@ __attribute__((target("avx2"))) void sampleRowWide(const cv::Mat &src, uchar *ou
             if (_mm256_testz_si256(_mm256_or_si256(outX, outY), _mm256_or_si256(outX, outY))) {
                 const __m256i fx = _mm256_and_si256(px, low);
                 const __m256i fy = _mm256_and_si256(py, low);
-                const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(y, stride), x);
-                const __m256i a = _mm256_i32gather_epi32(base, offset, 1);
-                const __m256i b = _mm256_i32gather_epi32(base, _mm256_add_epi32(offset, stride), 1);
+                // Plain loads: gathers are slower than these on some processors.
+                alignas(32) int offsets[8];
+                _mm256_store_si256(reinterpret_cast<__m256i *>(offsets), _mm256_add_epi32(_mm256_mullo_epi32(y, stride), x));
+                alignas(32) std::uint32_t upper[8];
+                alignas(32) std::uint32_t lower[8];
+                for (int k = 0; k < 8; ++k) {
+                    std::uint16_t pair;
+                    std::memcpy(&pair, base + offsets[k], 2);
+                    upper[k] = pair;
+                    std::memcpy(&pair, base + offsets[k] + step, 2);
+                    lower[k] = pair;
+                }
+                const __m256i a = _mm256_load_si256(reinterpret_cast<const __m256i *>(upper));
+                const __m256i b = _mm256_load_si256(reinterpret_cast<const __m256i *>(lower));
                 // (32 - fx, fx) as a pair of 16-bit lanes against (left, right) of each row.
                 const __m256i wx = _mm256_or_si256(_mm256_sub_epi32(full, fx), _mm256_slli_epi32(fx, 16));
                 const __m256i pairA = _mm256_or_si256(_mm256_and_si256(a, bytes),

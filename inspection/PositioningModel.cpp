@@ -34,6 +34,10 @@ constexpr size_t MaxPoints = 2500;
 constexpr int PolishSide = 200;
 constexpr double MaxSettle = 3.0;
 constexpr double MaxSettleTurn = 6.0;
+// Steps of the grey-value settling. From a pose the edge search found it settles in two or
+// three; one that has not settled after these is drifting away from the place (to a look-alike
+// or along a repeated edge), and each further step costs as much as the first ones.
+constexpr int MaxSettleSteps = 10;
 // A target may lie partly outside the frame (a mould moved against a fiducial near the image
 // border): at most this far (level-0 pixels) and never more than this share of its edge points.
 // Its score is then taken over the points that can be seen; placing it wholly inside instead
@@ -792,7 +796,7 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     const cv::Mat frame = pyramid[size_t(level)](near);
     cv::Mat warp = (cv::Mat_<float>(2, 3) << pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1),
                     pose(1, 2) - near.y);
-    const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, 40, 1e-4);
+    const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, MaxSettleSteps, 1e-4);
     const bool aligned = runGuarded("Positioning refinement", [&] {
         cv::findTransformECC(templ, frame, warp, searchMode == 4 ? cv::MOTION_EUCLIDEAN : cv::MOTION_TRANSLATION, until,
                              cv::noArray(), 3);
