@@ -246,6 +246,59 @@ struct PositioningModel::LazyField
         }
     }
 
+    // Computes every cell of the window at once, as at() would one by one: when several turns
+    // are scored around a place, most cells are asked for, and a straight pass over them costs
+    // less than asking cell by cell. Afterwards cellsAt() may be read directly.
+    void fillAll()
+    {
+        const int w = level->cols;
+        const int h = level->rows;
+        for (int wy = 0; wy < rows; ++wy) {
+            const int y = y0 + wy;
+            cv::Vec2f *out = cells.data() + static_cast<size_t>(wy) * static_cast<size_t>(stride);
+            std::uint32_t *stamp = stamps.data() + static_cast<size_t>(wy) * static_cast<size_t>(stride);
+            std::fill(stamp, stamp + stride, generation);
+            if (y < 0 || y >= h) {
+                std::fill(out, out + stride, cv::Vec2f(0, 0));
+                continue;
+            }
+            // Columns whose three neighbours lie on the level without reflection.
+            const int from = std::clamp(1 - x0, 0, stride);
+            const int to = std::clamp(w - 1 - x0, from, stride);
+            for (int wx = 0; wx < from; ++wx)
+                out[wx] = x0 + wx >= 0 && x0 + wx < w ? direction(x0 + wx, y) : cv::Vec2f(0, 0);
+            for (int wx = to; wx < stride; ++wx)
+                out[wx] = x0 + wx >= 0 && x0 + wx < w ? direction(x0 + wx, y) : cv::Vec2f(0, 0);
+            if (y == 0 || y == h - 1) {
+                for (int wx = from; wx < to; ++wx)
+                    out[wx] = direction(x0 + wx, y);
+                continue;
+            }
+            directions(level->ptr<uchar>(y - 1) + x0 + from, level->ptr<uchar>(y) + x0 + from,
+                       level->ptr<uchar>(y + 1) + x0 + from, reinterpret_cast<float *>(out + from), to - from);
+        }
+    }
+
+    // The cell of (x, y) after fillAll; the window holds every place asked for.
+    const cv::Vec2f *cellsAt(int x, int y) const
+    {
+        return cells.data() + static_cast<ptrdiff_t>(y - y0) * stride + (x - x0);
+    }
+
+    // direction() for n neighbouring pixels away from the level's border, written as pairs.
+    static void directions(const uchar *up, const uchar *mid, const uchar *down, float *out, int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            const float gx = float(up[i + 1] + 2 * mid[i + 1] + down[i + 1] - up[i - 1] - 2 * mid[i - 1] - down[i - 1]);
+            const float gy = float(down[i - 1] + 2 * down[i] + down[i + 1] - up[i - 1] - 2 * up[i] - up[i + 1]);
+            const float m = std::sqrt(gx * gx + gy * gy);
+            const bool edge = m > 0;
+            const float d = edge ? m : 1.0f;
+            out[2 * i] = edge ? gx / d : 0.0f;
+            out[2 * i + 1] = edge ? gy / d : 0.0f;
+        }
+    }
+
     // The 3 x 3 Sobel direction at (x, y), the image border reflected as cv::Sobel does; (0, 0)
     // outside the level or the window, and where the level is flat.
     cv::Vec2f at(int x, int y)
@@ -705,6 +758,13 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
         turns[size_t(a)].turn(edgeModel, index, searchMode == 4 ? first + a * step : 0.0, bounds);
     LazyField &field = scratch->fine;
     field.reset(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4));
+    // Several turns ask for most of the window; a single one for a small part of it.
+    const bool dense = angles > 1;
+    if (dense) {
+        field.fillAll();
+        for (int a = 0; a < angles; ++a)
+            turns[size_t(a)].link(field.stride);
+    }
 
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     // The score of a place and turn; -1 when too little of the target is seen there, or when
@@ -718,6 +778,17 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
         const float reach = static_cast<float>(floor * divisor) - 0.01f;
         const size_t count = points.rx.size();
         float total = 0;
+        if (dense) {
+            const cv::Vec2f *centre = field.cellsAt(x, y);
+            const ptrdiff_t *o = points.offsets.data();
+            for (size_t i = 0; i < count; ++i) {
+                const cv::Vec2f &u = centre[o[i]];
+                total += points.ux[i] * u[0] + points.uy[i] * u[1];
+                if ((i & 63) == 63 && total + 1.001f * static_cast<float>(count - i - 1) < reach)
+                    return -1.0;
+            }
+            return double(total) / divisor;
+        }
         for (size_t i = 0; i < count; ++i) {
             const cv::Vec2f u = field.at(x + points.rx[i], y + points.ry[i]);
             total += points.ux[i] * u[0] + points.uy[i] * u[1];
