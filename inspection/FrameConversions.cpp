@@ -323,6 +323,10 @@ __attribute__((target("avx2"))) void sampleRowWide(const cv::Mat &src, uchar *ou
     const __m256i stride = _mm256_set1_epi32(int(src.step[0]));
     const __m256i bytes = _mm256_set1_epi32(0xFF);
     const __m256i half = _mm256_set1_epi32(512);
+    const __m256i one = _mm256_set1_epi32(1);
+    // Column offsets 0 to 14 and row offsets 0 to 1 from the first column and the top row.
+    const __m256i spanX = _mm256_set1_epi32(int(14u ^ 0x80000000u));
+    const __m256i spanY = _mm256_set1_epi32(int(1u ^ 0x80000000u));
     const uchar *base = src.data;
     const size_t step = src.step[0];
     const __m128i order = _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
@@ -344,30 +348,62 @@ __attribute__((target("avx2"))) void sampleRowWide(const cv::Mat &src, uchar *ou
             if (_mm256_testz_si256(_mm256_or_si256(outX, outY), _mm256_or_si256(outX, outY))) {
                 const __m256i fx = _mm256_and_si256(px, low);
                 const __m256i fy = _mm256_and_si256(py, low);
-                // Plain loads: gathers are slower than these on some processors.
-                alignas(32) int offsets[8];
-                _mm256_store_si256(reinterpret_cast<__m256i *>(offsets), _mm256_add_epi32(_mm256_mullo_epi32(y, stride), x));
-                alignas(32) std::uint32_t upper[8];
-                alignas(32) std::uint32_t lower[8];
-                for (int k = 0; k < 8; ++k) {
-                    std::uint16_t pair;
-                    std::memcpy(&pair, base + offsets[k], 2);
-                    upper[k] = pair;
-                    std::memcpy(&pair, base + offsets[k] + step, 2);
-                    lower[k] = pair;
+                // Each pixel's left and right neighbour of its upper row (a) and of its lower
+                // row (b), as two 16-bit lanes.
+                __m256i a;
+                __m256i b;
+                // Turned by a small angle, eight neighbouring pixels draw from at most three
+                // rows and sixteen columns: three loads and byte shuffles pick their neighbours.
+                const int left = _mm256_cvtsi256_si32(x);
+                const int top = std::min(_mm256_cvtsi256_si32(y), _mm256_extract_epi32(y, 7));
+                const __m256i dx = _mm256_sub_epi32(x, _mm256_set1_epi32(left));
+                const __m256i dy = _mm256_sub_epi32(y, _mm256_set1_epi32(top));
+                const __m256i far = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_xor_si256(dx, bias), spanX),
+                                                    _mm256_cmpgt_epi32(_mm256_xor_si256(dy, bias), spanY));
+                if (left + 16 <= src.cols && top + 2 < src.rows && _mm256_testz_si256(far, far)) {
+                    const uchar *corner = base + size_t(top) * step + size_t(left);
+                    const __m128i row0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(corner));
+                    const __m128i row1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(corner + step));
+                    const __m128i row2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(corner + 2 * step));
+                    // Byte indices (dx, dx + 1) per pixel, and which pixels start a row lower.
+                    const __m256i pickWide = _mm256_or_si256(dx, _mm256_slli_epi32(_mm256_add_epi32(dx, one), 8));
+                    const __m128i pick = _mm256_castsi256_si128(
+                        _mm256_permute4x64_epi64(_mm256_packus_epi32(pickWide, pickWide), 0x08));
+                    const __m256i lowerWide = _mm256_cmpeq_epi32(dy, one);
+                    const __m128i lower = _mm256_castsi256_si128(
+                        _mm256_permute4x64_epi64(_mm256_packs_epi32(lowerWide, lowerWide), 0x08));
+                    const __m128i at0 = _mm_shuffle_epi8(row0, pick);
+                    const __m128i at1 = _mm_shuffle_epi8(row1, pick);
+                    const __m128i at2 = _mm_shuffle_epi8(row2, pick);
+                    a = _mm256_cvtepu8_epi16(_mm_blendv_epi8(at0, at1, lower));
+                    b = _mm256_cvtepu8_epi16(_mm_blendv_epi8(at1, at2, lower));
+                } else {
+                    // Plain loads: gathers are slower than these on some processors.
+                    alignas(32) int offsets[8];
+                    _mm256_store_si256(reinterpret_cast<__m256i *>(offsets),
+                                       _mm256_add_epi32(_mm256_mullo_epi32(y, stride), x));
+                    alignas(32) std::uint32_t upper[8];
+                    alignas(32) std::uint32_t under[8];
+                    for (int k = 0; k < 8; ++k) {
+                        std::uint16_t pair;
+                        std::memcpy(&pair, base + offsets[k], 2);
+                        upper[k] = pair;
+                        std::memcpy(&pair, base + offsets[k] + step, 2);
+                        under[k] = pair;
+                    }
+                    const __m256i loadedA = _mm256_load_si256(reinterpret_cast<const __m256i *>(upper));
+                    const __m256i loadedB = _mm256_load_si256(reinterpret_cast<const __m256i *>(under));
+                    a = _mm256_or_si256(_mm256_and_si256(loadedA, bytes),
+                                        _mm256_slli_epi32(_mm256_and_si256(_mm256_srli_epi32(loadedA, 8), bytes), 16));
+                    b = _mm256_or_si256(_mm256_and_si256(loadedB, bytes),
+                                        _mm256_slli_epi32(_mm256_and_si256(_mm256_srli_epi32(loadedB, 8), bytes), 16));
                 }
-                const __m256i a = _mm256_load_si256(reinterpret_cast<const __m256i *>(upper));
-                const __m256i b = _mm256_load_si256(reinterpret_cast<const __m256i *>(lower));
                 // (32 - fx, fx) as a pair of 16-bit lanes against (left, right) of each row.
                 const __m256i wx = _mm256_or_si256(_mm256_sub_epi32(full, fx), _mm256_slli_epi32(fx, 16));
-                const __m256i pairA = _mm256_or_si256(_mm256_and_si256(a, bytes),
-                                                      _mm256_slli_epi32(_mm256_and_si256(_mm256_srli_epi32(a, 8), bytes), 16));
-                const __m256i pairB = _mm256_or_si256(_mm256_and_si256(b, bytes),
-                                                      _mm256_slli_epi32(_mm256_and_si256(_mm256_srli_epi32(b, 8), bytes), 16));
-                const __m256i top = _mm256_madd_epi16(pairA, wx);
-                const __m256i bottom = _mm256_madd_epi16(pairB, wx);
+                const __m256i upperSum = _mm256_madd_epi16(a, wx);
+                const __m256i lowerSum = _mm256_madd_epi16(b, wx);
                 const __m256i wy = _mm256_or_si256(_mm256_sub_epi32(full, fy), _mm256_slli_epi32(fy, 16));
-                const __m256i rows = _mm256_or_si256(top, _mm256_slli_epi32(bottom, 16));
+                const __m256i rows = _mm256_or_si256(upperSum, _mm256_slli_epi32(lowerSum, 16));
                 const __m256i sum = _mm256_srli_epi32(_mm256_add_epi32(_mm256_madd_epi16(rows, wy), half), 10);
                 const __m128i lo = _mm_shuffle_epi8(_mm256_castsi256_si128(sum), order);
                 const __m128i hi = _mm_shuffle_epi8(_mm256_extracti128_si256(sum, 1), order);
