@@ -800,12 +800,62 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     // The middle turn at the candidate's place is scored first: whatever wins scores at least
     // that much, so places and turns below it are left early. The search order, and so its
     // result, stay the same.
+    // The five places of a row (cx - 2 to cx + 2) of one turn summed side by side: five sums
+    // that do not wait for each other, each in the same order as scoreAt's, so each place
+    // scores exactly what scoreAt gives it. Places are left against the floor the row started
+    // with; one that scoreAt would have left against a higher best scores below that best and
+    // changes nothing. -1 for a place left or seen too little.
+    constexpr int RowPlaces = 5;
+    const auto scoreRow = [&](const TurnedPoints &points, int y, double floor, double *scores) {
+        float total[RowPlaces] = {};
+        float reach[RowPlaces];
+        int divisor[RowPlaces];
+        bool live[RowPlaces];
+        int alive = 0;
+        for (int k = 0; k < RowPlaces; ++k) {
+            const int visible = points.visible(cx - 2 + k, y, level.size(), bounds);
+            live[k] = visible >= need;
+            divisor[k] = scoreDivisor(visible, n);
+            reach[k] = static_cast<float>(floor * divisor[k]) - 0.01f;
+            scores[k] = -1.0;
+            alive += live[k] ? 1 : 0;
+        }
+        const cv::Vec2f *row = field.cellsAt(cx - 2, y);
+        const ptrdiff_t *o = points.offsets.data();
+        const float *ux = points.ux.data();
+        const float *uy = points.uy.data();
+        const size_t count = points.rx.size();
+        for (size_t i = 0; i < count && alive > 0; ++i) {
+            const cv::Vec2f *u = row + o[i];
+            for (int k = 0; k < RowPlaces; ++k)
+                total[k] += ux[i] * u[k][0] + uy[i] * u[k][1];
+            if ((i & 63) == 63) {
+                const float rest = 1.001f * static_cast<float>(count - i - 1);
+                alive = 0;
+                for (int k = 0; k < RowPlaces; ++k) {
+                    live[k] = live[k] && !(total[k] + rest < reach[k]);
+                    alive += live[k] ? 1 : 0;
+                }
+            }
+        }
+        for (int k = 0; k < RowPlaces && alive > 0; ++k)
+            if (live[k])
+                scores[k] = double(total[k]) / divisor[k];
+    };
     const double floor = std::max(0.0, scoreAt(turns[size_t(angles / 2)], cx, cy, 0.0));
     Candidate best{cx, cy, candidate.angle, 0};
     for (int a = 0; a < angles; ++a) {
         const TurnedPoints &points = turns[size_t(a)];
         const double angle = searchMode == 4 ? first + a * step : 0.0;
         for (int y = cy - 2; y <= cy + 2; ++y) {
+            if (dense) {
+                double scores[RowPlaces];
+                scoreRow(points, y, std::max(floor, best.score), scores);
+                for (int k = 0; k < RowPlaces; ++k)
+                    if (scores[k] > best.score)
+                        best = Candidate{cx - 2 + k, y, angle, scores[k]};
+                continue;
+            }
             for (int x = cx - 2; x <= cx + 2; ++x) {
                 const double s = scoreAt(points, x, y, std::max(floor, best.score));
                 if (s > best.score)
