@@ -4,7 +4,6 @@
 #include "inspection/PearsonCorrelation.h"
 
 #include <opencv2/imgproc.hpp>
-#include <opencv2/video/tracking.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -522,6 +521,7 @@ struct PositioningModel::Scratch
     cv::Mat agreement;
     cv::Mat peaks;
     cv::Mat sweepMask;
+    RigidAlignment::Work settling;
 };
 
 
@@ -552,6 +552,7 @@ void PositioningModel::reset()
     ready = false;
     edgeModel.clear();
     targetLevels = 0;
+    settling.clear();
 }
 
 bool PositioningModel::create(const cv::Mat &templ, int range, int x, int y, const cv::Mat &mask)
@@ -642,6 +643,7 @@ bool PositioningModel::build(const cv::Mat &templ, const cv::Mat &mask)
     }
     if (m.counts[0] == 0)
         qWarning("Positioning model: the target shows no edge; it will never be found");
+    settling.setTemplate(m.images[size_t(checkLevel())]);
     return true;
 }
 
@@ -923,7 +925,7 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     // Gradient directions hardly change when a straight edge turns by a few tenths of a degree
     // or moves across by a fraction of a pixel, so the edge search leaves the angle loose on a
     // small target, and the position on a blurred one. Aligning the template's grey values
-    // (ECC: translation, with rotation when turning) from the found pose settles angle and
+    // (a shift, with a turn when turning) from the found pose settles angle and
     // sub-pixel position.
     const int level = checkLevel();
     const cv::Mat &templ = edgeModel.images[size_t(level)];
@@ -934,25 +936,18 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
     const cv::Matx23d pose = levelPose(level, candidate);
     const cv::Point2d f(pose(0, 0) * t.x + pose(0, 1) * t.y + pose(0, 2), pose(1, 0) * t.x + pose(1, 1) * t.y + pose(1, 2));
-    // ECC converts all of its input: give it the neighbourhood of the target only.
+    // Only the neighbourhood of the target is smoothed and sampled.
     const int reach = static_cast<int>(std::ceil(std::hypot(templ.cols, templ.rows) / 2)) + 8;
     const cv::Rect near = cv::Rect(cvRound(f.x) - reach, cvRound(f.y) - reach, 2 * reach + 1, 2 * reach + 1)
         & cv::Rect(0, 0, pyramid[size_t(level)].cols, pyramid[size_t(level)].rows);
     if (near.width < templ.cols || near.height < templ.rows)
         return;
-    const cv::Mat frame = pyramid[size_t(level)](near);
-    cv::Mat warp = (cv::Mat_<float>(2, 3) << pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1),
-                    pose(1, 2) - near.y);
-    const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, MaxSettleSteps, 1e-4);
-    const bool aligned = runGuarded("Positioning refinement", [&] {
-        cv::findTransformECC(templ, frame, warp, searchMode == 4 ? cv::MOTION_EUCLIDEAN : cv::MOTION_TRANSLATION, until,
-                             cv::noArray(), 3);
-    });
-    if (!aligned)
+    cv::Matx23d warp(pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1), pose(1, 2) - near.y);
+    if (!settling.align(pyramid[size_t(level)](near), warp, searchMode == 4, MaxSettleSteps, scratch->settling))
         return;
-    const double angle = std::atan2(double(warp.at<float>(1, 0)), double(warp.at<float>(0, 0))) * 180.0 / Pi;
-    const double x = warp.at<float>(0, 0) * t.x + warp.at<float>(0, 1) * t.y + warp.at<float>(0, 2) + near.x;
-    const double y = warp.at<float>(1, 0) * t.x + warp.at<float>(1, 1) * t.y + warp.at<float>(1, 2) + near.y;
+    const double angle = std::atan2(warp(1, 0), warp(0, 0)) * 180.0 / Pi;
+    const double x = warp(0, 0) * t.x + warp(0, 1) * t.y + warp(0, 2) + near.x;
+    const double y = warp(1, 0) * t.x + warp(1, 1) * t.y + warp(1, 2) + near.y;
     // Only a settling of the found pose is taken, never a jump elsewhere.
     const double moveX = x * scale + offset - candidate.x;
     const double moveY = y * scale + offset - candidate.y;

@@ -1,6 +1,8 @@
 #ifndef INSPECTION_POSITIONINGMODEL_H
 #define INSPECTION_POSITIONINGMODEL_H
 
+#include "inspection/RigidAlignment.h"
+
 #include <opencv2/core.hpp>
 
 #include <memory>
@@ -105,6 +107,8 @@ private:
     // Levels that the template's own size asks for; the search may start deeper when the
     // search area is large beside the target.
     int targetLevels = 0;
+    // The grey-value settling of a found pose, prepared for the template on checkLevel().
+    RigidAlignment settling;
     mutable double score = 0;
     mutable double correlation = 0;
     mutable bool rivals = false;

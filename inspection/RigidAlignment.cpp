@@ -1,0 +1,186 @@
+#include "inspection/RigidAlignment.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Smoothed 32-bit float copy of an 8-bit grey image; the smoothing keeps one pixel's noise
+// from pulling the pose.
+void smoothed(const cv::Mat &grey, cv::Mat &out)
+{
+    grey.convertTo(out, CV_32F);
+    cv::GaussianBlur(out, out, cv::Size(3, 3), 0, 0);
+}
+
+// The pose after a step: pose composed with the inverse of the step's turn about the
+// template's centre and shift.
+cv::Matx23d stepped(const cv::Matx23d &pose, double turn, double shiftX, double shiftY, const cv::Point2d &centre)
+{
+    const double c = std::cos(turn);
+    const double s = std::sin(turn);
+    // Inverse of x -> R (x - centre) + centre + shift: x -> R^T (x - centre - shift) + centre.
+    const double px = centre.x + shiftX;
+    const double py = centre.y + shiftY;
+    const cv::Matx33d back(c, s, centre.x - (c * px + s * py), -s, c, centre.y - (-s * px + c * py), 0, 0, 1);
+    const cv::Matx33d full(pose(0, 0), pose(0, 1), pose(0, 2), pose(1, 0), pose(1, 1), pose(1, 2), 0, 0, 1);
+    const cv::Matx33d r = full * back;
+    return cv::Matx23d(r(0, 0), r(0, 1), r(0, 2), r(1, 0), r(1, 1), r(1, 2));
+}
+
+// Largest distance between where two poses put the corners of a w x h template.
+double cornerMove(const cv::Matx23d &a, const cv::Matx23d &b, int w, int h)
+{
+    double worst = 0;
+    for (const cv::Point2d &p : {cv::Point2d(0, 0), cv::Point2d(w - 1, 0), cv::Point2d(0, h - 1), cv::Point2d(w - 1, h - 1)}) {
+        const double dx = (a(0, 0) - b(0, 0)) * p.x + (a(0, 1) - b(0, 1)) * p.y + a(0, 2) - b(0, 2);
+        const double dy = (a(1, 0) - b(1, 0)) * p.x + (a(1, 1) - b(1, 1)) * p.y + a(1, 2) - b(1, 2);
+        worst = std::max(worst, std::hypot(dx, dy));
+    }
+    return worst;
+}
+
+} // namespace
+
+void RigidAlignment::clear()
+{
+    smooth.release();
+    turnDescent.clear();
+    shiftXDescent.clear();
+    shiftYDescent.clear();
+}
+
+void RigidAlignment::setTemplate(const cv::Mat &grey)
+{
+    clear();
+    if (grey.empty() || grey.type() != CV_8UC1 || grey.cols < 3 || grey.rows < 3)
+        return;
+    smoothed(grey, smooth);
+    const int w = smooth.cols;
+    const int h = smooth.rows;
+    centre = cv::Point2d((w - 1) / 2.0, (h - 1) / 2.0);
+    const size_t n = size_t(w) * size_t(h);
+    turnDescent.resize(n);
+    shiftXDescent.resize(n);
+    shiftYDescent.resize(n);
+    total = 0;
+    totalSquares = 0;
+    hessian = cv::Matx33d::zeros();
+    for (int y = 0; y < h; ++y) {
+        const float *row = smooth.ptr<float>(y);
+        const float *above = smooth.ptr<float>(std::max(y - 1, 0));
+        const float *below = smooth.ptr<float>(std::min(y + 1, h - 1));
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            // Central differences; a border pixel takes the one-sided difference.
+            const float gx = (row[std::min(x + 1, w - 1)] - row[std::max(x - 1, 0)]) / float(std::min(x + 1, w - 1) - std::max(x - 1, 0));
+            const float gy = (below[x] - above[x]) / float(std::min(y + 1, h - 1) - std::max(y - 1, 0));
+            const float d[3] = {float(gy * (x - centre.x) - gx * (y - centre.y)), gx, gy};
+            turnDescent[i] = d[0];
+            shiftXDescent[i] = d[1];
+            shiftYDescent[i] = d[2];
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c)
+                    hessian(r, c) += double(d[r]) * d[c];
+            total += row[x];
+            totalSquares += double(row[x]) * row[x];
+        }
+    }
+}
+
+bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, int steps, Work &work) const
+{
+    if (!ready() || frame.empty() || frame.type() != CV_8UC1 || steps <= 0)
+        return false;
+    smoothed(frame, work.frame);
+    const int w = smooth.cols;
+    const int h = smooth.rows;
+    const size_t n = size_t(w) * size_t(h);
+    work.values.resize(n);
+    work.seen.resize(n);
+    const double lastX = work.frame.cols - 1;
+    const double lastY = work.frame.rows - 1;
+    cv::Matx23d at = pose;
+    for (int step = 0; step < steps; ++step) {
+        // The frame beneath every template pixel (bilinear); pixels outside take no part.
+        int count = 0;
+        double sumI = 0, sumII = 0, sumT = 0, sumTT = 0;
+        for (int y = 0; y < h; ++y) {
+            const float *t = smooth.ptr<float>(y);
+            for (int x = 0; x < w; ++x) {
+                const size_t i = size_t(y) * size_t(w) + size_t(x);
+                const double u = at(0, 0) * x + at(0, 1) * y + at(0, 2);
+                const double v = at(1, 0) * x + at(1, 1) * y + at(1, 2);
+                work.seen[i] = u >= 0 && v >= 0 && u < lastX && v < lastY;
+                if (!work.seen[i])
+                    continue;
+                const int u0 = int(u);
+                const int v0 = int(v);
+                const float fu = float(u - u0);
+                const float fv = float(v - v0);
+                const float *a = work.frame.ptr<float>(v0) + u0;
+                const float *b = work.frame.ptr<float>(v0 + 1) + u0;
+                const float top = a[0] + fu * (a[1] - a[0]);
+                const float bottom = b[0] + fu * (b[1] - b[0]);
+                const float value = top + fv * (bottom - top);
+                work.values[i] = value;
+                ++count;
+                sumI += value;
+                sumII += double(value) * value;
+                sumT += t[x];
+                sumTT += double(t[x]) * t[x];
+            }
+        }
+        if (count < MinSeen)
+            return false;
+        const bool whole = size_t(count) == n;
+        const double meanI = sumI / count;
+        const double meanT = sumT / count;
+        const double spreadI = sumII - sumI * meanI;
+        const double spreadT = sumTT - sumT * meanT;
+        if (!(spreadI > 1e-6 * count) || !(spreadT > 1e-6 * count))
+            return false;
+        // The frame at the template's contrast, both about their mean.
+        const double gain = std::sqrt(spreadT / spreadI);
+        cv::Matx33d hess = whole ? hessian : cv::Matx33d::zeros();
+        cv::Vec3d b(0, 0, 0);
+        for (size_t i = 0; i < n; ++i) {
+            if (!work.seen[i])
+                continue;
+            const double error = gain * (work.values[i] - meanI) - (smooth.ptr<float>()[i] - meanT);
+            const double d[3] = {turnDescent[i], shiftXDescent[i], shiftYDescent[i]};
+            for (int r = 0; r < 3; ++r)
+                b[r] += d[r] * error;
+            if (!whole)
+                for (int r = 0; r < 3; ++r)
+                    for (int c = 0; c < 3; ++c)
+                        hess(r, c) += d[r] * d[c];
+        }
+        double dTurn = 0, dX = 0, dY = 0;
+        if (turn) {
+            cv::Vec3d delta;
+            if (!cv::solve(hess, b, delta, cv::DECOMP_CHOLESKY))
+                return false;
+            dTurn = delta[0];
+            dX = delta[1];
+            dY = delta[2];
+        } else {
+            const double det = hess(1, 1) * hess(2, 2) - hess(1, 2) * hess(2, 1);
+            if (!(std::abs(det) > 1e-12))
+                return false;
+            dX = (hess(2, 2) * b[1] - hess(1, 2) * b[2]) / det;
+            dY = (hess(1, 1) * b[2] - hess(2, 1) * b[1]) / det;
+        }
+        if (!std::isfinite(dTurn) || !std::isfinite(dX) || !std::isfinite(dY))
+            return false;
+        const cv::Matx23d next = stepped(at, dTurn, dX, dY, centre);
+        const double moved = cornerMove(at, next, w, h);
+        at = next;
+        if (moved < Converged)
+            break;
+    }
+    pose = at;
+    return true;
+}
