@@ -142,37 +142,51 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
         const double spreadT = sumTT - sumT * meanT;
         if (!(spreadI > 1e-6 * count) || !(spreadT > 1e-6 * count))
             return false;
-        // The frame at the template's contrast, both about their mean.
-        const double gain = std::sqrt(spreadT / spreadI);
+        // Projections of both sides (about their mean) onto the steepest-descent images.
         cv::Matx33d hess = whole ? hessian : cv::Matx33d::zeros();
-        cv::Vec3d b(0, 0, 0);
+        cv::Vec3d frameDescent(0, 0, 0);
+        cv::Vec3d templateDescent(0, 0, 0);
+        double both = 0;
+        const float *t = smooth.ptr<float>();
         for (size_t i = 0; i < n; ++i) {
             if (!work.seen[i])
                 continue;
-            const double error = gain * (work.values[i] - meanI) - (smooth.ptr<float>()[i] - meanT);
+            const double f = work.values[i] - meanI;
+            const double g = t[i] - meanT;
             const double d[3] = {turnDescent[i], shiftXDescent[i], shiftYDescent[i]};
-            for (int r = 0; r < 3; ++r)
-                b[r] += d[r] * error;
+            both += f * g;
+            for (int r = 0; r < 3; ++r) {
+                frameDescent[r] += d[r] * f;
+                templateDescent[r] += d[r] * g;
+            }
             if (!whole)
                 for (int r = 0; r < 3; ++r)
                     for (int c = 0; c < 3; ++c)
                         hess(r, c) += d[r] * d[c];
         }
-        double dTurn = 0, dX = 0, dY = 0;
-        if (turn) {
-            cv::Vec3d delta;
-            if (!cv::solve(hess, b, delta, cv::DECOMP_CHOLESKY))
-                return false;
-            dTurn = delta[0];
-            dX = delta[1];
-            dY = delta[2];
-        } else {
-            const double det = hess(1, 1) * hess(2, 2) - hess(1, 2) * hess(2, 1);
-            if (!(std::abs(det) > 1e-12))
-                return false;
-            dX = (hess(2, 2) * b[1] - hess(1, 2) * b[2]) / det;
-            dY = (hess(1, 1) * b[2] - hess(2, 1) * b[1]) / det;
+        if (!turn) {
+            // The turn takes no part: its row and column decouple.
+            for (int k = 1; k < 3; ++k)
+                hess(0, k) = hess(k, 0) = 0;
+            hess(0, 0) = 1;
+            frameDescent[0] = templateDescent[0] = 0;
         }
+        // The light: the frame's scale that maximises the correlation after the step, as in
+        // the enhanced correlation coefficient; where that is undefined, the contrast ratio.
+        cv::Vec3d templateStep;
+        cv::Vec3d frameStep;
+        if (!cv::solve(hess, templateDescent, templateStep, cv::DECOMP_CHOLESKY)
+            || !cv::solve(hess, frameDescent, frameStep, cv::DECOMP_CHOLESKY))
+            return false;
+        const double numerator = spreadT - templateDescent.dot(templateStep);
+        const double denominator = both - frameDescent.dot(templateStep);
+        double gain = numerator / denominator;
+        if (!(gain > 0) || !std::isfinite(gain))
+            gain = std::sqrt(spreadT / spreadI);
+        const cv::Vec3d delta = gain * frameStep - templateStep;
+        const double dTurn = delta[0];
+        const double dX = delta[1];
+        const double dY = delta[2];
         if (!std::isfinite(dTurn) || !std::isfinite(dX) || !std::isfinite(dY))
             return false;
         const cv::Matx23d next = stepped(at, dTurn, dX, dY, centre);
