@@ -394,7 +394,7 @@ private:
     Rearm secondTriggerRearm(int pos) const;
     bool rearmHoldsMould() const;
     void rearmSecondTrigger(int pos);
-    // While a judge runs: the mould close and the ejector held at once for edges that the pass
+    // While a judge runs and its rows are handed out: the mould close and the ejector held at once for edges that the pass
     // after the judge will start a cycle or re-arm the second trigger on; that pass acts on the
     // edges as always and lets go of what it did not hold itself (ControlPort's provisional
     // outputs).

@@ -687,8 +687,11 @@ void MoJuWizard::TimerUp(int k)
     stageTimers[k]->stop();
     measurementValues.clear();
     judgeCamerasTogether(detect);
-    for (int c = 0; c < camerasInUse(); ++c)
+    for (int c = 0; c < camerasInUse(); ++c) {
+        // Handing the rows out takes a while too.
+        holdAheadOfEdges(detect);
         RunAlgorithm(c, detect);
+    }
     prejudgedCameras = 0;
     publishMeasurements();
     CheckNG(false);

@@ -39,6 +39,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -101,8 +102,8 @@ void setInputWordDirectly(int word)
     ioInputWord = word;
 }
 
-// Runs the event loop until done() or a second has passed; false on time-out.
-bool spinUntil(const std::function<bool()> &done)
+// Runs the event loop until done() or the time-out has passed; false on time-out.
+bool spinUntil(const std::function<bool()> &done, int timeoutMs = 1000)
 {
     QEventLoop loop;
     QTimer poll;
@@ -110,7 +111,7 @@ bool spinUntil(const std::function<bool()> &done)
         if (done())
             loop.quit();
     });
-    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     poll.start(1);
     if (!done())
         loop.exec();
@@ -256,9 +257,10 @@ double firstOutputAfterMs(qint64 sinceNs, const std::function<bool(int)> &matche
 }
 
 // A cycle runs both stages; while its cavity stage is judged the mould-open end rises again,
-// sent from the judging thread as the first camera is taken. Its cycle start holds the ejector
-// (which the product stage's verdict had let go): "edge" is the time from that edge on the
-// wire to the hold on the wire, "verdict" to the cavity verdict letting the mould go.
+// sent from the judging thread as the first camera is taken, which waits until it is on the
+// wire. Its cycle start holds the ejector (which the product stage's verdict had let go):
+// "edge" is the time from that edge on the wire to the hold on the wire, "verdict" to the
+// cavity verdict letting the mould go.
 void BM_EdgeDuringJudge(benchmark::State &state)
 {
     if (!rebuildWithProductStage()) {
@@ -267,9 +269,16 @@ void BM_EdgeDuringJudge(benchmark::State &state)
     }
     BoardSimulator &board = *station->board;
     std::atomic<bool> edgeOnCavity{false};
+    // The camera taken first waits until the edge is on the wire, so that the edge comes while
+    // the others are judged.
     station->window->setJudgeGate([&](int stage) {
-        if (stage == 1 && edgeOnCavity.exchange(false))
-            board.setInputWord(1);
+        if (stage != 1 || !edgeOnCavity.exchange(false))
+            return;
+        const qint64 before = board.inputSentNs();
+        board.setInputWord(1);
+        const qint64 giveUp = BoardSimulator::nowNs() + qint64(50) * 1000000;
+        while (board.inputSentNs() == before && BoardSimulator::nowNs() < giveUp)
+            std::this_thread::yield();
     });
     for (auto _ : state) {
         std::vector<double> edge;
@@ -288,7 +297,7 @@ void BM_EdgeDuringJudge(benchmark::State &state)
             }
             edgeOnCavity = true;
             // The cycle, and the one the edge started.
-            if (!spinUntil([&] { return cycleTotalCount >= cycles + 2 && board.outputWord() == Idle; })) {
+            if (!spinUntil([&] { return cycleTotalCount >= cycles + 2 && board.outputWord() == Idle; }, 5000)) {
                 state.SkipWithError("the two cycles did not end");
                 return;
             }
