@@ -27,7 +27,8 @@ struct KernelRow
 };
 
 // The kernel as rows of one run each, widest first so that an erosion fails early. False when
-// a row is not one run or the anchor is not in the kernel (then OpenCV does the work).
+// a row is not one run or is clear, or the anchor is not in the kernel (then OpenCV does the
+// work).
 bool kernelRows(int size, std::vector<KernelRow> &rows)
 {
     const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(size, size));
@@ -48,8 +49,9 @@ bool kernelRows(int size, std::vector<KernelRow> &rows)
                 return false;
             last = j;
         }
-        if (first >= 0)
-            rows.push_back(KernelRow{i - anchor.y, first - anchor.x, last - anchor.x});
+        if (first < 0)
+            return false;
+        rows.push_back(KernelRow{i - anchor.y, first - anchor.x, last - anchor.x});
     }
     std::stable_sort(rows.begin(), rows.end(),
                      [](const KernelRow &a, const KernelRow &b) { return a.right - a.left > b.right - b.left; });
@@ -104,15 +106,49 @@ void intersect(const std::vector<Run> &a, const std::vector<Run> &b, std::vector
     }
 }
 
+// Prefix counts of the rows that hold a set pixel: filled[b] - filled[a] of rows a to b - 1.
+void filledRows(const Rows &rows, std::vector<int> &filled)
+{
+    filled.resize(rows.size() + 1);
+    filled[0] = 0;
+    for (size_t y = 0; y < rows.size(); ++y)
+        filled[y + 1] = filled[y] + (rows[y].empty() ? 0 : 1);
+}
+
+// The rows the kernel reaches above and below its anchor. It has a row for every offset between
+// them (kernelRows takes no kernel with a clear row), which the clear-row test of erode relies on.
+void kernelReach(const std::vector<KernelRow> &kernel, int &above, int &below)
+{
+    above = 0;
+    below = 0;
+    for (const KernelRow &k : kernel) {
+        above = std::min(above, k.dy);
+        below = std::max(below, k.dy);
+    }
+}
+
 // Erosion: a pixel stays where every kernel row finds only set pixels (or the outside) beneath.
+// A clear row in the image rows the kernel reaches clears the whole row at once, so a mostly
+// clear mask costs a test per row whatever the kernel's height.
 void erode(const Rows &in, int width, const std::vector<KernelRow> &kernel, Rows &out)
 {
     const int height = static_cast<int>(in.size());
     out.resize(size_t(height));
     thread_local std::vector<Run> allowed;
     thread_local std::vector<Run> next;
+    thread_local std::vector<int> filled;
+    filledRows(in, filled);
+    int above = 0;
+    int below = 0;
+    kernelReach(kernel, above, below);
     for (int y = 0; y < height; ++y) {
         std::vector<Run> &kept = out[size_t(y)];
+        const int first = std::max(0, y + above);
+        const int last = std::min(height - 1, y + below);
+        if (filled[size_t(last) + 1] - filled[size_t(first)] < last - first + 1) {
+            kept.clear();
+            continue;
+        }
         kept.assign(1, Run{0, width - 1});
         for (const KernelRow &k : kernel) {
             const int row = y + k.dy;
@@ -135,35 +171,43 @@ void erode(const Rows &in, int width, const std::vector<KernelRow> &kernel, Rows
 }
 
 // Dilation: a pixel is set where some kernel row finds a set pixel beneath (the outside is clear).
+// Each set row spreads its runs to the rows the kernel reaches from it, so clear rows cost
+// nothing whatever the kernel's height; each row's spans are then sorted and merged.
 void dilate(const Rows &in, int width, const std::vector<KernelRow> &kernel, Rows &out)
 {
     const int height = static_cast<int>(in.size());
     out.resize(size_t(height));
-    thread_local std::vector<Run> spans;
-    for (int y = 0; y < height; ++y) {
-        out[size_t(y)].clear();
-        spans.clear();
+    for (std::vector<Run> &row : out)
+        row.clear();
+    for (int source = 0; source < height; ++source) {
+        const std::vector<Run> &runs = in[size_t(source)];
+        if (runs.empty())
+            continue;
         for (const KernelRow &k : kernel) {
-            const int row = y + k.dy;
-            if (row < 0 || row >= height)
+            const int y = source - k.dy;
+            if (y < 0 || y >= height)
                 continue;
-            for (const Run &r : in[size_t(row)]) {
+            std::vector<Run> &spans = out[size_t(y)];
+            for (const Run &r : runs) {
                 const int begin = std::max(0, r.begin - k.right);
                 const int end = std::min(width - 1, r.end - k.left);
                 if (begin <= end)
                     spans.push_back(Run{begin, end});
             }
         }
-        if (spans.empty())
+    }
+    for (std::vector<Run> &spans : out) {
+        if (spans.size() < 2)
             continue;
         std::sort(spans.begin(), spans.end(), [](const Run &a, const Run &b) { return a.begin < b.begin; });
-        std::vector<Run> &merged = out[size_t(y)];
-        for (const Run &s : spans) {
-            if (!merged.empty() && s.begin <= merged.back().end + 1)
-                merged.back().end = std::max(merged.back().end, s.end);
+        size_t merged = 0;
+        for (size_t i = 1; i < spans.size(); ++i) {
+            if (spans[i].begin <= spans[merged].end + 1)
+                spans[merged].end = std::max(spans[merged].end, spans[i].end);
             else
-                merged.push_back(s);
+                spans[++merged] = spans[i];
         }
+        spans.resize(merged + 1);
     }
 }
 
