@@ -256,69 +256,206 @@ cv::Matx23d sourceOfMoved(const QPoint &shift, const QPoint &centre, double angl
     return a;
 }
 
+// One bilinear pixel as cv::remap computes it for 8-bit pixels: the 2 x 2 neighbours of
+// (x, y) weighted by the 1/32 fractions fx, fy, 0 for a neighbour outside src. OpenCV's weights
+// are the products (32 - fx or fx) * (32 - fy or fy) * 32 over 2^15, rounded half up; the
+// factor 32 is taken out of both.
+inline uchar bilinear(const cv::Mat &src, int x, int y, int fx, int fy)
+{
+    const auto at = [&](int px, int py) -> int {
+        return (px >= 0 && py >= 0 && px < src.cols && py < src.rows) ? src.ptr<uchar>(py)[px] : 0;
+    };
+    const int top = (32 - fx) * at(x, y) + fx * at(x + 1, y);
+    const int bottom = (32 - fx) * at(x, y + 1) + fx * at(x + 1, y + 1);
+    return static_cast<uchar>(((32 - fy) * top + fy * bottom + 512) >> 10);
+}
+
+constexpr int PlaceBits = 10;
+constexpr int TableBits = 5;
+constexpr int TableSize = 1 << TableBits;
+
+// The source place of a pixel in 1/32 pixel: whole part and fraction. The whole part is
+// saturated to 16 bits as OpenCV stores it.
+inline void split(int place, int &whole, int &fraction)
+{
+    whole = std::clamp(place >> TableBits, -32768, 32767);
+    fraction = place & (TableSize - 1);
+}
+
+// A row of pixels whose places (1/1024 pixel, rounding included) are rowX + columnX[i],
+// rowY + columnY[i]; OpenCV keeps them to 1/32 pixel.
+void sampleRowPlain(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *columnX, const int *columnY,
+                    int begin, int end)
+{
+    const int lastX = src.cols - 2;
+    const int lastY = src.rows - 2;
+    const size_t step = src.step[0];
+    for (int i = begin; i < end; ++i) {
+        int x, y, fx, fy;
+        split((rowX + columnX[i]) >> (PlaceBits - TableBits), x, fx);
+        split((rowY + columnY[i]) >> (PlaceBits - TableBits), y, fy);
+        if (x >= 0 && y >= 0 && x <= lastX && y <= lastY) {
+            const uchar *a = src.data + size_t(y) * step + size_t(x);
+            const uchar *b = a + step;
+            const int top = (32 - fx) * a[0] + fx * a[1];
+            const int bottom = (32 - fx) * b[0] + fx * b[1];
+            out[i] = static_cast<uchar>(((32 - fy) * top + fy * bottom + 512) >> 10);
+        } else {
+            out[i] = bilinear(src, x, y, fx, fy);
+        }
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Eight pixels at a time where all eight neighbourhoods lie inside and four bytes can be read
+// from each neighbour row; the rest as sampleRowPlain.
+__attribute__((target("avx2"))) void sampleRowWide(const cv::Mat &src, uchar *out, int rowX, int rowY,
+                                                   const int *columnX, const int *columnY, int width)
+{
+    const __m256i startX = _mm256_set1_epi32(rowX);
+    const __m256i startY = _mm256_set1_epi32(rowY);
+    const __m256i low = _mm256_set1_epi32(TableSize - 1);
+    const __m256i full = _mm256_set1_epi32(TableSize);
+    // x in [0, cols - 4] and y in [0, rows - 2]: unsigned compares against the last allowed.
+    const __m256i bias = _mm256_set1_epi32(int(0x80000000u));
+    const __m256i lastX = _mm256_set1_epi32(int((unsigned(src.cols - 4)) ^ 0x80000000u));
+    const __m256i lastY = _mm256_set1_epi32(int((unsigned(src.rows - 2)) ^ 0x80000000u));
+    const __m256i stride = _mm256_set1_epi32(int(src.step[0]));
+    const __m256i bytes = _mm256_set1_epi32(0xFF);
+    const __m256i half = _mm256_set1_epi32(512);
+    const __m256i one = _mm256_set1_epi32(1);
+    // Column offsets 0 to 14 and row offsets 0 to 1 from the first column and the top row.
+    const __m256i spanX = _mm256_set1_epi32(int(14u ^ 0x80000000u));
+    const __m256i spanY = _mm256_set1_epi32(int(1u ^ 0x80000000u));
+    const uchar *base = src.data;
+    const size_t step = src.step[0];
+    const __m128i order = _mm_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    int i = 0;
+    while (i < width) {
+        // The last eight of a row overlap the eight before: every pixel depends on its place
+        // alone, so writing one twice writes the same value.
+        if (i + 8 > width && width >= 8)
+            i = width - 8;
+        if (i + 8 <= width && src.cols >= 4 && src.rows >= 2) {
+            const __m256i cx = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(columnX + i));
+            const __m256i cy = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(columnY + i));
+            const __m256i px = _mm256_srai_epi32(_mm256_add_epi32(startX, cx), PlaceBits - TableBits);
+            const __m256i py = _mm256_srai_epi32(_mm256_add_epi32(startY, cy), PlaceBits - TableBits);
+            const __m256i x = _mm256_srai_epi32(px, TableBits);
+            const __m256i y = _mm256_srai_epi32(py, TableBits);
+            const __m256i outX = _mm256_cmpgt_epi32(_mm256_xor_si256(x, bias), lastX);
+            const __m256i outY = _mm256_cmpgt_epi32(_mm256_xor_si256(y, bias), lastY);
+            if (_mm256_testz_si256(_mm256_or_si256(outX, outY), _mm256_or_si256(outX, outY))) {
+                const __m256i fx = _mm256_and_si256(px, low);
+                const __m256i fy = _mm256_and_si256(py, low);
+                // Each pixel's left and right neighbour of its upper row (a) and of its lower
+                // row (b), as two 16-bit lanes.
+                __m256i a;
+                __m256i b;
+                // Turned by a small angle, eight neighbouring pixels draw from at most three
+                // rows and sixteen columns: three loads and byte shuffles pick their neighbours.
+                const int left = _mm256_cvtsi256_si32(x);
+                const int top = std::min(_mm256_cvtsi256_si32(y), _mm256_extract_epi32(y, 7));
+                const __m256i dx = _mm256_sub_epi32(x, _mm256_set1_epi32(left));
+                const __m256i dy = _mm256_sub_epi32(y, _mm256_set1_epi32(top));
+                const __m256i far = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_xor_si256(dx, bias), spanX),
+                                                    _mm256_cmpgt_epi32(_mm256_xor_si256(dy, bias), spanY));
+                if (left + 16 <= src.cols && top + 2 < src.rows && _mm256_testz_si256(far, far)) {
+                    const uchar *corner = base + size_t(top) * step + size_t(left);
+                    const __m128i row0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(corner));
+                    const __m128i row1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(corner + step));
+                    const __m128i row2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(corner + 2 * step));
+                    // Byte indices (dx, dx + 1) per pixel, and which pixels start a row lower.
+                    const __m256i pickWide = _mm256_or_si256(dx, _mm256_slli_epi32(_mm256_add_epi32(dx, one), 8));
+                    const __m128i pick = _mm256_castsi256_si128(
+                        _mm256_permute4x64_epi64(_mm256_packus_epi32(pickWide, pickWide), 0x08));
+                    const __m256i lowerWide = _mm256_cmpeq_epi32(dy, one);
+                    const __m128i lower = _mm256_castsi256_si128(
+                        _mm256_permute4x64_epi64(_mm256_packs_epi32(lowerWide, lowerWide), 0x08));
+                    const __m128i at0 = _mm_shuffle_epi8(row0, pick);
+                    const __m128i at1 = _mm_shuffle_epi8(row1, pick);
+                    const __m128i at2 = _mm_shuffle_epi8(row2, pick);
+                    a = _mm256_cvtepu8_epi16(_mm_blendv_epi8(at0, at1, lower));
+                    b = _mm256_cvtepu8_epi16(_mm_blendv_epi8(at1, at2, lower));
+                } else {
+                    // Plain loads: gathers are slower than these on some processors.
+                    alignas(32) int offsets[8];
+                    _mm256_store_si256(reinterpret_cast<__m256i *>(offsets),
+                                       _mm256_add_epi32(_mm256_mullo_epi32(y, stride), x));
+                    alignas(32) std::uint32_t upper[8];
+                    alignas(32) std::uint32_t under[8];
+                    for (int k = 0; k < 8; ++k) {
+                        std::uint16_t pair;
+                        std::memcpy(&pair, base + offsets[k], 2);
+                        upper[k] = pair;
+                        std::memcpy(&pair, base + offsets[k] + step, 2);
+                        under[k] = pair;
+                    }
+                    const __m256i loadedA = _mm256_load_si256(reinterpret_cast<const __m256i *>(upper));
+                    const __m256i loadedB = _mm256_load_si256(reinterpret_cast<const __m256i *>(under));
+                    a = _mm256_or_si256(_mm256_and_si256(loadedA, bytes),
+                                        _mm256_slli_epi32(_mm256_and_si256(_mm256_srli_epi32(loadedA, 8), bytes), 16));
+                    b = _mm256_or_si256(_mm256_and_si256(loadedB, bytes),
+                                        _mm256_slli_epi32(_mm256_and_si256(_mm256_srli_epi32(loadedB, 8), bytes), 16));
+                }
+                // (32 - fx, fx) as a pair of 16-bit lanes against (left, right) of each row.
+                const __m256i wx = _mm256_or_si256(_mm256_sub_epi32(full, fx), _mm256_slli_epi32(fx, 16));
+                const __m256i upperSum = _mm256_madd_epi16(a, wx);
+                const __m256i lowerSum = _mm256_madd_epi16(b, wx);
+                const __m256i wy = _mm256_or_si256(_mm256_sub_epi32(full, fy), _mm256_slli_epi32(fy, 16));
+                const __m256i rows = _mm256_or_si256(upperSum, _mm256_slli_epi32(lowerSum, 16));
+                const __m256i sum = _mm256_srli_epi32(_mm256_add_epi32(_mm256_madd_epi16(rows, wy), half), 10);
+                const __m128i lo = _mm_shuffle_epi8(_mm256_castsi256_si128(sum), order);
+                const __m128i hi = _mm_shuffle_epi8(_mm256_extracti128_si256(sum, 1), order);
+                const uint32_t l = uint32_t(_mm_cvtsi128_si32(lo));
+                const uint32_t h = uint32_t(_mm_cvtsi128_si32(hi));
+                std::memcpy(out + i, &l, 4);
+                std::memcpy(out + i + 4, &h, 4);
+                i += 8;
+                continue;
+            }
+        }
+        const int end = std::min(width, i + 8);
+        sampleRowPlain(src, out, rowX, rowY, columnX, columnY, i, end);
+        i = end;
+    }
+}
+#endif
+
+void sampleRow(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *columnX, const int *columnY, int width)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        sampleRowWide(src, out, rowX, rowY, columnX, columnY, width);
+        return;
+    }
+#endif
+    sampleRowPlain(src, out, rowX, rowY, columnX, columnY, 0, width);
+}
+
 // Bilinear sampling of src at the places `inverse` gives for the pixels of area, written into
 // the same area of dst; 0 where a neighbour lies outside src. The places are computed as
 // cv::warpAffine computes them (fixed point, 1/1024 pixel: a row part plus a column part, both
-// from absolute coordinates, rounded to 1/32 pixel for OpenCV's bilinear tables), so a pixel
-// never depends on the area it was computed in, and the whole image equals cv::warpAffine's.
+// from absolute coordinates, rounded to 1/32 pixel for OpenCV's bilinear weights), and each
+// pixel is weighted as cv::remap weights it, so a pixel never depends on the area it was
+// computed in, and the whole image equals cv::warpAffine's.
 void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv::Matx23d &inverse)
 {
-    constexpr int PlaceBits = 10;
-    constexpr int TableBits = 5;
-    constexpr int TableSize = 1 << TableBits;
     constexpr int RoundDelta = (1 << PlaceBits) / TableSize / 2;
-    constexpr int BlockRows = 8;
     const double scale = double(1 << PlaceBits);
-    std::vector<int> columnX(static_cast<size_t>(area.width));
-    std::vector<int> columnY(static_cast<size_t>(area.width));
+    thread_local std::vector<int> columnX;
+    thread_local std::vector<int> columnY;
+    columnX.resize(static_cast<size_t>(area.width));
+    columnY.resize(static_cast<size_t>(area.width));
     for (int i = 0; i < area.width; ++i) {
         columnX[size_t(i)] = cv::saturate_cast<int>(inverse(0, 0) * (area.x + i) * scale);
         columnY[size_t(i)] = cv::saturate_cast<int>(inverse(1, 0) * (area.x + i) * scale);
     }
-    cv::Mat places(BlockRows, area.width, CV_16SC2);
-    cv::Mat fractions(BlockRows, area.width, CV_16UC1);
-    for (int top = area.y; top < area.y + area.height; top += BlockRows) {
-        const int rows = std::min(BlockRows, area.y + area.height - top);
-        for (int r = 0; r < rows; ++r) {
-            const int y = top + r;
-            const int rowX = cv::saturate_cast<int>((inverse(0, 1) * y + inverse(0, 2)) * scale) + RoundDelta;
-            const int rowY = cv::saturate_cast<int>((inverse(1, 1) * y + inverse(1, 2)) * scale) + RoundDelta;
-            short *xy = places.ptr<short>(r);
-            ushort *f = fractions.ptr<ushort>(r);
-            const int *cx = columnX.data();
-            const int *cy = columnY.data();
-            int i = 0;
-#if defined(__SSE2__)
-            // Eight places at a time; packing saturates to 16 bits as saturate_cast does.
-            const __m128i startX = _mm_set1_epi32(rowX);
-            const __m128i startY = _mm_set1_epi32(rowY);
-            const __m128i low = _mm_set1_epi32(TableSize - 1);
-            for (; i + 8 <= area.width; i += 8) {
-                const auto load = [](const int *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); };
-                const __m128i x0 = _mm_srai_epi32(_mm_add_epi32(startX, load(cx + i)), PlaceBits - TableBits);
-                const __m128i x1 = _mm_srai_epi32(_mm_add_epi32(startX, load(cx + i + 4)), PlaceBits - TableBits);
-                const __m128i y0 = _mm_srai_epi32(_mm_add_epi32(startY, load(cy + i)), PlaceBits - TableBits);
-                const __m128i y1 = _mm_srai_epi32(_mm_add_epi32(startY, load(cy + i + 4)), PlaceBits - TableBits);
-                const __m128i ix = _mm_packs_epi32(_mm_srai_epi32(x0, TableBits), _mm_srai_epi32(x1, TableBits));
-                const __m128i iy = _mm_packs_epi32(_mm_srai_epi32(y0, TableBits), _mm_srai_epi32(y1, TableBits));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(xy + 2 * i), _mm_unpacklo_epi16(ix, iy));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(xy + 2 * i + 8), _mm_unpackhi_epi16(ix, iy));
-                const __m128i f0 = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(y0, low), TableBits), _mm_and_si128(x0, low));
-                const __m128i f1 = _mm_or_si128(_mm_slli_epi32(_mm_and_si128(y1, low), TableBits), _mm_and_si128(x1, low));
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(f + i), _mm_packs_epi32(f0, f1));
-            }
-#endif
-            for (; i < area.width; ++i) {
-                const int sx = (rowX + cx[i]) >> (PlaceBits - TableBits);
-                const int sy = (rowY + cy[i]) >> (PlaceBits - TableBits);
-                xy[2 * i] = cv::saturate_cast<short>(sx >> TableBits);
-                xy[2 * i + 1] = cv::saturate_cast<short>(sy >> TableBits);
-                f[i] = static_cast<ushort>((sy & (TableSize - 1)) * TableSize + (sx & (TableSize - 1)));
-            }
-        }
-        cv::Mat part = dst(cv::Rect(area.x, top, area.width, rows));
-        cv::remap(src, part, places.rowRange(0, rows), fractions.rowRange(0, rows), cv::INTER_LINEAR,
-                  cv::BORDER_CONSTANT, cv::Scalar(0));
+    for (int y = area.y; y < area.y + area.height; ++y) {
+        const int rowX = cv::saturate_cast<int>((inverse(0, 1) * y + inverse(0, 2)) * scale) + RoundDelta;
+        const int rowY = cv::saturate_cast<int>((inverse(1, 1) * y + inverse(1, 2)) * scale) + RoundDelta;
+        sampleRow(src, dst.ptr<uchar>(y) + area.x, rowX, rowY, columnX.data(), columnY.data(), area.width);
     }
 }
 

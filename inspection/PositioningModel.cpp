@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <numeric>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 
 namespace {
 
@@ -34,6 +38,10 @@ constexpr size_t MaxPoints = 2500;
 constexpr int PolishSide = 200;
 constexpr double MaxSettle = 3.0;
 constexpr double MaxSettleTurn = 6.0;
+// Steps of the grey-value settling. From a pose the edge search found it settles in two or
+// three; one that has not settled after these is drifting away from the place (to a look-alike
+// or along a repeated edge), and each further step costs as much as the first ones.
+constexpr int MaxSettleSteps = 10;
 // A target may lie partly outside the frame (a mould moved against a fiducial near the image
 // border): at most this far (level-0 pixels) and never more than this share of its edge points.
 // Its score is then taken over the points that can be seen; placing it wholly inside instead
@@ -239,6 +247,81 @@ struct PositioningModel::LazyField
         if (++generation == 0) {
             std::fill(stamps.begin(), stamps.end(), 0);
             generation = 1;
+        }
+    }
+
+    // Computes every cell of the window at once, as at() would one by one: when several turns
+    // are scored around a place, most cells are asked for, and a straight pass over them costs
+    // less than asking cell by cell. Afterwards cellsAt() may be read directly.
+    void fillAll()
+    {
+        const int w = level->cols;
+        const int h = level->rows;
+        for (int wy = 0; wy < rows; ++wy) {
+            const int y = y0 + wy;
+            cv::Vec2f *out = cells.data() + static_cast<size_t>(wy) * static_cast<size_t>(stride);
+            std::uint32_t *stamp = stamps.data() + static_cast<size_t>(wy) * static_cast<size_t>(stride);
+            std::fill(stamp, stamp + stride, generation);
+            if (y < 0 || y >= h) {
+                std::fill(out, out + stride, cv::Vec2f(0, 0));
+                continue;
+            }
+            // Columns whose three neighbours lie on the level without reflection.
+            const int from = std::clamp(1 - x0, 0, stride);
+            const int to = std::clamp(w - 1 - x0, from, stride);
+            for (int wx = 0; wx < from; ++wx)
+                out[wx] = x0 + wx >= 0 && x0 + wx < w ? direction(x0 + wx, y) : cv::Vec2f(0, 0);
+            for (int wx = to; wx < stride; ++wx)
+                out[wx] = x0 + wx >= 0 && x0 + wx < w ? direction(x0 + wx, y) : cv::Vec2f(0, 0);
+            if (y == 0 || y == h - 1) {
+                for (int wx = from; wx < to; ++wx)
+                    out[wx] = direction(x0 + wx, y);
+                continue;
+            }
+            directions(level->ptr<uchar>(y - 1) + x0 + from, level->ptr<uchar>(y) + x0 + from,
+                       level->ptr<uchar>(y + 1) + x0 + from, reinterpret_cast<float *>(out + from), to - from);
+        }
+    }
+
+    // The cell of (x, y) after fillAll; the window holds every place asked for.
+    const cv::Vec2f *cellsAt(int x, int y) const
+    {
+        return cells.data() + static_cast<ptrdiff_t>(y - y0) * stride + (x - x0);
+    }
+
+    // direction() for n neighbouring pixels away from the level's border, written as pairs.
+    static void directions(const uchar *up, const uchar *mid, const uchar *down, float *out, int n)
+    {
+        int i = 0;
+#if defined(__SSE2__)
+        // Four at a time: square root and division are exactly rounded in both forms.
+        alignas(16) float gx[4];
+        alignas(16) float gy[4];
+        const __m128 zero = _mm_setzero_ps();
+        const __m128 ones = _mm_set1_ps(1.0f);
+        for (; i + 4 <= n; i += 4) {
+            for (int k = 0; k < 4; ++k) {
+                const int j = i + k;
+                gx[k] = float(up[j + 1] + 2 * mid[j + 1] + down[j + 1] - up[j - 1] - 2 * mid[j - 1] - down[j - 1]);
+                gy[k] = float(down[j - 1] + 2 * down[j] + down[j + 1] - up[j - 1] - 2 * up[j] - up[j + 1]);
+            }
+            const __m128 a = _mm_load_ps(gx);
+            const __m128 b = _mm_load_ps(gy);
+            const __m128 m = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(a, a), _mm_mul_ps(b, b)));
+            const __m128 edge = _mm_cmpgt_ps(m, zero);
+            const __m128 d = _mm_or_ps(_mm_and_ps(edge, m), _mm_andnot_ps(edge, ones));
+            const __m128 ux = _mm_and_ps(edge, _mm_div_ps(a, d));
+            const __m128 uy = _mm_and_ps(edge, _mm_div_ps(b, d));
+            _mm_storeu_ps(out + 2 * i, _mm_unpacklo_ps(ux, uy));
+            _mm_storeu_ps(out + 2 * i + 4, _mm_unpackhi_ps(ux, uy));
+        }
+#endif
+        for (; i < n; ++i) {
+            const float gx = float(up[i + 1] + 2 * mid[i + 1] + down[i + 1] - up[i - 1] - 2 * mid[i - 1] - down[i - 1]);
+            const float gy = float(down[i - 1] + 2 * down[i] + down[i + 1] - up[i - 1] - 2 * up[i] - up[i + 1]);
+            const float m = std::sqrt(gx * gx + gy * gy);
+            out[2 * i] = m > 0 ? gx / m : 0.0f;
+            out[2 * i + 1] = m > 0 ? gy / m : 0.0f;
         }
     }
 
@@ -701,6 +784,13 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
         turns[size_t(a)].turn(edgeModel, index, searchMode == 4 ? first + a * step : 0.0, bounds);
     LazyField &field = scratch->fine;
     field.reset(level, cv::Rect(cx - 2 + bounds.x, cy - 2 + bounds.y, bounds.width + 4, bounds.height + 4));
+    // Several turns ask for most of the window; a single one for a small part of it.
+    const bool dense = angles > 1;
+    if (dense) {
+        field.fillAll();
+        for (int a = 0; a < angles; ++a)
+            turns[size_t(a)].link(field.stride);
+    }
 
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     // The score of a place and turn; -1 when too little of the target is seen there, or when
@@ -714,6 +804,17 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
         const float reach = static_cast<float>(floor * divisor) - 0.01f;
         const size_t count = points.rx.size();
         float total = 0;
+        if (dense) {
+            const cv::Vec2f *centre = field.cellsAt(x, y);
+            const ptrdiff_t *o = points.offsets.data();
+            for (size_t i = 0; i < count; ++i) {
+                const cv::Vec2f &u = centre[o[i]];
+                total += points.ux[i] * u[0] + points.uy[i] * u[1];
+                if ((i & 63) == 63 && total + 1.001f * static_cast<float>(count - i - 1) < reach)
+                    return -1.0;
+            }
+            return double(total) / divisor;
+        }
         for (size_t i = 0; i < count; ++i) {
             const cv::Vec2f u = field.at(x + points.rx[i], y + points.ry[i]);
             total += points.ux[i] * u[0] + points.uy[i] * u[1];
@@ -725,12 +826,62 @@ bool PositioningModel::refine(const cv::Mat &level, int index, double previousSt
     // The middle turn at the candidate's place is scored first: whatever wins scores at least
     // that much, so places and turns below it are left early. The search order, and so its
     // result, stay the same.
+    // The five places of a row (cx - 2 to cx + 2) of one turn summed side by side: five sums
+    // that do not wait for each other, each in the same order as scoreAt's, so each place
+    // scores exactly what scoreAt gives it. Places are left against the floor the row started
+    // with; one that scoreAt would have left against a higher best scores below that best and
+    // changes nothing. -1 for a place left or seen too little.
+    constexpr int RowPlaces = 5;
+    const auto scoreRow = [&](const TurnedPoints &points, int y, double floor, double *scores) {
+        float total[RowPlaces] = {};
+        float reach[RowPlaces];
+        int divisor[RowPlaces];
+        bool live[RowPlaces];
+        int alive = 0;
+        for (int k = 0; k < RowPlaces; ++k) {
+            const int visible = points.visible(cx - 2 + k, y, level.size(), bounds);
+            live[k] = visible >= need;
+            divisor[k] = scoreDivisor(visible, n);
+            reach[k] = static_cast<float>(floor * divisor[k]) - 0.01f;
+            scores[k] = -1.0;
+            alive += live[k] ? 1 : 0;
+        }
+        const cv::Vec2f *row = field.cellsAt(cx - 2, y);
+        const ptrdiff_t *o = points.offsets.data();
+        const float *ux = points.ux.data();
+        const float *uy = points.uy.data();
+        const size_t count = points.rx.size();
+        for (size_t i = 0; i < count && alive > 0; ++i) {
+            const cv::Vec2f *u = row + o[i];
+            for (int k = 0; k < RowPlaces; ++k)
+                total[k] += ux[i] * u[k][0] + uy[i] * u[k][1];
+            if ((i & 63) == 63) {
+                const float rest = 1.001f * static_cast<float>(count - i - 1);
+                alive = 0;
+                for (int k = 0; k < RowPlaces; ++k) {
+                    live[k] = live[k] && !(total[k] + rest < reach[k]);
+                    alive += live[k] ? 1 : 0;
+                }
+            }
+        }
+        for (int k = 0; k < RowPlaces && alive > 0; ++k)
+            if (live[k])
+                scores[k] = double(total[k]) / divisor[k];
+    };
     const double floor = std::max(0.0, scoreAt(turns[size_t(angles / 2)], cx, cy, 0.0));
     Candidate best{cx, cy, candidate.angle, 0};
     for (int a = 0; a < angles; ++a) {
         const TurnedPoints &points = turns[size_t(a)];
         const double angle = searchMode == 4 ? first + a * step : 0.0;
         for (int y = cy - 2; y <= cy + 2; ++y) {
+            if (dense) {
+                double scores[RowPlaces];
+                scoreRow(points, y, std::max(floor, best.score), scores);
+                for (int k = 0; k < RowPlaces; ++k)
+                    if (scores[k] > best.score)
+                        best = Candidate{cx - 2 + k, y, angle, scores[k]};
+                continue;
+            }
             for (int x = cx - 2; x <= cx + 2; ++x) {
                 const double s = scoreAt(points, x, y, std::max(floor, best.score));
                 if (s > best.score)
@@ -792,7 +943,7 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     const cv::Mat frame = pyramid[size_t(level)](near);
     cv::Mat warp = (cv::Mat_<float>(2, 3) << pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1),
                     pose(1, 2) - near.y);
-    const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, 40, 1e-4);
+    const cv::TermCriteria until(cv::TermCriteria::COUNT + cv::TermCriteria::EPS, MaxSettleSteps, 1e-4);
     const bool aligned = runGuarded("Positioning refinement", [&] {
         cv::findTransformECC(templ, frame, warp, searchMode == 4 ? cv::MOTION_EUCLIDEAN : cv::MOTION_TRANSLATION, until,
                              cv::noArray(), 3);

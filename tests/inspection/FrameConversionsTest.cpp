@@ -333,6 +333,9 @@ void FrameConversionsTest::rotatedPartsEqualTheWhole_data()
     QTest::newRow("quarter turn, one column") << QPoint(0, 0) << QPoint(100, 25) << 90.0 << QRect(250, 0, 1, 50);
     QTest::newRow("0.4 degrees, the whole image") << QPoint(2, 1) << QPoint(0, 0) << 0.4 << QRect(0, 0, OddWidth, 50);
     QTest::newRow("wholly outside") << QPoint(0, 0) << QPoint(10, 10) << 5.0 << QRect(OddWidth, 0, 10, 10);
+    // Small turns draw eight neighbouring pixels from a few neighbouring rows, either way round.
+    QTest::newRow("-1.7 degrees, the whole image") << QPoint(-4, 3) << QPoint(60, 20) << -1.7 << QRect(0, 0, OddWidth, 50);
+    QTest::newRow("6.2 degrees, right part") << QPoint(1, -2) << QPoint(200, 40) << 6.2 << QRect(150, 5, OddWidth - 150, 40);
 }
 
 void FrameConversionsTest::rotatedPartsEqualTheWhole()
