@@ -8,9 +8,16 @@
 #include <algorithm>
 #include <atomic>
 
+namespace {
+
+constexpr int WaitingTickMs = 1;
+
+} // namespace
+
 ConcurrentJudge::ConcurrentJudge()
 {
-    pool.setMaxThreadCount(std::max(1, DetectionThreads - 1));
+    // One thread less while the caller takes a share.
+    pool.setMaxThreadCount(std::max(1, DetectionThreads));
     // Kept for the next trigger instead of started anew on each.
     pool.setExpiryTimeout(-1);
 }
@@ -20,7 +27,8 @@ ConcurrentJudge::~ConcurrentJudge()
     pool.waitForDone();
 }
 
-std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &engines, int stage)
+std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &engines, int stage,
+                                         const std::function<void()> &whileWaiting)
 {
     std::vector<bool> judged(engines.size(), false);
     std::vector<DetectAlgorithm *> work;
@@ -33,10 +41,15 @@ std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &e
     // Whoever is free takes the next camera.
     std::atomic<size_t> next{0};
     const auto share = [&] {
-        for (size_t i = next++; i < work.size(); i = next++)
+        for (size_t i = next++; i < work.size(); i = next++) {
+            if (engineGate)
+                engineGate(stage);
             work[i]->judge(stage);
+        }
     };
-    const int helpers = std::min(pool.maxThreadCount(), static_cast<int>(work.size()) - 1);
+    const bool callerShares = !whileWaiting;
+    const int threads = callerShares ? pool.maxThreadCount() - 1 : pool.maxThreadCount();
+    const int helpers = std::max(0, std::min(threads, static_cast<int>(work.size()) - (callerShares ? 1 : 0)));
     QSemaphore finished;
     for (int h = 0; h < helpers; ++h) {
         pool.start([&] {
@@ -44,7 +57,12 @@ std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &e
             finished.release();
         });
     }
-    share();
-    finished.acquire(std::max(helpers, 0));
+    if (callerShares) {
+        share();
+        finished.acquire(helpers);
+    } else {
+        while (!finished.tryAcquire(helpers, WaitingTickMs))
+            whileWaiting();
+    }
     return judged;
 }

@@ -3,6 +3,7 @@
 
 #include <QThreadPool>
 
+#include <functional>
 #include <vector>
 
 class DetectAlgorithm;
@@ -23,10 +24,21 @@ public:
     // Registers, positions and evaluates the frame of every engine for the stage. Per engine,
     // true when it was judged here and only its publish is left; false for a missing engine or
     // a stage that must be judged on the GUI thread (it reads temperatures from the camera).
-    std::vector<bool> judge(const std::vector<DetectAlgorithm *> &engines, int stage);
+    //
+    // With whileWaiting the caller judges nothing itself: every frame goes to the threads here
+    // and the caller runs whileWaiting about once a millisecond until they are done, so that
+    // it stays free for what must not wait for the judge. whileWaiting must not touch the
+    // engines.
+    std::vector<bool> judge(const std::vector<DetectAlgorithm *> &engines, int stage,
+                            const std::function<void()> &whileWaiting = {});
+
+    // Runs on the judging thread before each engine is judged (tests hold the judge with it).
+    // Set while no judge runs.
+    void setEngineGate(std::function<void(int stage)> gate) { engineGate = std::move(gate); }
 
 private:
     QThreadPool pool;
+    std::function<void(int stage)> engineGate;
 };
 
 #endif

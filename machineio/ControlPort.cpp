@@ -70,20 +70,44 @@ void ControlPort::setOutputBit(int bit, bool level)
         outputWord &= ~(qint32(1) << bit);
 }
 
-void ControlPort::SetOutput(int output, bool on)
+qint32 ControlPort::writeOutput(int output, bool on)
 {
     if (output < 0 || output >= OutputCount) {
         qWarning("ControlPort::SetOutput: no output %d", output);
-        return;
+        return 0;
     }
     const bool level = on != idleLevel(output);
-    if (parameter(Param::SpareOutputSource) == output + 1)
+    qint32 bits = qint32(1) << output;
+    if (parameter(Param::SpareOutputSource) == output + 1) {
         setOutputBit(SpareOutputBit, level);
+        bits |= qint32(1) << SpareOutputBit;
+    }
     setOutputBit(output, level);
+    return bits;
+}
+
+void ControlPort::SetOutput(int output, bool on)
+{
+    provisionalBits &= ~writeOutput(output, on);
+}
+
+void ControlPort::SetOutputProvisionally(int output, bool on)
+{
+    const qint32 before = outputWord;
+    const qint32 fresh = writeOutput(output, on) & ~provisionalBits;
+    provisionalPrior = (provisionalPrior & ~fresh) | (before & fresh);
+    provisionalBits |= fresh;
+}
+
+void ControlPort::SettleProvisionalOutputs()
+{
+    outputWord = (outputWord & ~provisionalBits) | (provisionalPrior & provisionalBits);
+    provisionalBits = 0;
 }
 
 void ControlPort::ResetOutputs()
 {
+    provisionalBits = 0;
     // In output order, so a spare output following output 1..3 ends at output 4's own idle
     // level, and one following output 5..10 at that output's.
     for (int output = 0; output < OutputCount; ++output) {
@@ -125,6 +149,25 @@ bool ControlPort::CheckInput(int input)
 
     prevInputRaw[input] = raw;
     return rose;
+}
+
+quint32 ControlPort::PendingRisingEdges() const
+{
+    qint32 word;
+    {
+        QMutexLocker locker(ioMutex);
+        if (ioInputBaselines != inputBaseline)
+            return 0;
+        word = substituteSpareInput(ioInputWord);
+    }
+    quint32 edges = 0;
+    for (int input = 0; input < InputCount; ++input) {
+        const bool polarity = inputPolarity(input);
+        const bool wasActive = bool(prevInputRaw[input]) != polarity;
+        if (!wasActive && bitOf(word, input) != polarity)
+            edges |= 1u << input;
+    }
+    return edges;
 }
 
 void ControlPort::fetchInputWord()

@@ -34,9 +34,18 @@ public:
     void PublishOutputs();
     // Every output to its idle level. Does not publish.
     void ResetOutputs();
+    // Like SetOutput, but only until SettleProvisionalOutputs: an output that SetOutput or
+    // ResetOutputs has not written meanwhile goes back to the level it had before. Does not
+    // publish.
+    void SetOutputProvisionally(int output, bool on);
+    void SettleProvisionalOutputs();
+    bool HasProvisionalOutputs() const { return provisionalBits != 0; }
     // input 0..7: true on a logical rising edge since the previous call for this input.
     // Also applies the safety-door rule.
     bool CheckInput(int input);
+    // Bit i: input i rose in the newest word of the board since the last CheckInput(i) (nothing
+    // while the link starts anew). Reads only: the edges stay for CheckInput.
+    quint32 PendingRisingEdges() const;
     // Output: the bit as stored (electrical level). Input: the logical level of the word last
     // fetched by CheckInput. index 0..9.
     bool GetIOState(bool isOutput, int index) const;
@@ -82,6 +91,8 @@ signals:
 private:
     bool createIOThread();
     void setOutputBit(int bit, bool level);
+    // Writes the output's bit and the spare output following it; the bits written.
+    qint32 writeOutput(int output, bool on);
     bool idleLevel(int output) const;
     bool inputPolarity(int input) const;
     void fetchInputWord();
@@ -95,6 +106,9 @@ private:
     const QString port;
     quint8 prevInputRaw[16] = {};
     qint32 outputWord = -1;
+    // Bits set by SetOutputProvisionally and not written since, with their earlier levels.
+    qint32 provisionalBits = 0;
+    qint32 provisionalPrior = 0;
     qint32 inputWord = 0;
     // ioInputBaselines as last seen: a new starting state resets the edge detection.
     quint32 inputBaseline = 0;

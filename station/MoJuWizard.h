@@ -223,6 +223,9 @@ public:
     // camera-triggered cycle start.
     int newFrameMask = 0;
 
+    // Runs on the judging threads before each camera's frame is judged (tests hold the judge).
+    void setJudgeGate(std::function<void(int stage)> gate) { concurrentJudge.setEngineGate(std::move(gate)); }
+
     // The examination after an NG that the region page's re-check runs after saving the edits:
     // every region back to OK, the cameras that still owe the stage captured again and the
     // verdict taken with the clearing flag.
@@ -370,8 +373,33 @@ private:
     void startOutputDelays();
     void stampCycleStart();
     void runInputPass(bool busy);
+    bool startsCycle(int pos) const;
     void startCycle(int pos);
+    // What a cycle start at input pos holds in latch mode: the mould close, the ejector, or
+    // every output but the alarm let go (a product stage armed, with outputs that pulse).
+    struct StartHolds
+    {
+        bool mouldClose = false;
+        bool ejector = false;
+        bool releaseAll = false;
+    };
+    StartHolds cycleStartHolds(int pos, bool productArmed) const;
+    // Whether an edge at pos arms the second trigger again, and the side it then faces (-1: the
+    // side stays).
+    struct Rearm
+    {
+        bool rearms = false;
+        int side = -1;
+    };
+    Rearm secondTriggerRearm(int pos) const;
+    bool rearmHoldsMould() const;
     void rearmSecondTrigger(int pos);
+    // While a judge runs and its rows are handed out: the mould close and the ejector held at once for edges that the pass
+    // after the judge will start a cycle or re-arm the second trigger on; that pass acts on the
+    // edges as always and lets go of what it did not hold itself (ControlPort's provisional
+    // outputs).
+    void holdAheadOfEdges(int judgedStage);
+    bool startArms(int parity) const;
     bool camerasTriggered() const;
     bool armStages(int pos);
     void endPass(int nextPassMs);
@@ -405,6 +433,8 @@ private:
     RegionPage *regionPage = nullptr;
     ResultImageRenderer *resultRenderer = nullptr;
     std::function<void()> settingsDialog;
+    // This pass settles the outputs held ahead of edges during a judge.
+    bool settleHeldOutputs = false;
     // True while a Run pass or a stage tick runs; a nested event loop (a modal box) must not
     // start another one.
     bool passActive = false;

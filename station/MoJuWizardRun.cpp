@@ -140,6 +140,8 @@ void MoJuWizard::Run()
     }
     const PassGuard guard(passActive);
     runTimer->start(RunPassMs);
+    // Outputs held ahead of edges during a judge stand until this pass has acted on the edges.
+    settleHeldOutputs = controlPort->HasProvisionalOutputs();
 
     // 1. Colour cameras balance their white once, a few seconds after start-up or a loss.
     if (whiteBalanceCounter <= WhiteBalancePass) {
@@ -192,6 +194,10 @@ void MoJuWizard::Run()
 
 void MoJuWizard::endPass(int nextPassMs)
 {
+    if (settleHeldOutputs) {
+        settleHeldOutputs = false;
+        controlPort->SettleProvisionalOutputs();
+    }
     publishOutputs();
     runTimer->start(nextPassMs);
     controlPort->TouchHeartbeat();
@@ -450,21 +456,24 @@ void MoJuWizard::stampCycleStart()
     lastCycleStart = tenths;
 }
 
+bool MoJuWizard::startsCycle(int pos) const
+{
+    const int mode = runSetting(MachineMode);
+    return mode == 0 || mode == 1
+        ? pos == Input::MouldOpen || (pos == Input::EjectorBack && runSetting(SeparateSignals) != 0)
+        : (pos == Input::MouldOpen && runSetting(MouldSide) != 1) || (pos == Input::Fourth && runSetting(MouldSide) != 0);
+}
+
 void MoJuWizard::runInputPass(bool busy)
 {
     if (busy)
         return;
-    const int mode = runSetting(MachineMode);
     for (int pos = 0; pos < Input::Count; ++pos) {
         if (!inputLatched[pos] && pos != triggerRequest)
             continue;
         inputLatched[pos] = false;
         triggerRequest = -1;
-        const bool cycleStart = mode == 0 || mode == 1
-            ? pos == Input::MouldOpen || (pos == Input::EjectorBack && runSetting(SeparateSignals) != 0)
-            : (pos == Input::MouldOpen && runSetting(MouldSide) != 1)
-                  || (pos == Input::Fourth && runSetting(MouldSide) != 0);
-        if (cycleStart)
+        if (startsCycle(pos))
             startCycle(pos);
         if (armedCameras[1] != 0)
             rearmSecondTrigger(pos);
@@ -503,49 +512,69 @@ void MoJuWizard::startCycle(int pos)
         frameSinceCycleStart[c] = newFrameThisPass[c] || cycleFramesTriggered;
     }
 
-    const int mode = runSetting(MachineMode);
     if (latchMode) {
-        bool closeForbidden = true;
-        bool ejectorForbidden = true;
-        if (mode == 0 && runSetting(SeparateSignals) == 1) {
-            closeForbidden = pos == Input::EjectorBack;
-            ejectorForbidden = pos == Input::MouldOpen;
-        }
-        if (runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0 && closeForbidden)
+        const StartHolds holds = cycleStartHolds(pos, armedCameras[0] != 0);
+        if (holds.mouldClose)
             setOutput(Output::MouldClose, true);
-        if (armedCameras[0] != 0) {
-            if (runSetting(MultiOutput) != 0 || runSetting(CutEjectorOnProductAlarm) != 0) {
-                for (int output = Output::MouldClose; output <= Output::Last; ++output) {
-                    if (output != Output::Alarm)
-                        setOutput(output, false);
-                }
-            } else if (runSetting(NoEjectorControl) == 0 && ejectorForbidden) {
-                setOutput(Output::Ejector, true);
+        if (holds.releaseAll) {
+            for (int output = Output::MouldClose; output <= Output::Last; ++output) {
+                if (output != Output::Alarm)
+                    setOutput(output, false);
             }
+        } else if (holds.ejector) {
+            setOutput(Output::Ejector, true);
         }
         publishOutputs();
     }
-    if (mode == 2)
+    if (runSetting(MachineMode) == 2)
         side = pos == Input::MouldOpen ? 1 : 0;
+}
+
+MoJuWizard::StartHolds MoJuWizard::cycleStartHolds(int pos, bool productArmed) const
+{
+    bool closeForbidden = true;
+    bool ejectorForbidden = true;
+    if (runSetting(MachineMode) == 0 && runSetting(SeparateSignals) == 1) {
+        closeForbidden = pos == Input::EjectorBack;
+        ejectorForbidden = pos == Input::MouldOpen;
+    }
+    StartHolds holds;
+    holds.mouldClose = runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0 && closeForbidden;
+    if (productArmed) {
+        holds.releaseAll = runSetting(MultiOutput) != 0 || runSetting(CutEjectorOnProductAlarm) != 0;
+        holds.ejector = !holds.releaseAll && runSetting(NoEjectorControl) == 0 && ejectorForbidden;
+    }
+    return holds;
+}
+
+MoJuWizard::Rearm MoJuWizard::secondTriggerRearm(int pos) const
+{
+    const int mode = runSetting(MachineMode);
+    Rearm rearm;
+    if (mode == 1) {
+        if (pos == Input::EjectorBack && runSetting(MouldSide) != 1)
+            rearm = {true, 1};
+        else if (pos == Input::Fourth && runSetting(MouldSide) != 0)
+            rearm = {true, 0};
+    } else {
+        rearm.rearms = pos == Input::EjectorBack && ((runSetting(SemiAutomatic) != 0 && mode == 0) || mode == 2);
+    }
+    return rearm;
+}
+
+bool MoJuWizard::rearmHoldsMould() const
+{
+    return runSetting(PulseMode) == 0 && runSetting(PreCut) == 0;
 }
 
 void MoJuWizard::rearmSecondTrigger(int pos)
 {
     const int mode = runSetting(MachineMode);
-    bool rearm = false;
-    if (mode == 1) {
-        if (pos == Input::EjectorBack && runSetting(MouldSide) != 1) {
-            side = 1;
-            rearm = true;
-        } else if (pos == Input::Fourth && runSetting(MouldSide) != 0) {
-            side = 0;
-            rearm = true;
-        }
-    } else {
-        rearm = pos == Input::EjectorBack && ((runSetting(SemiAutomatic) != 0 && mode == 0) || mode == 2);
-    }
-    if (!rearm)
+    const Rearm rearm = secondTriggerRearm(pos);
+    if (!rearm.rearms)
         return;
+    if (rearm.side >= 0)
+        side = rearm.side;
     armedCameras[1] = 0;
     const bool cavityEnabled = stageEnabled(1) || (twoSidedMode(mode) && stageEnabled(3));
     for (int c = 0; c < camerasInUse(); ++c) {
@@ -553,7 +582,7 @@ void MoJuWizard::rearmSecondTrigger(int pos)
         if (cavityEnabled)
             armedCameras[1] |= 1 << c;
     }
-    if (runSetting(PulseMode) == 0 && runSetting(PreCut) == 0)
+    if (rearmHoldsMould())
         setOutput(Output::MouldClose, true);
     publishOutputs();
 }
@@ -658,8 +687,11 @@ void MoJuWizard::TimerUp(int k)
     stageTimers[k]->stop();
     measurementValues.clear();
     judgeCamerasTogether(detect);
-    for (int c = 0; c < camerasInUse(); ++c)
+    for (int c = 0; c < camerasInUse(); ++c) {
+        // Handing the rows out takes a while too.
+        holdAheadOfEdges(detect);
         RunAlgorithm(c, detect);
+    }
     prejudgedCameras = 0;
     publishMeasurements();
     CheckNG(false);

@@ -203,7 +203,8 @@ void MoJuWizard::judgeCamerasTogether(int stage, int cameras)
         engines.push_back(asked && cameraViews[c] && whyNotJudged(c).isEmpty() ? cameraViews[c]->engine.get()
                                                                                : nullptr);
     }
-    const std::vector<bool> judged = concurrentJudge.judge(engines, stage);
+    // The GUI thread waits the judge out free to hold the machine for edges meanwhile.
+    const std::vector<bool> judged = concurrentJudge.judge(engines, stage, [this, stage] { holdAheadOfEdges(stage); });
     for (size_t c = 0; c < judged.size(); ++c) {
         if (judged[c])
             prejudgedCameras |= 1 << c;

@@ -2,7 +2,8 @@
 // template and 50 defect regions in both stages: the time of one Run pass (idle, and with a
 // cycle start that captures and judges every camera at once) beside copying the same frames;
 // and, with the I/O thread on a simulated board, the time from an input change on the wire to
-// the output frames it causes, beside the I/O pass period.
+// the output frames it causes, beside the I/O pass period; last, with the product stage in use
+// too, an input edge sent while the cavity stage is judged.
 
 #include "bench/SampleStatistics.h"
 #include "cameras/CameraDiscovery.h"
@@ -34,9 +35,11 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -48,6 +51,8 @@ constexpr int Samples = 40;
 constexpr int CaptureDelayTenths = 1;
 constexpr int Idle = 0x3FF;
 constexpr int CloseForbidden = 0x001;
+constexpr int EjectorOn = 0x002;
+constexpr int EdgeSamples = 30;
 constexpr int RegionsPerStage = 50;
 
 struct Station
@@ -97,8 +102,8 @@ void setInputWordDirectly(int word)
     ioInputWord = word;
 }
 
-// Runs the event loop until done() or a second has passed; false on time-out.
-bool spinUntil(const std::function<bool()> &done)
+// Runs the event loop until done() or the time-out has passed; false on time-out.
+bool spinUntil(const std::function<bool()> &done, int timeoutMs = 1000)
 {
     QEventLoop loop;
     QTimer poll;
@@ -106,7 +111,7 @@ bool spinUntil(const std::function<bool()> &done)
         if (done())
             loop.quit();
     });
-    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     poll.start(1);
     if (!done())
         loop.exec();
@@ -216,12 +221,113 @@ void BM_InputToOutputFrame(benchmark::State &state)
     }
 }
 
+// The station built again with the product stage in use (set when the station is built), both
+// stages on the mould-open end with a delay of 0.1 s each.
+bool rebuildWithProductStage()
+{
+    station->window.reset();
+    station->ioStarted = false;
+    {
+        QMutexLocker locker(ioMutex);
+        ioInputWord = 0;
+        ioOutputWord = -1;
+    }
+    ioLastOutputWord = 0;
+    station->board->setInputWord(0);
+    (*currentParams)[Param::StageEnabled] = 1;
+    (*currentParams)[Param::ProductStage] = 1;
+    (*currentParams)[Param::CaptureDelay] = CaptureDelayTenths;
+    (*currentParams)[Param::CaptureDelay + 1] = CaptureDelayTenths;
+    station->window = std::make_unique<MoJuWizard>();
+    return cameraCount == Cameras && startIo();
+}
+
+// The first output word the board received after the steady-clock time sinceNs that matches.
+double firstOutputAfterMs(qint64 sinceNs, const std::function<bool(int)> &matches)
+{
+    for (const BoardSimulator::Request &request : station->board->requests()) {
+        const QByteArray &bytes = request.bytes;
+        if (request.arrivalNs < sinceNs || bytes.size() != IOFrame::RequestSize
+            || quint8(bytes[1]) != IOFrame::SetOutputs)
+            continue;
+        if (matches((quint8(bytes[2]) | quint8(bytes[3]) << 8) & 0x3FF))
+            return double(request.arrivalNs - sinceNs) / 1e6;
+    }
+    return -1;
+}
+
+// A cycle runs both stages; while its cavity stage is judged the mould-open end rises again,
+// sent from the judging thread as the first camera is taken, which waits until it is on the
+// wire. Its cycle start holds the ejector (which the product stage's verdict had let go):
+// "edge" is the time from that edge on the wire to the hold on the wire, "verdict" to the
+// cavity verdict letting the mould go.
+void BM_EdgeDuringJudge(benchmark::State &state)
+{
+    if (!rebuildWithProductStage()) {
+        state.SkipWithError("the station with the product stage does not serve the board");
+        return;
+    }
+    BoardSimulator &board = *station->board;
+    std::atomic<bool> edgeOnCavity{false};
+    // The camera taken first waits until the edge is on the wire, so that the edge comes while
+    // the others are judged.
+    station->window->setJudgeGate([&](int stage) {
+        if (stage != 1 || !edgeOnCavity.exchange(false))
+            return;
+        const qint64 before = board.inputSentNs();
+        board.setInputWord(1);
+        const qint64 giveUp = BoardSimulator::nowNs() + qint64(50) * 1000000;
+        while (board.inputSentNs() == before && BoardSimulator::nowNs() < giveUp)
+            std::this_thread::yield();
+    });
+    for (auto _ : state) {
+        std::vector<double> edge;
+        std::vector<double> verdict;
+        for (int i = 0; i < EdgeSamples; ++i) {
+            const int cycles = cycleTotalCount;
+            board.setInputWord(1);
+            if (!spinUntil([&] { return controlPort->GetIOState(false, 0); })) {
+                state.SkipWithError("no cycle start");
+                return;
+            }
+            board.setInputWord(0);
+            if (!spinUntil([] { return !controlPort->GetIOState(false, 0); })) {
+                state.SkipWithError("the input did not fall");
+                return;
+            }
+            edgeOnCavity = true;
+            // The cycle, and the one the edge started.
+            if (!spinUntil([&] { return cycleTotalCount >= cycles + 2 && board.outputWord() == Idle; }, 5000)) {
+                state.SkipWithError("the two cycles did not end");
+                return;
+            }
+            const qint64 sent = board.inputSentNs();
+            edge.push_back(firstOutputAfterMs(sent, [](int word) { return (word & EjectorOn) == 0; }));
+            verdict.push_back(firstOutputAfterMs(sent, [](int word) { return (word & CloseForbidden) != 0; }));
+            board.setInputWord(0);
+            if (!spinUntil([] { return !controlPort->GetIOState(false, 0); })) {
+                state.SkipWithError("the input did not fall");
+                return;
+            }
+        }
+        state.SetIterationTime(mean(edge) / 1e3 * EdgeSamples);
+        state.counters["io_pass_ms"] = passPeriodMs();
+        state.counters["edge_p50_ms"] = percentile(edge, 0.5);
+        state.counters["edge_max_ms"] = *std::max_element(edge.begin(), edge.end());
+        state.counters["verdict_p50_ms"] = percentile(verdict, 0.5);
+        state.counters["verdict_max_ms"] = *std::max_element(verdict.begin(), verdict.end());
+    }
+    station->window->setJudgeGate(nullptr);
+}
+
 BENCHMARK(BM_RunPassIdle)->Unit(benchmark::kMillisecond);
 // Several cycles: the first one also fills the engines' buffers.
 BENCHMARK(BM_RunPassWithCapture)->Iterations(8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyFrames_Reference)->Unit(benchmark::kMillisecond);
 // CPU: every thread of the process over the 40 cycles (the machine is shared; wall times drift).
 BENCHMARK(BM_InputToOutputFrame)->Iterations(1)->UseManualTime()->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+// Last: it builds the station again.
+BENCHMARK(BM_EdgeDuringJudge)->Iterations(1)->UseManualTime()->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 

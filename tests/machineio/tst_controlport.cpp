@@ -58,7 +58,9 @@ void TestControlPort::outputs_data()
 {
     QTest::addColumn<int>("idleLevels"); // bit i: idle level of output i + 1
     QTest::addColumn<int>("spareOutput");
-    QTest::addColumn<QString>("steps");  // "n+" / "n-": SetOutput(n, on/off); "R": ResetOutputs
+    // "n+" / "n-": SetOutput(n, on/off); "n*": SetOutputProvisionally(n, on); "R": ResetOutputs;
+    // "S": SettleProvisionalOutputs
+    QTest::addColumn<QString>("steps");
     QTest::addColumn<int>("bits");
 
     QTest::newRow("idle low, alarm on") << 0 << 0 << "2+" << 0x004;
@@ -75,6 +77,16 @@ void TestControlPort::outputs_data()
         << 0x020 << 6 << "R" << 0x028;
     QTest::newRow("reset after outputs on") << 0x005 << 0 << "0+ 1+ 2+ R" << 0x005;
     QTest::newRow("outputs out of range are ignored") << 0 << 0 << "10+ -1+" << 0x000;
+    QTest::newRow("provisional: on until settled") << 0 << 0 << "1*" << 0x002;
+    QTest::newRow("provisional: settled back to off") << 0 << 0 << "1* S" << 0x000;
+    QTest::newRow("provisional: settled back to on") << 0 << 0 << "1+ 1* S" << 0x002;
+    QTest::newRow("provisional: set since, stays on") << 0 << 0 << "1* 1+ S" << 0x002;
+    QTest::newRow("provisional: let go since, stays off") << 0x3FF << 0 << "0* 0- S" << 0x3FF;
+    QTest::newRow("provisional: twice, back to the first level") << 0 << 0 << "1* 1* S" << 0x000;
+    QTest::newRow("provisional: others written meanwhile stay") << 0 << 0 << "1* 0+ S" << 0x001;
+    QTest::newRow("provisional: reset since, stays idle") << 0x3FF << 0 << "0* R S" << 0x3FF;
+    QTest::newRow("provisional: spare output follows back") << 0 << 2 << "1* S" << 0x000;
+    QTest::newRow("provisional: settled twice") << 0 << 0 << "1* S 1+ S" << 0x002;
 }
 
 void TestControlPort::outputs()
@@ -92,6 +104,14 @@ void TestControlPort::outputs()
     for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
         if (step == QLatin1String("R")) {
             port.ResetOutputs();
+            continue;
+        }
+        if (step == QLatin1String("S")) {
+            port.SettleProvisionalOutputs();
+            continue;
+        }
+        if (step.endsWith('*')) {
+            port.SetOutputProvisionally(step.chopped(1).toInt(), true);
             continue;
         }
         const int output = step.chopped(1).toInt();
@@ -173,7 +193,11 @@ void TestControlPort::inputs()
     QString seen;
     for (int word : words) {
         setInputWord(word);
-        seen += port.CheckInput(input) ? '1' : '0';
+        // A look at the pending edges leaves them to CheckInput.
+        const bool pending = (port.PendingRisingEdges() >> input) & 1;
+        const bool rose = port.CheckInput(input);
+        QCOMPARE(pending, rose);
+        seen += rose ? '1' : '0';
     }
     QCOMPARE(seen, edges);
     QCOMPARE(port.GetIOState(false, input), levelAfter);
