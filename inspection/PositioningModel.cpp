@@ -943,7 +943,10 @@ void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     if (near.width < templ.cols || near.height < templ.rows)
         return;
     cv::Matx23d warp(pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1), pose(1, 2) - near.y);
-    if (!settling.align(pyramid[size_t(level)](near), warp, searchMode == 4, MaxSettleSteps, scratch->settling))
+    // A settling that carries the pose much farther than it may move is given up early: it is
+    // drifting to a look-alike or along a repeated edge, and would be refused anyway.
+    const RigidAlignment::Reach limits{(MaxSettle + 1) / scale, MaxSettleTurn + 1};
+    if (!settling.align(pyramid[size_t(level)](near), warp, searchMode == 4, MaxSettleSteps, scratch->settling, limits))
         return;
     const double angle = std::atan2(warp(1, 0), warp(0, 0)) * 180.0 / Pi;
     const double x = warp(0, 0) * t.x + warp(0, 1) * t.y + warp(0, 2) + near.x;

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr double Pi = 3.14159265358979323846;
+
 // Smoothed 32-bit float copy of an 8-bit grey image; the smoothing keeps one pixel's noise
 // from pulling the pose.
 void smoothed(const cv::Mat &grey, cv::Mat &out)
@@ -42,6 +44,11 @@ double cornerMove(const cv::Matx23d &a, const cv::Matx23d &b, int w, int h)
     return worst;
 }
 
+cv::Point2d centreOf(const cv::Matx23d &pose, const cv::Point2d &c)
+{
+    return cv::Point2d(pose(0, 0) * c.x + pose(0, 1) * c.y + pose(0, 2), pose(1, 0) * c.x + pose(1, 1) * c.y + pose(1, 2));
+}
+
 } // namespace
 
 void RigidAlignment::clear()
@@ -68,6 +75,8 @@ void RigidAlignment::setTemplate(const cv::Mat &grey)
     total = 0;
     totalSquares = 0;
     hessian = cv::Matx33d::zeros();
+    descentSum = cv::Vec3d(0, 0, 0);
+    descentTemplate = cv::Vec3d(0, 0, 0);
     for (int y = 0; y < h; ++y) {
         const float *row = smooth.ptr<float>(y);
         const float *above = smooth.ptr<float>(std::max(y - 1, 0));
@@ -81,40 +90,48 @@ void RigidAlignment::setTemplate(const cv::Mat &grey)
             turnDescent[i] = d[0];
             shiftXDescent[i] = d[1];
             shiftYDescent[i] = d[2];
-            for (int r = 0; r < 3; ++r)
+            for (int r = 0; r < 3; ++r) {
+                descentSum[r] += d[r];
+                descentTemplate[r] += double(d[r]) * row[x];
                 for (int c = 0; c < 3; ++c)
                     hessian(r, c) += double(d[r]) * d[c];
+            }
             total += row[x];
             totalSquares += double(row[x]) * row[x];
         }
     }
 }
 
-bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, int steps, Work &work) const
+bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, int steps, Work &work, Reach reach) const
 {
     if (!ready() || frame.empty() || frame.type() != CV_8UC1 || steps <= 0)
         return false;
     smoothed(frame, work.frame);
     const int w = smooth.cols;
     const int h = smooth.rows;
-    const size_t n = size_t(w) * size_t(h);
-    work.values.resize(n);
-    work.seen.resize(n);
     const double lastX = work.frame.cols - 1;
     const double lastY = work.frame.rows - 1;
+    auto inside = [&](double u, double v) { return u >= 0 && v >= 0 && u < lastX && v < lastY; };
     cv::Matx23d at = pose;
     for (int step = 0; step < steps; ++step) {
-        // The frame beneath every template pixel (bilinear); pixels outside take no part.
+        // The frame beneath every template pixel (bilinear); pixels outside take no part. When
+        // the four corners lie inside, every pixel does.
+        bool whole = true;
+        for (const cv::Point2d &c : {cv::Point2d(0, 0), cv::Point2d(w - 1, 0), cv::Point2d(0, h - 1), cv::Point2d(w - 1, h - 1)})
+            whole = whole && inside(at(0, 0) * c.x + at(0, 1) * c.y + at(0, 2), at(1, 0) * c.x + at(1, 1) * c.y + at(1, 2));
+        // One pass gathers the sums that the projections of both sides (about their mean)
+        // onto the steepest-descent images are made of.
         int count = 0;
-        double sumI = 0, sumII = 0, sumT = 0, sumTT = 0;
+        double sumI = 0, sumII = 0, sumT = 0, sumTT = 0, sumIT = 0;
+        cv::Vec3d sumD(0, 0, 0), sumDI(0, 0, 0), sumDT(0, 0, 0);
+        cv::Matx33d hess = whole ? hessian : cv::Matx33d::zeros();
         for (int y = 0; y < h; ++y) {
             const float *t = smooth.ptr<float>(y);
+            const size_t row = size_t(y) * size_t(w);
             for (int x = 0; x < w; ++x) {
-                const size_t i = size_t(y) * size_t(w) + size_t(x);
                 const double u = at(0, 0) * x + at(0, 1) * y + at(0, 2);
                 const double v = at(1, 0) * x + at(1, 1) * y + at(1, 2);
-                work.seen[i] = u >= 0 && v >= 0 && u < lastX && v < lastY;
-                if (!work.seen[i])
+                if (!whole && !inside(u, v))
                     continue;
                 const int u0 = int(u);
                 const int v0 = int(v);
@@ -124,46 +141,44 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
                 const float *b = work.frame.ptr<float>(v0 + 1) + u0;
                 const float top = a[0] + fu * (a[1] - a[0]);
                 const float bottom = b[0] + fu * (b[1] - b[0]);
-                const float value = top + fv * (bottom - top);
-                work.values[i] = value;
+                const double value = top + fv * (bottom - top);
+                const double own = t[x];
+                const double d[3] = {turnDescent[row + size_t(x)], shiftXDescent[row + size_t(x)], shiftYDescent[row + size_t(x)]};
                 ++count;
                 sumI += value;
-                sumII += double(value) * value;
-                sumT += t[x];
-                sumTT += double(t[x]) * t[x];
+                sumII += value * value;
+                sumIT += value * own;
+                for (int r = 0; r < 3; ++r)
+                    sumDI[r] += d[r] * value;
+                if (whole)
+                    continue;
+                sumT += own;
+                sumTT += own * own;
+                for (int r = 0; r < 3; ++r) {
+                    sumD[r] += d[r];
+                    sumDT[r] += d[r] * own;
+                    for (int c = 0; c < 3; ++c)
+                        hess(r, c) += d[r] * d[c];
+                }
             }
         }
         if (count < MinSeen)
             return false;
-        const bool whole = size_t(count) == n;
+        if (whole) {
+            sumT = total;
+            sumTT = totalSquares;
+            sumD = descentSum;
+            sumDT = descentTemplate;
+        }
         const double meanI = sumI / count;
         const double meanT = sumT / count;
         const double spreadI = sumII - sumI * meanI;
         const double spreadT = sumTT - sumT * meanT;
         if (!(spreadI > 1e-6 * count) || !(spreadT > 1e-6 * count))
             return false;
-        // Projections of both sides (about their mean) onto the steepest-descent images.
-        cv::Matx33d hess = whole ? hessian : cv::Matx33d::zeros();
-        cv::Vec3d frameDescent(0, 0, 0);
-        cv::Vec3d templateDescent(0, 0, 0);
-        double both = 0;
-        const float *t = smooth.ptr<float>();
-        for (size_t i = 0; i < n; ++i) {
-            if (!work.seen[i])
-                continue;
-            const double f = work.values[i] - meanI;
-            const double g = t[i] - meanT;
-            const double d[3] = {turnDescent[i], shiftXDescent[i], shiftYDescent[i]};
-            both += f * g;
-            for (int r = 0; r < 3; ++r) {
-                frameDescent[r] += d[r] * f;
-                templateDescent[r] += d[r] * g;
-            }
-            if (!whole)
-                for (int r = 0; r < 3; ++r)
-                    for (int c = 0; c < 3; ++c)
-                        hess(r, c) += d[r] * d[c];
-        }
+        cv::Vec3d frameDescent = sumDI - meanI * sumD;
+        cv::Vec3d templateDescent = sumDT - meanT * sumD;
+        const double both = sumIT - count * meanI * meanT;
         if (!turn) {
             // The turn takes no part: its row and column decouple.
             for (int k = 1; k < 3; ++k)
@@ -192,6 +207,12 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
         const cv::Matx23d next = stepped(at, dTurn, dX, dY, centre);
         const double moved = cornerMove(at, next, w, h);
         at = next;
+        const cv::Point2d from = centreOf(pose, centre);
+        const cv::Point2d to = centreOf(at, centre);
+        const double turned = std::remainder(std::atan2(at(1, 0), at(0, 0)) - std::atan2(pose(1, 0), pose(0, 0)), 2 * Pi);
+        if (std::abs(to.x - from.x) > reach.shift || std::abs(to.y - from.y) > reach.shift
+            || std::abs(turned) * 180 / Pi > reach.turn)
+            return false;
         if (moved < Converged)
             break;
     }

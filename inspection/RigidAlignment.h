@@ -19,8 +19,6 @@ public:
     struct Work
     {
         cv::Mat frame;
-        std::vector<float> values;
-        std::vector<unsigned char> seen;
     };
 
     // Converged when no corner of the template moves more than this in one step (pixels).
@@ -34,11 +32,20 @@ public:
     bool ready() const { return !smooth.empty(); }
     cv::Size size() const { return smooth.size(); }
 
+    // How far a settling may carry the template's centre (pixels, along either axis) and turn
+    // it (degrees) from the start; one that goes farther is drifting to another place.
+    struct Reach
+    {
+        double shift;
+        double turn;
+    };
+
     // pose maps template pixels to pixels of the 8-bit grey frame. It is moved by at most steps
     // Gauss-Newton steps (turning only when turn is set) and written back when the alignment
     // could be computed; false (pose untouched) when too little of the template lies in the
-    // frame or the template shows no structure.
-    bool align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, int steps, Work &work) const;
+    // frame, the template shows no structure, or the pose leaves the reach.
+    bool align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, int steps, Work &work,
+               Reach reach = {1e9, 1e9}) const;
 
 private:
     cv::Mat smooth;                    // smoothed template, CV_32F
@@ -49,6 +56,8 @@ private:
     double total = 0;                  // sum of the smoothed template
     double totalSquares = 0;
     cv::Matx33d hessian;               // of all pixels (turn, x, y)
+    cv::Vec3d descentSum;              // sums of the steepest-descent images
+    cv::Vec3d descentTemplate;         // ... and of their products with the smoothed template
 };
 
 #endif
