@@ -71,6 +71,7 @@ private slots:
     void settlesTheFoundPose_data();
     void settlesTheFoundPose();
     void refusesAFlatFrame();
+    void givesUpBeyondItsReach();
 };
 
 void RigidAlignmentTest::settlesTheFoundPose_data()
@@ -134,6 +135,25 @@ void RigidAlignmentTest::refusesAFlatFrame()
     QVERIFY(!settling.align(cv::Mat(140, 160, CV_8UC1, cv::Scalar(90)), pose, true, 10, work));
     for (int k = 0; k < 6; ++k)
         QCOMPARE(pose.val[k], start.val[k]);
+}
+
+void RigidAlignmentTest::givesUpBeyondItsReach()
+{
+    // The start lies 1.5 px and 2 degrees off the target: a reach shorter than that is left, a
+    // longer one is not.
+    const cv::Mat world = scene();
+    RigidAlignment settling;
+    settling.setTemplate(world(Cut));
+    const cv::Mat frame = frameOf(world, poseOf(4, 80, 70), cv::Size(160, 140), 1, 0);
+    RigidAlignment::Work work;
+    const cv::Matx23d start = poseOf(2, 81.5, 70);
+    cv::Matx23d pose = start;
+    QVERIFY(!settling.align(frame, pose, true, 10, work, {1.0, 5.0}));
+    QVERIFY(!settling.align(frame, pose, true, 10, work, {3.0, 1.0}));
+    for (int k = 0; k < 6; ++k)
+        QCOMPARE(pose.val[k], start.val[k]);
+    QVERIFY(settling.align(frame, pose, true, 10, work, {2.0, 3.0}));
+    QVERIFY(std::hypot(centreOf(pose).x - 80, centreOf(pose).y - 70) < 0.05);
 }
 
 QTEST_GUILESS_MAIN(RigidAlignmentTest)
