@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
 
 #if defined(__SSE2__)
@@ -1142,6 +1143,13 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
         std::stable_sort(candidates.begin(), candidates.end(),
                          [](const Candidate &l, const Candidate &r) { return l.score > r.score; });
         std::vector<std::pair<Candidate, double>> settled;
+        // Places that refined to the very same pose settle and agree the same way: each pose is
+        // settled and laid over the target once (the found pose, then the settled one).
+        std::vector<std::pair<Candidate, std::pair<Candidate, double>>> done;
+        auto samePose = [](const Candidate &l, const Candidate &r) {
+            auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+            return l.x == r.x && l.y == r.y && same(l.angle, r.angle) && same(l.sx, r.sx) && same(l.sy, r.sy);
+        };
         // Follows a place from the level above `from` down to full resolution and lays it over
         // the target.
         auto settle = [&](Candidate c, int from) {
@@ -1150,11 +1158,21 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
                     return;
             if (c.score < MinScore)
                 return;
+            const auto seen = std::find_if(done.begin(), done.end(), [&](const auto &d) { return samePose(d.first, c); });
+            if (seen != done.end()) {
+                c.angle = seen->second.first.angle;
+                c.sx = seen->second.first.sx;
+                c.sy = seen->second.first.sy;
+                settled.emplace_back(c, seen->second.second);
+                return;
+            }
+            const Candidate found = c;
             // Large targets are placed to a pixel by their many points; small ones, and turned
             // ones, are settled on their grey values.
             if (searchMode == 4 || checkLevel() == 0)
                 polish(pyramid, c);
             settled.emplace_back(c, correlate(pyramid, c));
+            done.emplace_back(found, settled.back());
         };
         for (const Candidate &c : candidates) {
             settle(c, start > 0 ? 1 : 0);
