@@ -16,7 +16,7 @@ constexpr int WaitingTickMs = 1;
 
 ConcurrentJudge::ConcurrentJudge()
 {
-    // One thread less while the caller takes a share.
+    // As many threads as the detection uses; a caller that takes a share starts one less.
     pool.setMaxThreadCount(std::max(1, DetectionThreads));
     // Kept for the next trigger instead of started anew on each.
     pool.setExpiryTimeout(-1);

@@ -44,12 +44,18 @@ void MoJuWizard::holdAheadOfEdges(int judgedStage)
         if (cavityArmed && secondTriggerRearm(pos).rearms && rearmHoldsMould())
             holdClose = true;
     }
+    // Called about once a millisecond while the edge waits: the I/O thread is woken only when
+    // a hold is new.
     const int held[] = {holdClose ? Output::MouldClose : 0, holdEjector ? Output::Ejector : 0};
+    bool changed = false;
     for (int output : held) {
-        if (output != 0 && !controlPort->IsOutputOn(output - 1))
+        if (output != 0 && !controlPort->IsOutputOn(output - 1)) {
             controlPort->SetOutputProvisionally(output - 1, true);
+            changed = true;
+        }
     }
-    publishOutputs();
+    if (changed)
+        publishOutputs();
 }
 
 // A cycle start arms cameras for the stages of this parity.
