@@ -420,11 +420,94 @@ __attribute__((target("avx2"))) void sampleRowWide(const cv::Mat &src, uchar *ou
         i = end;
     }
 }
+
+// GCC 12 takes the undefined upper lanes inside its AVX-512 intrinsics for uninitialised values.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// Sixteen pixels at a time where their neighbourhoods lie within four rows and 32 columns of
+// the frame (a turn of up to about seven degrees): the four rows are loaded once and one byte
+// permutation picks every pixel's four neighbours; the rest as sampleRowWide.
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi"))) void
+sampleRowPicked(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *columnX, const int *columnY, int width)
+{
+    constexpr int Lanes = 16;
+    constexpr int Span = 32;   // columns loaded from each row
+    if (width < Lanes || src.cols < Span || src.rows < 4) {
+        sampleRowWide(src, out, rowX, rowY, columnX, columnY, width);
+        return;
+    }
+    const __m512i startX = _mm512_set1_epi32(rowX);
+    const __m512i startY = _mm512_set1_epi32(rowY);
+    const __m512i low = _mm512_set1_epi32(TableSize - 1);
+    const __m512i full = _mm512_set1_epi32(TableSize);
+    const __m512i half = _mm512_set1_epi32(512);
+    // The byte index of a pixel's upper left neighbour into all four bytes of its lane, then
+    // its right neighbour, and the two of the row below.
+    const __m512i spread = _mm512_set4_epi32(0x0C0C0C0C, 0x08080808, 0x04040404, 0x00000000);
+    const __m512i neighbours = _mm512_set1_epi32(0x21200100);
+    const __m512i lastX = _mm512_set1_epi32(Span - 2);
+    const __m512i lastY = _mm512_set1_epi32(2);
+    const uchar *base = src.data;
+    const size_t step = src.step[0];
+    int i = 0;
+    while (i < width) {
+        // The last sixteen of a row overlap those before: a pixel depends on its place alone.
+        if (i + Lanes > width)
+            i = width - Lanes;
+        const __m512i px = _mm512_srai_epi32(
+            _mm512_add_epi32(startX, _mm512_loadu_si512(columnX + i)), PlaceBits - TableBits);
+        const __m512i py = _mm512_srai_epi32(
+            _mm512_add_epi32(startY, _mm512_loadu_si512(columnY + i)), PlaceBits - TableBits);
+        const __m512i x = _mm512_srai_epi32(px, TableBits);
+        const __m512i y = _mm512_srai_epi32(py, TableBits);
+        // Places along a row move monotonically: the ends hold the smallest column and row.
+        const __m128i lastLanesX = _mm512_extracti32x4_epi32(x, 3);
+        const __m128i lastLanesY = _mm512_extracti32x4_epi32(y, 3);
+        const int left = std::min(_mm_cvtsi128_si32(_mm512_castsi512_si128(x)), _mm_extract_epi32(lastLanesX, 3));
+        const int top = std::min(_mm_cvtsi128_si32(_mm512_castsi512_si128(y)), _mm_extract_epi32(lastLanesY, 3));
+        const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(left));
+        const __m512i dy = _mm512_sub_epi32(y, _mm512_set1_epi32(top));
+        const __mmask16 far = _mm512_cmpgt_epu32_mask(dx, lastX) | _mm512_cmpgt_epu32_mask(dy, lastY);
+        if (far != 0 || left < 0 || top < 0 || left + Span > src.cols || top + 4 > src.rows) {
+            sampleRowWide(src, out + i, rowX, rowY, columnX + i, columnY + i, Lanes);
+            i += Lanes;
+            continue;
+        }
+        const uchar *corner = base + size_t(top) * step + size_t(left);
+        const __m512i upper = _mm512_inserti64x4(
+            _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(corner))),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(corner + step)), 1);
+        const __m512i lower = _mm512_inserti64x4(
+            _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(corner + 2 * step))),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(corner + 3 * step)), 1);
+        const __m512i at = _mm512_add_epi32(_mm512_slli_epi32(dy, 5), dx);
+        const __m512i pick = _mm512_add_epi8(_mm512_shuffle_epi8(at, spread), neighbours);
+        // Per lane the bytes (upper left, upper right, lower left, lower right).
+        const __m512i values = _mm512_permutex2var_epi8(upper, pick, lower);
+        const __m512i fx = _mm512_and_si512(px, low);
+        const __m512i fy = _mm512_and_si512(py, low);
+        // Weights (32 - fx, fx) as bytes for both rows, (32 - fy, fy) as 16-bit pairs.
+        const __m512i pairX = _mm512_or_si512(_mm512_sub_epi32(full, fx), _mm512_slli_epi32(fx, 8));
+        const __m512i wx = _mm512_or_si512(pairX, _mm512_slli_epi32(pairX, 16));
+        const __m512i wy = _mm512_or_si512(_mm512_sub_epi32(full, fy), _mm512_slli_epi32(fy, 16));
+        const __m512i rows = _mm512_maddubs_epi16(values, wx);
+        const __m512i sum = _mm512_srli_epi32(_mm512_add_epi32(_mm512_madd_epi16(rows, wy), half), 10);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm512_cvtepi32_epi8(sum));
+        i += Lanes;
+    }
+}
+#pragma GCC diagnostic pop
 #endif
 
 void sampleRow(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *columnX, const int *columnY, int width)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
+    static const bool picked = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+        && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+    if (picked) {
+        sampleRowPicked(src, out, rowX, rowY, columnX, columnY, width);
+        return;
+    }
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) {
         sampleRowWide(src, out, rowX, rowY, columnX, columnY, width);
