@@ -19,6 +19,8 @@ public:
     struct Work
     {
         cv::Mat frame;
+        std::vector<float> values;   // the frame beneath each template pixel
+        std::vector<uchar> seen;     // ... and whether it lies inside the frame
     };
 
     // Converged when no corner of the template moves more than this in one step (pixels).
