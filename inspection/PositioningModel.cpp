@@ -14,6 +14,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 
 namespace {
@@ -252,7 +255,8 @@ struct PositioningModel::LazyField
 
     // Computes every cell of the window at once, as at() would one by one: when several turns
     // are scored around a place, most cells are asked for, and a straight pass over them costs
-    // less than asking cell by cell. Afterwards cellsAt() may be read directly.
+    // less than asking cell by cell. Afterwards cellsAt() may be read directly. The cells are not
+    // marked as computed: at() would compute each again, to the same value.
     void fillAll()
     {
         const int w = level->cols;
@@ -260,8 +264,6 @@ struct PositioningModel::LazyField
         for (int wy = 0; wy < rows; ++wy) {
             const int y = y0 + wy;
             cv::Vec2f *out = cells.data() + static_cast<size_t>(wy) * static_cast<size_t>(stride);
-            std::uint32_t *stamp = stamps.data() + static_cast<size_t>(wy) * static_cast<size_t>(stride);
-            std::fill(stamp, stamp + stride, generation);
             if (y < 0 || y >= h) {
                 std::fill(out, out + stride, cv::Vec2f(0, 0));
                 continue;
@@ -283,6 +285,47 @@ struct PositioningModel::LazyField
         }
     }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// GCC 12 takes the undefined upper lanes inside its AVX-512 intrinsics for uninitialised values.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+    // directions() sixteen at a time, as far as whole sixteens reach; returns how far that is.
+    // The sums are exact in integers and in single precision, square root and division are
+    // exactly rounded: the same directions as one at a time.
+    __attribute__((target("avx512f"), always_inline)) static inline __m512i load(const uchar *p)
+    {
+        return _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+    }
+
+    __attribute__((target("avx512f"))) static int directionsWide(const uchar *up, const uchar *mid,
+                                                                const uchar *down, float *out, int n)
+    {
+        const __m512i firstPairs = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
+        const __m512i secondPairs = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+        const __m512 zero = _mm512_setzero_ps();
+        int i = 0;
+        for (; i + 16 <= n; i += 16) {
+            const __m512i upLeft = load(up + i - 1), upHere = load(up + i), upRight = load(up + i + 1);
+            const __m512i midLeft = load(mid + i - 1), midRight = load(mid + i + 1);
+            const __m512i downLeft = load(down + i - 1), downHere = load(down + i), downRight = load(down + i + 1);
+            const __m512i right = _mm512_add_epi32(_mm512_add_epi32(upRight, downRight), _mm512_slli_epi32(midRight, 1));
+            const __m512i left = _mm512_add_epi32(_mm512_add_epi32(upLeft, downLeft), _mm512_slli_epi32(midLeft, 1));
+            const __m512i below = _mm512_add_epi32(_mm512_add_epi32(downLeft, downRight), _mm512_slli_epi32(downHere, 1));
+            const __m512i above = _mm512_add_epi32(_mm512_add_epi32(upLeft, upRight), _mm512_slli_epi32(upHere, 1));
+            const __m512 gx = _mm512_cvtepi32_ps(_mm512_sub_epi32(right, left));
+            const __m512 gy = _mm512_cvtepi32_ps(_mm512_sub_epi32(below, above));
+            const __m512 m = _mm512_sqrt_ps(_mm512_add_ps(_mm512_mul_ps(gx, gx), _mm512_mul_ps(gy, gy)));
+            const __mmask16 edge = _mm512_cmp_ps_mask(m, zero, _CMP_GT_OQ);
+            const __m512 ux = _mm512_maskz_div_ps(edge, gx, m);
+            const __m512 uy = _mm512_maskz_div_ps(edge, gy, m);
+            _mm512_storeu_ps(out + 2 * i, _mm512_permutex2var_ps(ux, firstPairs, uy));
+            _mm512_storeu_ps(out + 2 * i + 16, _mm512_permutex2var_ps(ux, secondPairs, uy));
+        }
+        return i;
+    }
+#pragma GCC diagnostic pop
+#endif
+
     // The cell of (x, y) after fillAll; the window holds every place asked for.
     const cv::Vec2f *cellsAt(int x, int y) const
     {
@@ -293,6 +336,11 @@ struct PositioningModel::LazyField
     static void directions(const uchar *up, const uchar *mid, const uchar *down, float *out, int n)
     {
         int i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+        static const bool wide = __builtin_cpu_supports("avx512f");
+        if (wide)
+            i = directionsWide(up, mid, down, out, n);
+#endif
 #if defined(__SSE2__)
         // Four at a time: square root and division are exactly rounded in both forms.
         alignas(16) float gx[4];
@@ -360,6 +408,15 @@ struct PositioningModel::LazyField
 
 namespace {
 
+// The nearest whole number, halves away from zero, as std::lround gives it for the small
+// offsets of model points, without a library call: the fraction v - t is exact.
+inline int roundedOffset(double v)
+{
+    const int t = static_cast<int>(v);
+    const double fraction = v - t;
+    return t + (fraction >= 0.5 ? 1 : 0) - (fraction <= -0.5 ? 1 : 0);
+}
+
 // The model points of one level turned by an angle: linear offsets into a field (rounded to
 // whole pixels) and the turned unit directions.
 struct TurnedPoints
@@ -390,8 +447,8 @@ struct TurnedPoints
         int right = bounds.x + bounds.width;
         int bottom = bounds.y + bounds.height;
         for (size_t i = 0; i < n; ++i) {
-            rx[i] = static_cast<int>(std::lround(ox[i] * c - oy[i] * s));
-            ry[i] = static_cast<int>(std::lround(ox[i] * s + oy[i] * c));
+            rx[i] = roundedOffset(ox[i] * c - oy[i] * s);
+            ry[i] = roundedOffset(ox[i] * s + oy[i] * c);
             ux[i] = static_cast<float>(gx[i] * c - gy[i] * s);
             uy[i] = static_cast<float>(gx[i] * s + gy[i] * c);
             left = std::min(left, rx[i]);
