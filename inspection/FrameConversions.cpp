@@ -525,6 +525,7 @@ void sampleRow(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *co
 // computed in, and the whole image equals cv::warpAffine's.
 void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv::Matx23d &inverse)
 {
+    constexpr int PrefetchRows = 4;
     constexpr int RoundDelta = (1 << PlaceBits) / TableSize / 2;
     const double scale = double(1 << PlaceBits);
     thread_local std::vector<int> columnX;
@@ -535,9 +536,31 @@ void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv
         columnX[size_t(i)] = cv::saturate_cast<int>(inverse(0, 0) * (area.x + i) * scale);
         columnY[size_t(i)] = cv::saturate_cast<int>(inverse(1, 0) * (area.x + i) * scale);
     }
-    for (int y = area.y; y < area.y + area.height; ++y) {
-        const int rowX = cv::saturate_cast<int>((inverse(0, 1) * y + inverse(0, 2)) * scale) + RoundDelta;
-        const int rowY = cv::saturate_cast<int>((inverse(1, 1) * y + inverse(1, 2)) * scale) + RoundDelta;
+    const auto rowPlace = [&](int y, int &rowX, int &rowY) {
+        rowX = cv::saturate_cast<int>((inverse(0, 1) * y + inverse(0, 2)) * scale) + RoundDelta;
+        rowY = cv::saturate_cast<int>((inverse(1, 1) * y + inverse(1, 2)) * scale) + RoundDelta;
+    };
+    const int end = area.y + area.height;
+    for (int y = area.y; y < end; ++y) {
+        // A small area's rows are short runs far apart in memory, too short for the processor to
+        // see them coming: the source rows a few rows ahead draw from, and that row itself, are
+        // asked for early.
+        if (y + PrefetchRows < end) {
+            int aheadX, aheadY;
+            rowPlace(y + PrefetchRows, aheadX, aheadY);
+            for (int i = 0; i < area.width; i += 32) {
+                const int x = (aheadX + columnX[size_t(i)]) >> PlaceBits;
+                const int v = (aheadY + columnY[size_t(i)]) >> PlaceBits;
+                if (x >= 0 && v >= 0 && x < src.cols && v + 1 < src.rows) {
+                    __builtin_prefetch(src.ptr<uchar>(v) + x);
+                    __builtin_prefetch(src.ptr<uchar>(v + 1) + x);
+                }
+            }
+            __builtin_prefetch(dst.ptr<uchar>(y + PrefetchRows) + area.x, 1);
+            __builtin_prefetch(dst.ptr<uchar>(y + PrefetchRows) + area.x + area.width - 1, 1);
+        }
+        int rowX, rowY;
+        rowPlace(y, rowX, rowY);
         sampleRow(src, dst.ptr<uchar>(y) + area.x, rowX, rowY, columnX.data(), columnY.data(), area.width);
     }
 }
