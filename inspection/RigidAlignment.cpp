@@ -3,7 +3,12 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -15,6 +20,74 @@ void smoothed(const cv::Mat &grey, cv::Mat &out)
 {
     grey.convertTo(out, CV_32F);
     cv::GaussianBlur(out, out, cv::Size(3, 3), 0, 0);
+}
+
+// The frame (float, rows stride floats apart) beneath the pixels x = 0 .. w - 1 of template
+// row y at pose at, bilinear, for pixels that lie inside the frame; pixel by pixel as align
+// computes them. Returns how many pixels from the first were written.
+using SampleRow = int (*)(const float *base, size_t stride, const cv::Matx23d &at, int y, int w, float *out);
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Eight pixels at a time with the same operations in the same order (no fused multiply-add):
+// the same values to the bit.
+__attribute__((target("avx2"))) int sampleRowGathered(const float *base, size_t stride, const cv::Matx23d &at, int y,
+                                                      int w, float *out)
+{
+    const __m256d stepU = _mm256_set1_pd(at(0, 0));
+    const __m256d stepV = _mm256_set1_pd(at(1, 0));
+    const __m256d rowU = _mm256_set1_pd(at(0, 1) * y);
+    const __m256d rowV = _mm256_set1_pd(at(1, 1) * y);
+    const __m256d shiftU = _mm256_set1_pd(at(0, 2));
+    const __m256d shiftV = _mm256_set1_pd(at(1, 2));
+    const __m256i rows = _mm256_set1_epi32(int(stride));
+    const __m256d four = _mm256_set1_pd(4.0);
+    const float *right = base + 1;
+    const float *below = base + stride;
+    const float *belowRight = below + 1;
+    __m256d first = _mm256_setr_pd(0.0, 1.0, 2.0, 3.0);
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+        const __m256d second = _mm256_add_pd(first, four);
+        const __m256d u0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepU, first), rowU), shiftU);
+        const __m256d u1 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepU, second), rowU), shiftU);
+        const __m256d v0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepV, first), rowV), shiftV);
+        const __m256d v1 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepV, second), rowV), shiftV);
+        const __m128i wholeU0 = _mm256_cvttpd_epi32(u0);
+        const __m128i wholeU1 = _mm256_cvttpd_epi32(u1);
+        const __m128i wholeV0 = _mm256_cvttpd_epi32(v0);
+        const __m128i wholeV1 = _mm256_cvttpd_epi32(v1);
+        const __m256 fu = _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(u1, _mm256_cvtepi32_pd(wholeU1))),
+                                          _mm256_cvtpd_ps(_mm256_sub_pd(u0, _mm256_cvtepi32_pd(wholeU0))));
+        const __m256 fv = _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(v1, _mm256_cvtepi32_pd(wholeV1))),
+                                          _mm256_cvtpd_ps(_mm256_sub_pd(v0, _mm256_cvtepi32_pd(wholeV0))));
+        const __m256i at0 = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_set_m128i(wholeV1, wholeV0), rows),
+                                             _mm256_set_m128i(wholeU1, wholeU0));
+        const __m256 a0 = _mm256_i32gather_ps(base, at0, 4);
+        const __m256 a1 = _mm256_i32gather_ps(right, at0, 4);
+        const __m256 b0 = _mm256_i32gather_ps(below, at0, 4);
+        const __m256 b1 = _mm256_i32gather_ps(belowRight, at0, 4);
+        const __m256 top = _mm256_add_ps(a0, _mm256_mul_ps(fu, _mm256_sub_ps(a1, a0)));
+        const __m256 bottom = _mm256_add_ps(b0, _mm256_mul_ps(fu, _mm256_sub_ps(b1, b0)));
+        _mm256_storeu_ps(out + x, _mm256_add_ps(top, _mm256_mul_ps(fv, _mm256_sub_ps(bottom, top))));
+        first = _mm256_add_pd(second, four);
+    }
+    return x;
+}
+#endif
+
+int sampleRowNone(const float *, size_t, const cv::Matx23d &, int, int, float *) { return 0; }
+
+// The wide sampler where the processor has it and the frame's offsets fit its 32-bit indices.
+SampleRow wideSampler(const cv::Mat &frame)
+{
+    if (frame.total() + frame.step1() >= size_t(INT_MAX))
+        return sampleRowNone;
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return sampleRowGathered;
+#endif
+    return sampleRowNone;
 }
 
 // The pose after a step: pose composed with the inverse of the step's turn about the
@@ -113,6 +186,7 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
     const double lastY = work.frame.rows - 1;
     auto inside = [&](double u, double v) { return u >= 0 && v >= 0 && u < lastX && v < lastY; };
     cv::Matx23d at = pose;
+    const SampleRow wide = wideSampler(work.frame);
     for (int step = 0; step < steps; ++step) {
         // The frame beneath every template pixel (bilinear); pixels outside take no part. When
         // the four corners lie inside, every pixel does.
@@ -130,7 +204,7 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
         const size_t stride = work.frame.step1();
         for (int y = 0; y < h; ++y) {
             const size_t row = size_t(y) * size_t(w);
-            for (int x = 0; x < w; ++x) {
+            for (int x = whole ? wide(base, stride, at, y, w, values + row) : 0; x < w; ++x) {
                 const double u = at(0, 0) * x + at(0, 1) * y + at(0, 2);
                 const double v = at(1, 0) * x + at(1, 1) * y + at(1, 2);
                 if (!whole) {
