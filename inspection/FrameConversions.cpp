@@ -461,10 +461,9 @@ sampleRowPicked(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *c
         const __m512i x = _mm512_srai_epi32(px, TableBits);
         const __m512i y = _mm512_srai_epi32(py, TableBits);
         // Places along a row move monotonically: the ends hold the smallest column and row.
-        const __m128i lastLanesX = _mm512_extracti32x4_epi32(x, 3);
-        const __m128i lastLanesY = _mm512_extracti32x4_epi32(y, 3);
-        const int left = std::min(_mm_cvtsi128_si32(_mm512_castsi512_si128(x)), _mm_extract_epi32(lastLanesX, 3));
-        const int top = std::min(_mm_cvtsi128_si32(_mm512_castsi512_si128(y)), _mm_extract_epi32(lastLanesY, 3));
+        // Taken from the tables directly, they are known before the vector work is done.
+        const int left = std::min(rowX + columnX[i], rowX + columnX[i + Lanes - 1]) >> PlaceBits;
+        const int top = std::min(rowY + columnY[i], rowY + columnY[i + Lanes - 1]) >> PlaceBits;
         const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(left));
         const __m512i dy = _mm512_sub_epi32(y, _mm512_set1_epi32(top));
         const __mmask16 far = _mm512_cmpgt_epu32_mask(dx, lastX) | _mm512_cmpgt_epu32_mask(dy, lastY);
@@ -548,6 +547,7 @@ void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv
         if (y + PrefetchRows < end) {
             int aheadX, aheadY;
             rowPlace(y + PrefetchRows, aheadX, aheadY);
+            uchar *target = dst.ptr<uchar>(y + PrefetchRows) + area.x;
             for (int i = 0; i < area.width; i += 32) {
                 const int x = (aheadX + columnX[size_t(i)]) >> PlaceBits;
                 const int v = (aheadY + columnY[size_t(i)]) >> PlaceBits;
@@ -555,9 +555,9 @@ void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv
                     __builtin_prefetch(src.ptr<uchar>(v) + x);
                     __builtin_prefetch(src.ptr<uchar>(v + 1) + x);
                 }
+                __builtin_prefetch(target + i, 1);
             }
-            __builtin_prefetch(dst.ptr<uchar>(y + PrefetchRows) + area.x, 1);
-            __builtin_prefetch(dst.ptr<uchar>(y + PrefetchRows) + area.x + area.width - 1, 1);
+            __builtin_prefetch(target + area.width - 1, 1);
         }
         int rowX, rowY;
         rowPlace(y, rowX, rowY);
