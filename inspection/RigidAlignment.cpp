@@ -22,60 +22,135 @@ void smoothed(const cv::Mat &grey, cv::Mat &out)
     cv::GaussianBlur(out, out, cv::Size(3, 3), 0, 0);
 }
 
-// The frame (float, rows stride floats apart) beneath the pixels x = 0 .. w - 1 of template
-// row y at pose at, bilinear, for pixels that lie inside the frame; pixel by pixel as align
-// computes them. Returns how many pixels from the first were written.
-using SampleRow = int (*)(const float *base, size_t stride, const cv::Matx23d &at, int y, int w, float *out);
+// The frame (float, CV_32F) beneath the pixels x = 0 .. w - 1 of template row y at pose at,
+// bilinear, for pixels that lie inside the frame; pixel by pixel as align computes them.
+// Returns how many pixels from the first were written.
+using SampleRow = int (*)(const cv::Mat &frame, const cv::Matx23d &at, int y, int w, float *out);
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// Eight pixels at a time with the same operations in the same order (no fused multiply-add):
-// the same values to the bit.
-__attribute__((target("avx2"))) int sampleRowGathered(const float *base, size_t stride, const cv::Matx23d &at, int y,
-                                                      int w, float *out)
+// Eight pixels at a time with the same operations in the same order: the same values to the bit.
+// AVX-512 has fused multiply-adds, which round once where align rounds twice; they stay unused.
+#pragma GCC push_options
+#pragma GCC optimize("fp-contract=off")
+
+// The places of eight pixels from x on: whole parts and fractions.
+struct EightPlaces
 {
-    const __m256d stepU = _mm256_set1_pd(at(0, 0));
-    const __m256d stepV = _mm256_set1_pd(at(1, 0));
-    const __m256d rowU = _mm256_set1_pd(at(0, 1) * y);
-    const __m256d rowV = _mm256_set1_pd(at(1, 1) * y);
-    const __m256d shiftU = _mm256_set1_pd(at(0, 2));
-    const __m256d shiftV = _mm256_set1_pd(at(1, 2));
-    const __m256i rows = _mm256_set1_epi32(int(stride));
-    const __m256d four = _mm256_set1_pd(4.0);
-    const float *right = base + 1;
-    const float *below = base + stride;
-    const float *belowRight = below + 1;
-    __m256d first = _mm256_setr_pd(0.0, 1.0, 2.0, 3.0);
+    __m256i u;
+    __m256i v;
+    __m256 fu;
+    __m256 fv;
+};
+
+struct RowPlaces
+{
+    __m256d stepU, stepV, rowU, rowV, shiftU, shiftV;
+};
+
+__attribute__((target("avx2"), always_inline)) inline RowPlaces rowPlaces(const cv::Matx23d &at, int y)
+{
+    return RowPlaces{_mm256_set1_pd(at(0, 0)), _mm256_set1_pd(at(1, 0)), _mm256_set1_pd(at(0, 1) * y),
+                     _mm256_set1_pd(at(1, 1) * y), _mm256_set1_pd(at(0, 2)), _mm256_set1_pd(at(1, 2))};
+}
+
+__attribute__((target("avx2"), always_inline)) inline EightPlaces placesOf(const RowPlaces &row, int x)
+{
+    const __m256d first = _mm256_add_pd(_mm256_set1_pd(x), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
+    const __m256d second = _mm256_add_pd(first, _mm256_set1_pd(4.0));
+    const __m256d u0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(row.stepU, first), row.rowU), row.shiftU);
+    const __m256d u1 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(row.stepU, second), row.rowU), row.shiftU);
+    const __m256d v0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(row.stepV, first), row.rowV), row.shiftV);
+    const __m256d v1 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(row.stepV, second), row.rowV), row.shiftV);
+    const __m128i wholeU0 = _mm256_cvttpd_epi32(u0);
+    const __m128i wholeU1 = _mm256_cvttpd_epi32(u1);
+    const __m128i wholeV0 = _mm256_cvttpd_epi32(v0);
+    const __m128i wholeV1 = _mm256_cvttpd_epi32(v1);
+    return EightPlaces{_mm256_set_m128i(wholeU1, wholeU0), _mm256_set_m128i(wholeV1, wholeV0),
+                       _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(u1, _mm256_cvtepi32_pd(wholeU1))),
+                                       _mm256_cvtpd_ps(_mm256_sub_pd(u0, _mm256_cvtepi32_pd(wholeU0)))),
+                       _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(v1, _mm256_cvtepi32_pd(wholeV1))),
+                                       _mm256_cvtpd_ps(_mm256_sub_pd(v0, _mm256_cvtepi32_pd(wholeV0))))};
+}
+
+// The four neighbours of eight places gathered one by one.
+__attribute__((target("avx2"), always_inline)) inline void gathered(const float *base, int stride, const EightPlaces &p,
+                                                                    __m256 &a0, __m256 &a1, __m256 &b0, __m256 &b1)
+{
+    const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(p.v, _mm256_set1_epi32(stride)), p.u);
+    a0 = _mm256_i32gather_ps(base, at, 4);
+    a1 = _mm256_i32gather_ps(base + 1, at, 4);
+    b0 = _mm256_i32gather_ps(base + stride, at, 4);
+    b1 = _mm256_i32gather_ps(base + stride + 1, at, 4);
+}
+
+__attribute__((target("avx2"), always_inline)) inline __m256 bilinear(const EightPlaces &p, __m256 a0, __m256 a1,
+                                                                      __m256 b0, __m256 b1)
+{
+    const __m256 top = _mm256_add_ps(a0, _mm256_mul_ps(p.fu, _mm256_sub_ps(a1, a0)));
+    const __m256 bottom = _mm256_add_ps(b0, _mm256_mul_ps(p.fu, _mm256_sub_ps(b1, b0)));
+    return _mm256_add_ps(top, _mm256_mul_ps(p.fv, _mm256_sub_ps(bottom, top)));
+}
+
+__attribute__((target("avx2"))) int sampleRowGathered(const cv::Mat &frame, const cv::Matx23d &at, int y, int w,
+                                                      float *out)
+{
+    const float *base = frame.ptr<float>(0);
+    const int stride = int(frame.step1());
+    const RowPlaces row = rowPlaces(at, y);
     int x = 0;
     for (; x + 8 <= w; x += 8) {
-        const __m256d second = _mm256_add_pd(first, four);
-        const __m256d u0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepU, first), rowU), shiftU);
-        const __m256d u1 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepU, second), rowU), shiftU);
-        const __m256d v0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepV, first), rowV), shiftV);
-        const __m256d v1 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(stepV, second), rowV), shiftV);
-        const __m128i wholeU0 = _mm256_cvttpd_epi32(u0);
-        const __m128i wholeU1 = _mm256_cvttpd_epi32(u1);
-        const __m128i wholeV0 = _mm256_cvttpd_epi32(v0);
-        const __m128i wholeV1 = _mm256_cvttpd_epi32(v1);
-        const __m256 fu = _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(u1, _mm256_cvtepi32_pd(wholeU1))),
-                                          _mm256_cvtpd_ps(_mm256_sub_pd(u0, _mm256_cvtepi32_pd(wholeU0))));
-        const __m256 fv = _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(v1, _mm256_cvtepi32_pd(wholeV1))),
-                                          _mm256_cvtpd_ps(_mm256_sub_pd(v0, _mm256_cvtepi32_pd(wholeV0))));
-        const __m256i at0 = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_set_m128i(wholeV1, wholeV0), rows),
-                                             _mm256_set_m128i(wholeU1, wholeU0));
-        const __m256 a0 = _mm256_i32gather_ps(base, at0, 4);
-        const __m256 a1 = _mm256_i32gather_ps(right, at0, 4);
-        const __m256 b0 = _mm256_i32gather_ps(below, at0, 4);
-        const __m256 b1 = _mm256_i32gather_ps(belowRight, at0, 4);
-        const __m256 top = _mm256_add_ps(a0, _mm256_mul_ps(fu, _mm256_sub_ps(a1, a0)));
-        const __m256 bottom = _mm256_add_ps(b0, _mm256_mul_ps(fu, _mm256_sub_ps(b1, b0)));
-        _mm256_storeu_ps(out + x, _mm256_add_ps(top, _mm256_mul_ps(fv, _mm256_sub_ps(bottom, top))));
-        first = _mm256_add_pd(second, four);
+        const EightPlaces p = placesOf(row, x);
+        __m256 a0, a1, b0, b1;
+        gathered(base, stride, p, a0, a1, b0, b1);
+        _mm256_storeu_ps(out + x, bilinear(p, a0, a1, b0, b1));
     }
     return x;
 }
+
+// A small turn puts eight neighbouring pixels within sixteen columns and two neighbouring rows:
+// three rows are loaded once and the neighbours picked by permutations.
+__attribute__((target("avx2,avx512f,avx512vl"))) int sampleRowPicked(const cv::Mat &frame, const cv::Matx23d &at, int y,
+                                                                   int w, float *out)
+{
+    const float *base = frame.ptr<float>(0);
+    const int stride = int(frame.step1());
+    const RowPlaces row = rowPlaces(at, y);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i lastColumn = _mm256_set1_epi32(14);
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+        const EightPlaces p = placesOf(row, x);
+        // Places along a row move monotonically: the ends hold the smallest column and row.
+        const int left = std::min(_mm256_cvtsi256_si32(p.u), _mm256_extract_epi32(p.u, 7));
+        const int top = std::min(_mm256_cvtsi256_si32(p.v), _mm256_extract_epi32(p.v, 7));
+        const __m256i dx = _mm256_sub_epi32(p.u, _mm256_set1_epi32(left));
+        const __m256i dy = _mm256_sub_epi32(p.v, _mm256_set1_epi32(top));
+        __m256 a0, a1, b0, b1;
+        if (left + 16 <= frame.cols && top + 2 < frame.rows
+            && (_mm256_cmpgt_epu32_mask(dx, lastColumn) | _mm256_cmpgt_epu32_mask(dy, one)) == 0) {
+            const float *r0 = base + ptrdiff_t(top) * stride + left;
+            const float *r1 = r0 + stride;
+            const float *r2 = r1 + stride;
+            const __m256 r0l = _mm256_loadu_ps(r0), r0h = _mm256_loadu_ps(r0 + 8);
+            const __m256 r1l = _mm256_loadu_ps(r1), r1h = _mm256_loadu_ps(r1 + 8);
+            const __m256 r2l = _mm256_loadu_ps(r2), r2h = _mm256_loadu_ps(r2 + 8);
+            const __mmask8 lower = _mm256_cmpeq_epi32_mask(dy, one);
+            const __m256i next = _mm256_add_epi32(dx, one);
+            a0 = _mm256_mask_blend_ps(lower, _mm256_permutex2var_ps(r0l, dx, r0h), _mm256_permutex2var_ps(r1l, dx, r1h));
+            a1 = _mm256_mask_blend_ps(lower, _mm256_permutex2var_ps(r0l, next, r0h), _mm256_permutex2var_ps(r1l, next, r1h));
+            b0 = _mm256_mask_blend_ps(lower, _mm256_permutex2var_ps(r1l, dx, r1h), _mm256_permutex2var_ps(r2l, dx, r2h));
+            b1 = _mm256_mask_blend_ps(lower, _mm256_permutex2var_ps(r1l, next, r1h), _mm256_permutex2var_ps(r2l, next, r2h));
+        } else {
+            gathered(base, stride, p, a0, a1, b0, b1);
+        }
+        _mm256_storeu_ps(out + x, bilinear(p, a0, a1, b0, b1));
+    }
+    return x;
+}
+#pragma GCC pop_options
 #endif
 
-int sampleRowNone(const float *, size_t, const cv::Matx23d &, int, int, float *) { return 0; }
+int sampleRowNone(const cv::Mat &, const cv::Matx23d &, int, int, float *) { return 0; }
 
 // The wide sampler where the processor has it and the frame's offsets fit its 32-bit indices.
 SampleRow wideSampler(const cv::Mat &frame)
@@ -83,6 +158,9 @@ SampleRow wideSampler(const cv::Mat &frame)
     if (frame.total() + frame.step1() >= size_t(INT_MAX))
         return sampleRowNone;
 #if defined(__x86_64__) && defined(__GNUC__)
+    static const bool picked = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+    if (picked)
+        return sampleRowPicked;
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2)
         return sampleRowGathered;
@@ -204,7 +282,7 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
         const size_t stride = work.frame.step1();
         for (int y = 0; y < h; ++y) {
             const size_t row = size_t(y) * size_t(w);
-            for (int x = whole ? wide(base, stride, at, y, w, values + row) : 0; x < w; ++x) {
+            for (int x = whole ? wide(work.frame, at, y, w, values + row) : 0; x < w; ++x) {
                 const double u = at(0, 0) * x + at(0, 1) * y + at(0, 2);
                 const double v = at(1, 0) * x + at(1, 1) * y + at(1, 2);
                 if (!whole) {
