@@ -271,23 +271,28 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
         bool whole = true;
         for (const cv::Point2d &c : {cv::Point2d(0, 0), cv::Point2d(w - 1, 0), cv::Point2d(0, h - 1), cv::Point2d(w - 1, h - 1)})
             whole = whole && inside(at(0, 0) * c.x + at(0, 1) * c.y + at(0, 2), at(1, 0) * c.x + at(1, 1) * c.y + at(1, 2));
-        // First the frame beneath every pixel, then the sums that the projections of both sides
-        // (about their mean) onto the steepest-descent images are made of, in one pass each:
-        // the sampling has no long chains, the sums have nothing else.
-        work.values.resize(size_t(w) * size_t(h));
-        work.seen.resize(size_t(w) * size_t(h));
+        // Row by row, first the frame beneath every pixel, then the sums that the projections of
+        // both sides (about their mean) onto the steepest-descent images are made of: the
+        // sampling has no long chains, the sums have nothing else, and the processor works on
+        // both at once.
+        work.values.resize(size_t(w));
+        work.seen.resize(size_t(w));
         float *values = work.values.data();
         uchar *seen = work.seen.data();
         const float *base = work.frame.ptr<float>(0);
         const size_t stride = work.frame.step1();
+        int count = 0;
+        double sumI = 0, sumII = 0, sumT = 0, sumTT = 0, sumIT = 0;
+        cv::Vec3d sumD(0, 0, 0), sumDI(0, 0, 0), sumDT(0, 0, 0);
+        cv::Matx33d hess = whole ? hessian : cv::Matx33d::zeros();
+        double i0 = 0, i1 = 0, i2 = 0;
         for (int y = 0; y < h; ++y) {
-            const size_t row = size_t(y) * size_t(w);
-            for (int x = whole ? wide(work.frame, at, y, w, values + row) : 0; x < w; ++x) {
+            for (int x = whole ? wide(work.frame, at, y, w, values) : 0; x < w; ++x) {
                 const double u = at(0, 0) * x + at(0, 1) * y + at(0, 2);
                 const double v = at(1, 0) * x + at(1, 1) * y + at(1, 2);
                 if (!whole) {
-                    seen[row + size_t(x)] = inside(u, v);
-                    if (!seen[row + size_t(x)])
+                    seen[x] = inside(u, v);
+                    if (!seen[x])
                         continue;
                 }
                 const int u0 = int(u);
@@ -298,24 +303,16 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
                 const float *b = a + stride;
                 const float top = a[0] + fu * (a[1] - a[0]);
                 const float bottom = b[0] + fu * (b[1] - b[0]);
-                values[row + size_t(x)] = top + fv * (bottom - top);
+                values[x] = top + fv * (bottom - top);
             }
-        }
-        int count = 0;
-        double sumI = 0, sumII = 0, sumT = 0, sumTT = 0, sumIT = 0;
-        cv::Vec3d sumD(0, 0, 0), sumDI(0, 0, 0), sumDT(0, 0, 0);
-        cv::Matx33d hess = whole ? hessian : cv::Matx33d::zeros();
-        if (whole) {
-            double i0 = 0, i1 = 0, i2 = 0;
-            for (int y = 0; y < h; ++y) {
-                const float *t = smooth.ptr<float>(y);
-                const size_t row = size_t(y) * size_t(w);
-                const float *value = values + row;
-                const float *d0 = turnDescent.data() + row;
-                const float *d1 = shiftXDescent.data() + row;
-                const float *d2 = shiftYDescent.data() + row;
+            const float *t = smooth.ptr<float>(y);
+            const size_t row = size_t(y) * size_t(w);
+            const float *d0 = turnDescent.data() + row;
+            const float *d1 = shiftXDescent.data() + row;
+            const float *d2 = shiftYDescent.data() + row;
+            if (whole) {
                 for (int x = 0; x < w; ++x) {
-                    const double f = value[x];
+                    const double f = values[x];
                     sumI += f;
                     sumII += f * f;
                     sumIT += f * double(t[x]);
@@ -323,35 +320,33 @@ bool RigidAlignment::align(const cv::Mat &frame, cv::Matx23d &pose, bool turn, i
                     i1 += double(d1[x]) * f;
                     i2 += double(d2[x]) * f;
                 }
+                continue;
             }
-            count = w * h;
-            sumDI = cv::Vec3d(i0, i1, i2);
-        } else {
-            for (int y = 0; y < h; ++y) {
-                const float *t = smooth.ptr<float>(y);
-                const size_t row = size_t(y) * size_t(w);
-                for (int x = 0; x < w; ++x) {
-                    if (!seen[row + size_t(x)])
-                        continue;
-                    const double value = values[row + size_t(x)];
-                    const double own = t[x];
-                    const double d[3] = {turnDescent[row + size_t(x)], shiftXDescent[row + size_t(x)], shiftYDescent[row + size_t(x)]};
-                    ++count;
-                    sumI += value;
-                    sumII += value * value;
-                    sumIT += value * own;
-                    for (int r = 0; r < 3; ++r)
-                        sumDI[r] += d[r] * value;
-                    sumT += own;
-                    sumTT += own * own;
-                    for (int r = 0; r < 3; ++r) {
-                        sumD[r] += d[r];
-                        sumDT[r] += d[r] * own;
-                        for (int c = 0; c < 3; ++c)
-                            hess(r, c) += d[r] * d[c];
-                    }
+            for (int x = 0; x < w; ++x) {
+                if (!seen[x])
+                    continue;
+                const double value = values[x];
+                const double own = t[x];
+                const double d[3] = {d0[x], d1[x], d2[x]};
+                ++count;
+                sumI += value;
+                sumII += value * value;
+                sumIT += value * own;
+                for (int r = 0; r < 3; ++r)
+                    sumDI[r] += d[r] * value;
+                sumT += own;
+                sumTT += own * own;
+                for (int r = 0; r < 3; ++r) {
+                    sumD[r] += d[r];
+                    sumDT[r] += d[r] * own;
+                    for (int c = 0; c < 3; ++c)
+                        hess(r, c) += d[r] * d[c];
                 }
             }
+        }
+        if (whole) {
+            count = w * h;
+            sumDI = cv::Vec3d(i0, i1, i2);
         }
         if (count < MinSeen)
             return false;
