@@ -365,6 +365,7 @@ void DetectAlgorithm::completePositionedImage()
 
 bool DetectAlgorithm::turnRegions(int stage, const cv::Mat &registered, cv::Mat &positioned)
 {
+    std::vector<cv::Rect> areas;
     for (int i = 0; i < regionCount(*config, stage); ++i) {
         const int slot = CammerSingleton::slot(stage, i);
         const int tool = config->toolType[slot];
@@ -374,11 +375,11 @@ bool DetectAlgorithm::turnRegions(int stage, const cv::Mat &registered, cv::Mat 
         Region region;
         if (regionGeometry(shapeAt(*config, stage, i), view->roiMask(slot), region) != 0)
             continue;
-        if (!rotateImagePart(registered, positioned, region.rect, unfinishedTurn.shift, unfinishedTurn.centre,
-                             unfinishedTurn.angle))
-            return false;
+        areas.push_back(region.rect);
     }
-    return true;
+    // All at once: the regions are turned row by row across the frame.
+    return areas.empty()
+        || rotateImageParts(registered, positioned, areas, unfinishedTurn.shift, unfinishedTurn.centre, unfinishedTurn.angle);
 }
 
 void DetectAlgorithm::position(int stage, bool regionsOnly)

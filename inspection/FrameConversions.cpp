@@ -516,52 +516,71 @@ void sampleRow(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *co
     sampleRowPlain(src, out, rowX, rowY, columnX, columnY, 0, width);
 }
 
-// Bilinear sampling of src at the places `inverse` gives for the pixels of area, written into
-// the same area of dst; 0 where a neighbour lies outside src. The places are computed as
-// cv::warpAffine computes them (fixed point, 1/1024 pixel: a row part plus a column part, both
-// from absolute coordinates, rounded to 1/32 pixel for OpenCV's bilinear weights), and each
-// pixel is weighted as cv::remap weights it, so a pixel never depends on the area it was
-// computed in, and the whole image equals cv::warpAffine's.
-void sampleArea(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const cv::Matx23d &inverse)
+// Bilinear sampling of src at the places `inverse` gives for the pixels of the areas (inside
+// src, not empty), written into the same areas of dst; 0 where a neighbour lies outside src. The
+// places are computed as cv::warpAffine computes them (fixed point, 1/1024 pixel: a row part
+// plus a column part, both from absolute coordinates, rounded to 1/32 pixel for OpenCV's
+// bilinear weights), and each pixel is weighted as cv::remap weights it, so a pixel never
+// depends on the area it was computed in, and the whole image equals cv::warpAffine's. The areas
+// are swept together, row by row and left to right, so that memory is read in long runs.
+void sampleAreas(const cv::Mat &src, cv::Mat &dst, const std::vector<cv::Rect> &areas, const cv::Matx23d &inverse)
 {
     constexpr int PrefetchRows = 4;
     constexpr int RoundDelta = (1 << PlaceBits) / TableSize / 2;
     const double scale = double(1 << PlaceBits);
+    thread_local std::vector<cv::Rect> order;
+    order.assign(areas.begin(), areas.end());
+    std::sort(order.begin(), order.end(), [](const cv::Rect &l, const cv::Rect &r) { return l.x < r.x; });
+    cv::Rect span = order.front();
+    for (const cv::Rect &area : order)
+        span |= area;
     thread_local std::vector<int> columnX;
     thread_local std::vector<int> columnY;
-    columnX.resize(static_cast<size_t>(area.width));
-    columnY.resize(static_cast<size_t>(area.width));
-    for (int i = 0; i < area.width; ++i) {
-        columnX[size_t(i)] = cv::saturate_cast<int>(inverse(0, 0) * (area.x + i) * scale);
-        columnY[size_t(i)] = cv::saturate_cast<int>(inverse(1, 0) * (area.x + i) * scale);
+    columnX.resize(static_cast<size_t>(span.width));
+    columnY.resize(static_cast<size_t>(span.width));
+    for (int i = 0; i < span.width; ++i) {
+        columnX[size_t(i)] = cv::saturate_cast<int>(inverse(0, 0) * (span.x + i) * scale);
+        columnY[size_t(i)] = cv::saturate_cast<int>(inverse(1, 0) * (span.x + i) * scale);
     }
     const auto rowPlace = [&](int y, int &rowX, int &rowY) {
         rowX = cv::saturate_cast<int>((inverse(0, 1) * y + inverse(0, 2)) * scale) + RoundDelta;
         rowY = cv::saturate_cast<int>((inverse(1, 1) * y + inverse(1, 2)) * scale) + RoundDelta;
     };
-    const int end = area.y + area.height;
-    for (int y = area.y; y < end; ++y) {
-        // A small area's rows are short runs far apart in memory, too short for the processor to
-        // see them coming: the source rows a few rows ahead draw from, and that row itself, are
-        // asked for early.
+    const auto covers = [](const cv::Rect &area, int y) { return y >= area.y && y < area.y + area.height; };
+    const int end = span.y + span.height;
+    for (int y = span.y; y < end; ++y) {
+        // An area's rows are runs far apart in memory, too short for the processor to see them
+        // coming: the source rows a few rows ahead draw from, and that row itself, are asked for
+        // early.
         if (y + PrefetchRows < end) {
+            const int ahead = y + PrefetchRows;
             int aheadX, aheadY;
-            rowPlace(y + PrefetchRows, aheadX, aheadY);
-            uchar *target = dst.ptr<uchar>(y + PrefetchRows) + area.x;
-            for (int i = 0; i < area.width; i += 32) {
-                const int x = (aheadX + columnX[size_t(i)]) >> PlaceBits;
-                const int v = (aheadY + columnY[size_t(i)]) >> PlaceBits;
-                if (x >= 0 && v >= 0 && x < src.cols && v + 1 < src.rows) {
-                    __builtin_prefetch(src.ptr<uchar>(v) + x);
-                    __builtin_prefetch(src.ptr<uchar>(v + 1) + x);
+            rowPlace(ahead, aheadX, aheadY);
+            for (const cv::Rect &area : order) {
+                if (!covers(area, ahead))
+                    continue;
+                uchar *target = dst.ptr<uchar>(ahead) + area.x;
+                for (int i = area.x - span.x; i < area.x - span.x + area.width; i += 32) {
+                    const int x = (aheadX + columnX[size_t(i)]) >> PlaceBits;
+                    const int v = (aheadY + columnY[size_t(i)]) >> PlaceBits;
+                    if (x >= 0 && v >= 0 && x < src.cols && v + 1 < src.rows) {
+                        __builtin_prefetch(src.ptr<uchar>(v) + x);
+                        __builtin_prefetch(src.ptr<uchar>(v + 1) + x);
+                    }
+                    __builtin_prefetch(target + (i - (area.x - span.x)), 1);
                 }
-                __builtin_prefetch(target + i, 1);
+                __builtin_prefetch(target + area.width - 1, 1);
             }
-            __builtin_prefetch(target + area.width - 1, 1);
         }
         int rowX, rowY;
         rowPlace(y, rowX, rowY);
-        sampleRow(src, dst.ptr<uchar>(y) + area.x, rowX, rowY, columnX.data(), columnY.data(), area.width);
+        for (const cv::Rect &area : order) {
+            if (!covers(area, y))
+                continue;
+            const size_t first = size_t(area.x - span.x);
+            sampleRow(src, dst.ptr<uchar>(y) + area.x, rowX, rowY, columnX.data() + first, columnY.data() + first,
+                      area.width);
+        }
     }
 }
 
@@ -574,12 +593,18 @@ bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QP
     return runGuarded("rotateImage", [&] {
         const cv::Mat from = overlaps(src, dst) ? src.clone() : src;
         dst.create(from.size(), CV_8UC1);
-        sampleArea(from, dst, cv::Rect(0, 0, from.cols, from.rows), sourceOfMoved(shift, centre, angle));
+        sampleAreas(from, dst, {cv::Rect(0, 0, from.cols, from.rows)}, sourceOfMoved(shift, centre, angle));
     });
 }
 
 bool rotateImagePart(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const QPoint &shift,
                      const QPoint &centre, double angle)
+{
+    return rotateImageParts(src, dst, {area}, shift, centre, angle);
+}
+
+bool rotateImageParts(const cv::Mat &src, cv::Mat &dst, const std::vector<cv::Rect> &areas, const QPoint &shift,
+                      const QPoint &centre, double angle)
 {
     if (!usableSource(src, "rotateImagePart"))
         return false;
@@ -587,8 +612,14 @@ bool rotateImagePart(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, con
         qWarning("rotateImagePart: the destination must be a separate image of the source's size and type");
         return false;
     }
-    const cv::Rect inside = area & cv::Rect(0, 0, src.cols, src.rows);
+    std::vector<cv::Rect> inside;
+    inside.reserve(areas.size());
+    for (const cv::Rect &area : areas) {
+        const cv::Rect clipped = area & cv::Rect(0, 0, src.cols, src.rows);
+        if (!clipped.empty())
+            inside.push_back(clipped);
+    }
     if (inside.empty())
         return true;
-    return runGuarded("rotateImagePart", [&] { sampleArea(src, dst, inside, sourceOfMoved(shift, centre, angle)); });
+    return runGuarded("rotateImagePart", [&] { sampleAreas(src, dst, inside, sourceOfMoved(shift, centre, angle)); });
 }

@@ -6,6 +6,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 // Pixel format conversions between the camera SDKs, the detection engine and the display, and
 // the image moves that apply the positioning result. Raw buffers hold width x height pixels,
 // each row right after the previous one; 32-bit colour is Qt's RGB32 in memory (bytes B, G,
@@ -47,5 +49,10 @@ bool rotateImage(const cv::Mat &src, cv::Mat &dst, const QPoint &shift, const QP
 // size and type and must not share src's pixels; false, leaving dst alone, otherwise.
 bool rotateImagePart(const cv::Mat &src, cv::Mat &dst, const cv::Rect &area, const QPoint &shift,
                      const QPoint &centre, double angle);
+
+// rotateImagePart for several areas at once (they may overlap): the same pixels, quicker than
+// one call an area when the areas are many and small.
+bool rotateImageParts(const cv::Mat &src, cv::Mat &dst, const std::vector<cv::Rect> &areas, const QPoint &shift,
+                      const QPoint &centre, double angle);
 
 #endif

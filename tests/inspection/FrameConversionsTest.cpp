@@ -102,6 +102,8 @@ private slots:
     void rotateFollowsPaddedPipeline();
     void rotatedPartsEqualTheWhole_data();
     void rotatedPartsEqualTheWhole();
+    void rotatedAreasTogetherEqualTheWhole_data();
+    void rotatedAreasTogetherEqualTheWhole();
     void rotatedPartNeedsASeparateDestination();
     void movesRefuseUnusableSources_data();
     void movesRefuseUnusableSources();
@@ -363,6 +365,43 @@ void FrameConversionsTest::rotatedPartsEqualTheWhole()
     if (!inside.empty())
         whole(inside).copyTo(expected(inside));
     QCOMPARE(cv::norm(part, expected, cv::NORM_INF), 0.0);
+}
+
+void FrameConversionsTest::rotatedAreasTogetherEqualTheWhole_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QVector<QRect>>("areas");
+    // A grid of small regions, as an engine judges them, one overlapping its neighbour.
+    QVector<QRect> grid;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 6; ++column)
+            grid << QRect(20 + column * 100, 4 + row * 15, column == 2 ? 120 : 90, 12);
+    QTest::newRow("1.5 degrees, a grid of regions") << 1.5 << grid;
+    QTest::newRow("-9 degrees, across the borders and outside")
+        << -9.0 << QVector<QRect>{QRect(-30, 10, 80, 30), QRect(600, -5, 60, 70), QRect(OddWidth + 5, 0, 20, 20),
+                                  QRect(200, 20, 3, 3)};
+}
+
+void FrameConversionsTest::rotatedAreasTogetherEqualTheWhole()
+{
+    QFETCH(double, angle);
+    QFETCH(QVector<QRect>, areas);
+    const cv::Mat src = randomImage(OddWidth, 50, 11);
+    const QPoint shift(3, -2);
+    const QPoint centre(320, 25);
+    cv::Mat whole;
+    QVERIFY(rotateImage(src, whole, shift, centre, angle));
+    std::vector<cv::Rect> rects;
+    cv::Mat expected(src.size(), CV_8UC1, cv::Scalar(77));
+    for (const QRect &a : areas) {
+        rects.emplace_back(a.x(), a.y(), a.width(), a.height());
+        const cv::Rect inside = rects.back() & cv::Rect(0, 0, src.cols, src.rows);
+        if (!inside.empty())
+            whole(inside).copyTo(expected(inside));
+    }
+    cv::Mat parts(src.size(), CV_8UC1, cv::Scalar(77));
+    QVERIFY(rotateImageParts(src, parts, rects, shift, centre, angle));
+    QCOMPARE(cv::norm(parts, expected, cv::NORM_INF), 0.0);
 }
 
 void FrameConversionsTest::rotatedPartNeedsASeparateDestination()
