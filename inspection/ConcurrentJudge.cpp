@@ -2,6 +2,7 @@
 
 #include "inspection/DetectAlgorithm.h"
 #include "inspection/DetectionRuntime.h"
+#include "platform/system/PromptWakeUps.h"
 
 #include <QSemaphore>
 
@@ -27,6 +28,11 @@ ConcurrentJudge::~ConcurrentJudge()
     pool.waitForDone();
 }
 
+std::function<void()> ConcurrentJudge::waker() const
+{
+    return [wakeups = wakeups] { wakeups->release(); };
+}
+
 std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &engines, int stage,
                                          const std::function<void()> &whileWaiting)
 {
@@ -50,19 +56,28 @@ std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &e
     const bool callerShares = !whileWaiting;
     const int threads = callerShares ? pool.maxThreadCount() - 1 : pool.maxThreadCount();
     const int helpers = std::max(0, std::min(threads, static_cast<int>(work.size()) - (callerShares ? 1 : 0)));
+    // Wake-ups left from an earlier judge or from idle times are no news for this one.
+    wakeups->tryAcquire(wakeups->available());
     QSemaphore finished;
     for (int h = 0; h < helpers; ++h) {
-        pool.start([&] {
+        // After its release of finished a thread reads only what outlives this call.
+        pool.start([&, callerShares] {
             share();
             finished.release();
+            if (!callerShares)
+                wakeups->release();
         });
     }
     if (callerShares) {
         share();
         finished.acquire(helpers);
     } else {
-        while (!finished.tryAcquire(helpers, WaitingTickMs))
+        // The caller's wake-ups must not wait behind the judging threads' time slices.
+        const PromptWakeUps prompt;
+        while (!finished.tryAcquire(helpers)) {
+            wakeups->tryAcquire(1, WaitingTickMs);
             whileWaiting();
+        }
     }
     return judged;
 }

@@ -1,9 +1,11 @@
 #ifndef INSPECTION_CONCURRENTJUDGE_H
 #define INSPECTION_CONCURRENTJUDGE_H
 
+#include <QSemaphore>
 #include <QThreadPool>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class DetectAlgorithm;
@@ -26,11 +28,15 @@ public:
     // a stage that must be judged on the GUI thread (it reads temperatures from the camera).
     //
     // With whileWaiting the caller judges nothing itself: every frame goes to the threads here
-    // and the caller runs whileWaiting about once a millisecond until they are done, so that
-    // it stays free for what must not wait for the judge. whileWaiting must not touch the
-    // engines.
+    // and the caller runs whileWaiting about once a millisecond, and at once when the waker
+    // is called, until they are done, so that it stays free for what must not wait for the
+    // judge. whileWaiting must not touch the engines.
     std::vector<bool> judge(const std::vector<DetectAlgorithm *> &engines, int stage,
                             const std::function<void()> &whileWaiting = {});
+
+    // Has a caller waiting a judge out run whileWaiting now instead of at its next tick. Any
+    // thread may call it, also after this object is gone (it then does nothing that matters).
+    std::function<void()> waker() const;
 
     // Runs on the judging thread before each engine is judged (tests hold the judge with it).
     // Set while no judge runs.
@@ -39,6 +45,8 @@ public:
 private:
     QThreadPool pool;
     std::function<void(int stage)> engineGate;
+    // Released by the waker and by each judging thread that is done; shared with the wakers.
+    const std::shared_ptr<QSemaphore> wakeups = std::make_shared<QSemaphore>();
 };
 
 #endif

@@ -236,8 +236,16 @@ bool ControlPort::createIOThread()
         return false;
     }
     ioThread = std::make_unique<IOThread>(port);
+    ioThread->setInputWaker(inputWaker);
     connect(ioThread.get(), &IOThread::sigBoardAnswering, this, &ControlPort::sigBoardAnswering);
     return true;
+}
+
+void ControlPort::WakeOnInputChange(std::function<void()> wake)
+{
+    inputWaker = std::move(wake);
+    if (ioThread)
+        ioThread->setInputWaker(inputWaker);
 }
 
 void ControlPort::StopIOThread()

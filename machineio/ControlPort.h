@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The GUI thread's side of the I/O board: the output word the machine shall see and the input
@@ -63,6 +64,11 @@ public:
         connect(ioThread.get(), &IOThread::sigIOChange, receiver, slot);
         ioThread->start();
     }
+    // wake runs on the polling thread each time it has stored a changed input word, before the
+    // GUI thread hears of it: for a GUI thread that waits for something else meanwhile. Kept
+    // for a polling thread started later; it must be safe to call from any thread for as long
+    // as the thread runs.
+    void WakeOnInputChange(std::function<void()> wake);
     // Stops the polling thread and waits for it; the board keeps the outputs last sent.
     void StopIOThread();
     // Stamps the GUI heartbeat; the thread stops serving the board when it is over 10 s old.
@@ -112,6 +118,7 @@ private:
     qint32 inputWord = 0;
     // ioInputBaselines as last seen: a new starting state resets the edge detection.
     quint32 inputBaseline = 0;
+    std::function<void()> inputWaker;
     std::unique_ptr<IOThread> ioThread;
 };
 

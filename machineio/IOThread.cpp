@@ -5,6 +5,7 @@
 #include "machineio/IOReplyParser.h"
 #include "machineio/MonotonicClock.h"
 #include "machineio/SerialPortName.h"
+#include "platform/system/PromptWakeUps.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
@@ -61,6 +62,12 @@ void IOThread::outputsPublished()
     QMutexLocker locker(&stopMutex);
     outputsWaiting = true;
     stopCondition.wakeAll();
+}
+
+void IOThread::setInputWaker(std::function<void()> wake)
+{
+    QMutexLocker locker(&stopMutex);
+    inputWaker = std::move(wake);
 }
 
 bool IOThread::pause(int ms)
@@ -144,6 +151,9 @@ void IOThread::run()
         qCritical("IOThread: no I/O mutex, the board is not served");
         return;
     }
+    // An input edge or an output word waits for this thread to wake: it must not wait behind
+    // the judging threads' time slices as well.
+    const PromptWakeUps prompt;
     setHeartbeat(heartbeatNow());
     lastAnswerMs.store(monotonicMs());
 
@@ -318,8 +328,16 @@ void IOThread::storeInputWord(qint32 input)
     linkStarting = false;
     // Announced once stored: a receiver that runs at once must find the new word, or the
     // edge would wait for its next pass.
-    if (changed)
-        emit sigIOChange();
+    if (!changed)
+        return;
+    std::function<void()> wake;
+    {
+        QMutexLocker locker(&stopMutex);
+        wake = inputWaker;
+    }
+    if (wake)
+        wake();
+    emit sigIOChange();
 }
 
 void IOThread::handleInfo(qint32 value)

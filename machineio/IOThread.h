@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 
 class QSerialPort;
 class IOReplyParser;
@@ -31,6 +32,10 @@ class IOReplyParser;
 // ReopenIntervalMs: a replaced device (a USB adapter that re-enumerated, a new link to a
 // simulator) is found again. Loss and return are logged once each and signalled.
 //
+// The thread sleeps nearly all the time and must act the moment a reply or an output word
+// arrives, also while the judging threads keep both processors busy: it runs with prompt
+// wake-ups (PromptWakeUps).
+//
 // The serial port is opened inside run(), so it lives on this thread. The thread serves the
 // board only while the GUI thread's heartbeat is at most 10 s old. Destroying the object stops
 // the thread and waits for it.
@@ -47,6 +52,9 @@ public:
     void requestStop();
     // ioOutputWord changed: the thread sends it now rather than at its next pass.
     void outputsPublished();
+    // Runs on this thread right after a changed input word is stored, before sigIOChange is
+    // delivered: for a thread that waits elsewhere and must not wait for its event loop.
+    void setInputWaker(std::function<void()> wake);
 
     // The GUI thread's last sign of life, in seconds since the epoch modulo 1,000,000,000.
     void setHeartbeat(qint32 seconds) { heartbeatSeconds.store(seconds); }
@@ -119,6 +127,7 @@ private:
     QWaitCondition stopCondition;
     bool stopFlag = false;
     bool outputsWaiting = false;
+    std::function<void()> inputWaker;
 
     // Thread-private state.
     int requestCounter = 0;

@@ -244,6 +244,9 @@ void MoJuWizard::createKeyboardsAndIoLink()
     connect(gpNumCharInput, &QObject::destroyed, this, &MoJuWizard::recreateNumCharInput);
 
     controlPort = new ControlPort(this);
+    // An edge that arrives while the cameras are judged is looked at at once, not at the
+    // judge's next tick.
+    controlPort->WakeOnInputChange(concurrentJudge.waker());
     // Output 1 holds the mould closed until detection has started.
     controlPort->SetOutput(0, true);
     controlPort->PublishOutputs();

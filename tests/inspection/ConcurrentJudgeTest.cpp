@@ -1,6 +1,7 @@
 // Cameras judged at the same time give what each gives when judged alone: verdicts, values,
 // boxes, result masks and region errors, the errors recorded in camera order; a stage that
-// reads temperatures from its camera is left to the GUI thread.
+// reads temperatures from its camera is left to the GUI thread. A caller that waits the judge
+// out runs its callback meanwhile, and its waker may be called from any thread at any time.
 
 #include "inspection/ConcurrentJudge.h"
 #include "inspection/DetectAlgorithm.h"
@@ -8,6 +9,11 @@
 #include "tests/support/FakeStationHost.h"
 
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include <opencv2/core.hpp>
 
@@ -55,6 +61,7 @@ class ConcurrentJudgeTest : public QObject
 private slots:
     void camerasJudgedTogetherMatchEachAlone();
     void temperatureStagesStayOnTheCallersThread();
+    void waitingCallerRunsWhileJudgeHolds();
 };
 
 void ConcurrentJudgeTest::camerasJudgedTogetherMatchEachAlone()
@@ -121,6 +128,39 @@ void ConcurrentJudgeTest::temperatureStagesStayOnTheCallersThread()
     // Publishing an engine that judged nothing hands out nothing.
     thermal->engine->publish();
     QVERIFY(station.records.isEmpty());
+}
+
+void ConcurrentJudgeTest::waitingCallerRunsWhileJudgeHolds()
+{
+    DetectionSettings settings;
+    FakeStationHost station;
+    std::unique_ptr<MouldScene> scene = sceneOf(1);
+    std::function<void()> wake;
+    std::atomic<int> waits{0};
+    std::atomic<bool> heardWhileHeld{false};
+    {
+        ConcurrentJudge judge;
+        wake = judge.waker();
+        // Wake-ups from before the judge.
+        wake();
+        wake();
+        // The judging thread wakes the caller and holds until it has heard from it.
+        judge.setEngineGate([&](int) {
+            const int before = waits.load();
+            wake();
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (waits.load() == before && std::chrono::steady_clock::now() < giveUp)
+                std::this_thread::yield();
+            heardWhileHeld = waits.load() != before;
+        });
+        const std::vector<bool> judged = judge.judge({scene->engine.get()}, MouldScene::Stage, [&] { ++waits; });
+        QCOMPARE(judged, std::vector<bool>{true});
+        QVERIFY(heardWhileHeld);
+    }
+    // The judge is gone; its waker may still be called.
+    wake();
+    scene->engine->publish();
+    QCOMPARE(outcomeOf(*scene).ok, true);
 }
 
 QTEST_GUILESS_MAIN(ConcurrentJudgeTest)

@@ -111,6 +111,7 @@ private slots:
     void outputChangeReachesBoard();
     void inputChangeReachesReceiver();
     void announcedInputWordIsStored();
+    void inputWakerRunsOnChanges();
     void silentHeartbeatStopsTraffic();
     void silentBoardIsReported();
     void portThatCannotOpen();
@@ -222,6 +223,37 @@ void TestSerialLink::announcedInputWordIsStored()
     QTRY_COMPARE_WITH_TIMEOUT(seenWords(), QList<qint32>{0x005}, 5000);
     link.board.setInputWord(0x204);
     QTRY_COMPARE_WITH_TIMEOUT(seenWords(), (QList<qint32>{0x005, 0x204}), 5000);
+}
+
+// A thread that waits for something else meanwhile is woken by the polling thread itself, on
+// each changed word only, and finds the word stored; a waker set before the thread starts is
+// kept for it.
+void TestSerialLink::inputWakerRunsOnChanges()
+{
+    Link link;
+    QMutex seenMutex;
+    QList<qint32> seen;
+    bool offGuiThread = true;
+    link.port.WakeOnInputChange([&] {
+        QMutexLocker words(ioMutex);
+        QMutexLocker list(&seenMutex);
+        seen << ioInputWord;
+        offGuiThread = offGuiThread && QThread::currentThread() != qApp->thread();
+    });
+    QVERIFY(link.start());
+    const auto seenWords = [&] {
+        QMutexLocker list(&seenMutex);
+        return seen;
+    };
+
+    link.board.setInputWord(0x005);
+    QTRY_COMPARE_WITH_TIMEOUT(seenWords(), QList<qint32>{0x005}, 5000);
+    const quint64 replies = link.port.StatusReplyCount();
+    QTRY_VERIFY_WITH_TIMEOUT(link.port.StatusReplyCount() > replies + 3, 5000);
+    link.board.setInputWord(0x204);
+    QTRY_COMPARE_WITH_TIMEOUT(seenWords(), (QList<qint32>{0x005, 0x204}), 5000);
+    QMutexLocker list(&seenMutex);
+    QVERIFY(offGuiThread);
 }
 
 void TestSerialLink::silentHeartbeatStopsTraffic()

@@ -1,6 +1,7 @@
 #include "tools/boardsim/BoardSimulator.h"
 
 #include "machineio/IOFrames.h"
+#include "platform/system/PromptWakeUps.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -122,6 +123,9 @@ void BoardSimulator::sendRaw(const QByteArray &bytes)
 
 void BoardSimulator::serve()
 {
+    // The board is a device of its own: its answers do not wait for the panel's busy processors
+    // as this thread would.
+    const PromptWakeUps prompt;
     QByteArray pending;
     while (!stop.load()) {
         int waitMs = 20;
