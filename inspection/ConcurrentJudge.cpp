@@ -30,7 +30,12 @@ ConcurrentJudge::~ConcurrentJudge()
 
 std::function<void()> ConcurrentJudge::waker() const
 {
-    return [wakeups = wakeups] { wakeups->release(); };
+    // One waiting wake-up is as good as many: a station that judges nothing for a long time
+    // does not pile them up.
+    return [wakeups = wakeups] {
+        if (wakeups->available() == 0)
+            wakeups->release();
+    };
 }
 
 std::vector<bool> ConcurrentJudge::judge(const std::vector<DetectAlgorithm *> &engines, int stage,
