@@ -1,6 +1,7 @@
 #include "inspection/FrameConversions.h"
 
 #include "inspection/OpenCvGuard.h"
+#include "inspection/VectorPaths.h"
 
 #include <QtDebug>
 
@@ -137,7 +138,7 @@ __attribute__((target("ssse3"))) size_t rgb24ToRgb32Vector(uchar *dst, const uch
 size_t rgb24ToRgb32Fast(uchar *dst, const uchar *src, size_t n)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    static const bool ssse3 = VectorPaths::allows(VectorPaths::Avx2) && __builtin_cpu_supports("ssse3");
     if (ssse3)
         return rgb24ToRgb32Vector(dst, src, n);
 #endif
@@ -501,13 +502,14 @@ sampleRowPicked(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *c
 void sampleRow(const cv::Mat &src, uchar *out, int rowX, int rowY, const int *columnX, const int *columnY, int width)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool picked = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+    static const bool picked = VectorPaths::allows(VectorPaths::Avx512) && __builtin_cpu_supports("avx512f")
+        && __builtin_cpu_supports("avx512bw")
         && __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
     if (picked) {
         sampleRowPicked(src, out, rowX, rowY, columnX, columnY, width);
         return;
     }
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx2 = VectorPaths::allows(VectorPaths::Avx2) && __builtin_cpu_supports("avx2");
     if (avx2) {
         sampleRowWide(src, out, rowX, rowY, columnX, columnY, width);
         return;

@@ -2,6 +2,7 @@
 
 #include "inspection/OpenCvGuard.h"
 #include "inspection/PearsonCorrelation.h"
+#include "inspection/VectorPaths.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -337,7 +338,7 @@ struct PositioningModel::LazyField
     {
         int i = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
-        static const bool wide = __builtin_cpu_supports("avx512f");
+        static const bool wide = VectorPaths::allows(VectorPaths::Avx512) && __builtin_cpu_supports("avx512f");
         if (wide)
             i = directionsWide(up, mid, down, out, n);
 #endif

@@ -1,5 +1,7 @@
 #include "inspection/RigidAlignment.h"
 
+#include "inspection/VectorPaths.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -158,10 +160,11 @@ SampleRow wideSampler(const cv::Mat &frame)
     if (frame.total() + frame.step1() >= size_t(INT_MAX))
         return sampleRowNone;
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool picked = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+    static const bool picked = VectorPaths::allows(VectorPaths::Avx512) && __builtin_cpu_supports("avx512f")
+        && __builtin_cpu_supports("avx512vl");
     if (picked)
         return sampleRowPicked;
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx2 = VectorPaths::allows(VectorPaths::Avx2) && __builtin_cpu_supports("avx2");
     if (avx2)
         return sampleRowGathered;
 #endif
