@@ -394,10 +394,12 @@ private:
     Rearm secondTriggerRearm(int pos) const;
     bool rearmHoldsMould() const;
     void rearmSecondTrigger(int pos);
-    // While a judge runs and its rows are handed out: the mould close and the ejector held at once for edges that the pass
-    // after the judge will start a cycle or re-arm the second trigger on; that pass acts on the
-    // edges as always and lets go of what it did not hold itself (ControlPort's provisional
-    // outputs).
+    // While a judge runs and its rows are handed out, and at the head of a run pass: the mould
+    // close and the ejector held at once for edges that the next pass to act on them (the one
+    // after the judge, or this one) will start a cycle or re-arm the second trigger on; that
+    // pass acts on the edges as always and lets go of what it did not hold itself
+    // (ControlPort's provisional outputs). judgedStage is NoStageJudged in a run pass.
+    static constexpr int NoStageJudged = -1;
     void holdAheadOfEdges(int judgedStage);
     bool startArms(int parity) const;
     bool camerasTriggered() const;

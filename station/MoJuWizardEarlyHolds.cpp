@@ -1,6 +1,6 @@
-// While the cameras of a stage are judged, the GUI thread waits for the judging threads: input
-// edges that arrive meanwhile have the mould close and the ejector held at once, as the pass
-// after the judge will hold them, instead of after the judge and its verdict.
+// Input edges have the mould close and the ejector held at once, as the pass that acts on them
+// will hold them: while the cameras of a stage are judged (the GUI thread waits for the judging
+// threads meanwhile), and at the head of a run pass, before its frames are pulled.
 
 #include "station/MoJuWizard.h"
 
@@ -27,7 +27,7 @@ void MoJuWizard::holdAheadOfEdges(int judgedStage)
     if (edges == 0)
         return;
     // The verdict of a cavity stage leaves no camera owing it.
-    bool cavityArmed = (judgedStage & 1) == 0 && armedCameras[1] != 0;
+    bool cavityArmed = armedCameras[1] != 0 && (judgedStage == NoStageJudged || (judgedStage & 1) == 0);
     bool holdClose = false;
     bool holdEjector = false;
     for (int pos = 0; pos < Input::Count; ++pos) {

@@ -140,7 +140,10 @@ void MoJuWizard::Run()
     }
     const PassGuard guard(passActive);
     runTimer->start(RunPassMs);
-    // Outputs held ahead of edges during a judge stand until this pass has acted on the edges.
+    // A cycle start's holds go out first: pulling the frames of many large cameras takes a
+    // while, and the mould must not wait for it.
+    holdAheadOfEdges(NoStageJudged);
+    // Outputs held ahead of edges stand until this pass has acted on the edges.
     settleHeldOutputs = controlPort->HasProvisionalOutputs();
 
     // 1. Colour cameras balance their white once, a few seconds after start-up or a loss.
