@@ -20,10 +20,6 @@ cmake --build build-test -j "$jobs"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_init_order=1:detect_stack_use_after_return=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
-    # The leak checker's thread tracer of this compiler's runtime sometimes crashes at exit
-    # (in its pointer scan, after every test passed) when threads have used AVX-512: the engine
-    # runs its AVX2 and plain paths here, and the Release run below tests the AVX-512 one.
-    export MM_VECTOR_PATHS=avx2
     cd build-test
     ctest --output-on-failure --no-tests=error -j "$jobs" --timeout 600
 )
