@@ -24,13 +24,25 @@ function(mm_add_library name)
   endif()
 endfunction()
 
+# mm_test_command(<variable> <target>)
+# The command ctest runs for a test program: with the sanitizers through tests/run-sanitized.sh,
+# which runs a test again only when the leak checker itself crashed at exit.
+function(mm_test_command variable target)
+  if(MM_SANITIZE)
+    set(${variable} ${PROJECT_SOURCE_DIR}/tests/run-sanitized.sh $<TARGET_FILE:${target}> PARENT_SCOPE)
+  else()
+    set(${variable} ${target} PARENT_SCOPE)
+  endif()
+endfunction()
+
 # mm_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>])
 # A QtTest program run by ctest on the offscreen platform, each in a working directory of its own.
 function(mm_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} testsupport Qt5::Test)
-  add_test(NAME ${name} COMMAND ${name})
+  mm_test_command(command ${name})
+  add_test(NAME ${name} COMMAND ${command})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
