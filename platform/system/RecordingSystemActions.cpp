@@ -139,6 +139,12 @@ bool RecordingSystemActions::moveFile(const QString &source, const QString &dest
     return !performFileActions || SystemActions::moveFile(source, destination);
 }
 
+bool RecordingSystemActions::replaceFile(const QString &source, const QString &destination)
+{
+    record(QStringLiteral("replaceFile %1 %2").arg(source, destination));
+    return !performFileActions || SystemActions::replaceFile(source, destination);
+}
+
 int RecordingSystemActions::runProgram(const QString &program, const QStringList &arguments,
                                        int timeoutMs, QString *output)
 {

@@ -49,6 +49,7 @@ public:
     bool removeFile(const QString &path) override;
     bool removeDirectory(const QString &path) override;
     bool moveFile(const QString &source, const QString &destination) override;
+    bool replaceFile(const QString &source, const QString &destination) override;
     int runProgram(const QString &program, const QStringList &arguments, int timeoutMs,
                    QString *output = nullptr) override;
 

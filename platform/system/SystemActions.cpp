@@ -8,6 +8,10 @@
 #include <QProcess>
 #include <QTextStream>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <unistd.h>
 
 namespace {
@@ -21,6 +25,13 @@ SystemActions *hostActions()
 SystemActions *installedActions = nullptr;
 
 const char backlightFile[] = "/sys/class/backlight/intel_backlight/bl_power";
+
+// An entry at the path, a dangling link included (QFileInfo::exists follows links).
+bool entryExists(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.exists() || entry.isSymLink();
+}
 
 void quitEventLoop()
 {
@@ -208,7 +219,8 @@ bool SystemActions::startDetached(const QString &program, const QStringList &arg
 
 bool SystemActions::copyFile(const QString &source, const QString &destination)
 {
-    if (QFileInfo(destination).exists() && !QFile::remove(destination)) {
+    // A link at the destination goes as a link: QFile::copy would write through one.
+    if (entryExists(destination) && !QFile::remove(destination)) {
         qWarning("copy %s -> %s: destination cannot be replaced", qPrintable(source),
                  qPrintable(destination));
         return false;
@@ -225,6 +237,12 @@ bool SystemActions::copyDirectory(const QString &source, const QString &destinat
     const QDir sourceDir(source);
     if (!sourceDir.exists()) {
         qWarning("copy of folder %s: it does not exist", qPrintable(source));
+        return false;
+    }
+    // A link where the copy goes is replaced by a folder of its own, never entered.
+    if (QFileInfo(destination).isSymLink() && !QFile::remove(destination)) {
+        qWarning("copy of folder %s: the link %s cannot be removed", qPrintable(source),
+                 qPrintable(destination));
         return false;
     }
     if (!QDir().mkpath(destination)) {
@@ -253,7 +271,7 @@ bool SystemActions::copyDirectory(const QString &source, const QString &destinat
 
 bool SystemActions::removeFile(const QString &path)
 {
-    if (!QFileInfo::exists(path))
+    if (!entryExists(path))
         return true;
     if (!QFile::remove(path)) {
         qWarning("cannot remove %s", qPrintable(path));
@@ -264,6 +282,9 @@ bool SystemActions::removeFile(const QString &path)
 
 bool SystemActions::removeDirectory(const QString &path)
 {
+    // QDir::removeRecursively would empty the folder a link leads to.
+    if (QFileInfo(path).isSymLink())
+        return removeFile(path);
     QDir dir(path);
     if (!dir.exists())
         return true;
@@ -276,12 +297,24 @@ bool SystemActions::removeDirectory(const QString &path)
 
 bool SystemActions::moveFile(const QString &source, const QString &destination)
 {
-    if (QFileInfo::exists(destination)) {
+    // Where rename fails, QFile::rename falls back to writing the destination, through a
+    // dangling link too.
+    if (entryExists(destination)) {
         qWarning("move %s -> %s: destination exists", qPrintable(source), qPrintable(destination));
         return false;
     }
     if (!QFile::rename(source, destination)) {
         qWarning("move %s -> %s failed", qPrintable(source), qPrintable(destination));
+        return false;
+    }
+    return true;
+}
+
+bool SystemActions::replaceFile(const QString &source, const QString &destination)
+{
+    if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) != 0) {
+        qWarning("rename %s -> %s failed: %s", qPrintable(source), qPrintable(destination),
+                 std::strerror(errno));
         return false;
     }
     return true;

@@ -59,15 +59,22 @@ public:
     // Starts a program detached from this process (touch calibration); false when it cannot start.
     virtual bool startDetached(const QString &program, const QStringList &arguments);
 
-    // Files. Each returns false, and logs why, when the action failed.
+    // Files. Each returns false, and logs why, when the action failed. A symbolic link found
+    // at a destination, or at the path to remove, is taken as the entry it is: it is removed
+    // or replaced as a link, and never written or emptied through.
     virtual bool copyFile(const QString &source, const QString &destination);
     // Copies a directory tree; existing files in the destination are replaced. Only plain
     // files and folders are copied: symbolic links (and devices, sockets, pipes) are left out.
     virtual bool copyDirectory(const QString &source, const QString &destination);
     virtual bool removeFile(const QString &path);
+    // A folder with everything in it; a link at the path is removed as a link.
     virtual bool removeDirectory(const QString &path);
-    // Renames within one file system; replaces nothing (fails when the destination exists).
+    // Renames within one file system; replaces nothing (fails when the destination exists,
+    // be it only a link).
     virtual bool moveFile(const QString &source, const QString &destination);
+    // Renames a file within one file system over the destination in one step (rename(2)): a
+    // file or link there is replaced, never followed.
+    virtual bool replaceFile(const QString &source, const QString &destination);
 
     // Runs a program and waits up to timeoutMs; returns the exit code, or -1 when it could not
     // start, crashed or timed out. Output (stdout and stderr merged) goes to *output when given.
