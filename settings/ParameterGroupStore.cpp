@@ -8,8 +8,6 @@
 
 #include <algorithm>
 
-const char DefaultGroupName[] = "default";
-
 namespace {
 
 QString groupRoot()
@@ -21,6 +19,16 @@ bool allowedCharacter(QChar c)
 {
     return c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-')
         || c == QLatin1Char('_') || c == QLatin1Char('.') || c == QLatin1Char('+');
+}
+
+// Clears a staging name beside the groups. Whatever a stale entry there is, it was not made
+// by this backup: a link goes as a link (never emptied through) and a file as a file.
+bool clearStagingName(const QString &path)
+{
+    const QFileInfo entry(path);
+    SystemActions *actions = systemActions();
+    return entry.isDir() && !entry.isSymLink() ? actions->removeDirectory(path)
+                                               : actions->removeFile(path);
 }
 
 } // namespace
@@ -66,7 +74,7 @@ bool backupParameterGroup(const QString &name, int cameras, int stages)
     // exchange is a rename.
     const QString fresh = root.filePath(QStringLiteral(".new-") + name);
     const QString old = root.filePath(QStringLiteral(".old-") + name);
-    if (!actions->removeDirectory(fresh) || !QDir().mkpath(fresh)) {
+    if (!clearStagingName(fresh) || !QDir().mkpath(fresh)) {
         qWarning("parameter group %s: folder %s cannot be made", qPrintable(name), qPrintable(fresh));
         return false;
     }
@@ -93,7 +101,7 @@ bool backupParameterGroup(const QString &name, int cameras, int stages)
     }
 
     const bool replacing = QFileInfo::exists(target);
-    if (replacing && (!actions->removeDirectory(old) || !actions->moveFile(target, old))) {
+    if (replacing && (!clearStagingName(old) || !actions->moveFile(target, old))) {
         actions->removeDirectory(fresh);
         return false;
     }

@@ -1,6 +1,8 @@
 #ifndef SETTINGS_PARAMETERGROUPSTORE_H
 #define SETTINGS_PARAMETERGROUPSTORE_H
 
+#include "station/ParameterGroupSwitch.h"
+
 #include <QString>
 
 // The folder side of the parameter groups kept in "./paraGroup": which names may become a
@@ -8,7 +10,7 @@
 // ParameterGroupSwitch.
 
 // The factory group: start-up recovery takes its databases, the factory reset its package.
-extern const char DefaultGroupName[];
+constexpr const char *DefaultGroupName = ParameterGroupSwitch::FactoryGroup;
 constexpr int MaxGroupNameLength = 32;
 
 // A name that can only ever mean one folder directly inside the group folder: not empty, at

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QVector>
 
 namespace {
@@ -18,6 +19,17 @@ bool isProtected(const QString &entry)
     return entry == QFileInfo(QString::fromLatin1(ParameterGroupSwitch::GroupFolder)).fileName()
         || entry == QFileInfo(QString::fromLatin1(stagingFolder)).fileName()
         || entry == QFileInfo(QString::fromLatin1(previousFolder)).fileName();
+}
+
+// The entries a group holds by design.
+bool heldByDesign(const QFileInfo &entry, bool factoryGroup)
+{
+    static const QRegularExpression templateFolder(QStringLiteral("^cammer[1-8][1-8]$"));
+    const QString name = entry.fileName();
+    if (entry.isDir())
+        return templateFolder.match(name).hasMatch();
+    return entry.isFile()
+           && (name == QLatin1String("PARAM.db") || (factoryGroup && name == QLatin1String("SN.db")));
 }
 
 } // namespace
@@ -70,7 +82,7 @@ ParameterGroupSwitch::Result ParameterGroupSwitch::switchTo(int index)
     // A staging copy left over holds nothing live.
     if (!actions->removeDirectory(staging))
         return Result::CopyFailed;
-    if (!actions->copyDirectory(group, staging)) {
+    if (!stageGroup(group, staging)) {
         qWarning("parameter group %s could not be copied; nothing was replaced", qPrintable(name));
         actions->removeDirectory(staging);
         return Result::CopyFailed;
@@ -82,6 +94,30 @@ ParameterGroupSwitch::Result ParameterGroupSwitch::switchTo(int index)
     actions->removeDirectory(staging);
     actions->removeDirectory(previous);
     return Result::Switched;
+}
+
+bool ParameterGroupSwitch::stageGroup(const QString &group, const QString &staging) const
+{
+    SystemActions *actions = systemActions();
+    if (!QDir().mkpath(staging)) {
+        qWarning("folder %s cannot be made", qPrintable(staging));
+        return false;
+    }
+    const bool factoryGroup = name == QLatin1String(FactoryGroup);
+    const QFileInfoList entries = QDir(group).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isSymLink() || !heldByDesign(entry, factoryGroup)) {
+            qWarning("parameter group %s: %s is no part of a group and is left out",
+                     qPrintable(name), qPrintable(entry.fileName()));
+            continue;
+        }
+        const QString target = QDir(staging).filePath(entry.fileName());
+        if (!(entry.isDir() ? actions->copyDirectory(entry.filePath(), target)
+                            : actions->copyFile(entry.filePath(), target)))
+            return false;
+    }
+    return true;
 }
 
 bool ParameterGroupSwitch::replaceLiveEntries(const QString &staging, const QString &previous)
