@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -13,7 +14,24 @@ bool inside(const QString &path, const QString &folder)
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
-// Every file under the raw-frame folder has a copy of the same size in the exported tree.
+bool sameBytes(const QString &first, const QString &second)
+{
+    QFile a(first);
+    QFile b(second);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
+        return false;
+    constexpr qint64 Chunk = 1 << 16;
+    while (!a.atEnd()) {
+        const QByteArray block = a.read(Chunk);
+        if (block.isEmpty() || b.read(Chunk) != block)
+            return false;
+    }
+    return true;
+}
+
+// Every file under the raw-frame folder has a copy with the same bytes in the exported tree,
+// found there as a file of its own: no link on its path leads back to the original or off
+// the stick.
 bool framesCopied(const QString &frames, const QString &install, const QString &copy)
 {
     QDirIterator it(frames, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -26,8 +44,10 @@ bool framesCopied(const QString &frames, const QString &install, const QString &
             qWarning("raw frame %s lies outside the exported folder", qPrintable(path));
             return false;
         }
-        const QFileInfo copied(QDir(copy).filePath(QDir(install).relativeFilePath(path)));
-        if (!copied.isFile() || copied.size() != original.size()) {
+        const QString copied = QDir(copy).filePath(QDir(install).relativeFilePath(path));
+        const QFileInfo copiedInfo(copied);
+        if (copiedInfo.isSymLink() || !copiedInfo.isFile() || copiedInfo.canonicalFilePath() != copied
+            || !sameBytes(path, copied)) {
             qWarning("raw frame %s was not copied completely", qPrintable(path));
             return false;
         }
@@ -57,14 +77,32 @@ ExportResult exportProgramFolder(const QString &installFolder, const QString &ex
 {
     SystemActions *actions = systemActions();
     const QString install = QFileInfo(installFolder).canonicalFilePath();
-    if (install.isEmpty() || !QDir().mkpath(exportFolder)) {
-        qWarning("export of %s to %s: a folder is missing or cannot be made",
-                 qPrintable(installFolder), qPrintable(exportFolder));
+    const QFileInfo exportEntry(exportFolder);
+    if (install.isEmpty()) {
+        qWarning("export of %s: the folder is missing", qPrintable(installFolder));
         return ExportResult::CopyFailed;
     }
+    // A folder of that name prepared on the stick as a link could lead the copy anywhere,
+    // the program folder included.
+    if (exportEntry.isSymLink()) {
+        qWarning("export target %s is a link; nothing is exported", qPrintable(exportFolder));
+        return ExportResult::CopyFailed;
+    }
+    if (!QDir().mkpath(exportFolder)) {
+        qWarning("export of %s to %s: the folder cannot be made", qPrintable(installFolder),
+                 qPrintable(exportFolder));
+        return ExportResult::CopyFailed;
+    }
+    const QString stick = QFileInfo(exportEntry.absolutePath()).canonicalFilePath();
     const QString target = QFileInfo(exportFolder).canonicalFilePath();
-    if (target.isEmpty() || inside(target, install)) {
-        qWarning("export target %s lies inside %s", qPrintable(exportFolder), qPrintable(install));
+    if (target.isEmpty() || target != QDir(stick).filePath(exportEntry.fileName())) {
+        qWarning("export target %s resolves to %s, off the stick %s", qPrintable(exportFolder),
+                 qPrintable(target), qPrintable(stick));
+        return ExportResult::CopyFailed;
+    }
+    if (inside(target, install) || inside(install, target)) {
+        qWarning("export target %s and %s lie inside one another", qPrintable(target),
+                 qPrintable(install));
         return ExportResult::CopyFailed;
     }
     const QString copy = QDir(target).filePath(QFileInfo(install).fileName());

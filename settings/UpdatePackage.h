@@ -11,10 +11,16 @@
 // case-sensitive search in this order: ".tar.gz", ".tar.xz", ".rar". Empty when none occurs.
 QString updatePackageTarget(const QString &path);
 
+// Whether the file's first bytes show the kind of archive its extension names: gzip for
+// ".gz" (".tar.gz" too), xz for ".xz", RAR for ".rar", a POSIX tar header for ".tar".
+bool hasPackageSignature(const QString &path, const QString &extension);
+
 enum class PackageTakeOver { Copied, NotAPackage, WrongKind, CopyFailed };
 
 // Copies the chosen file to its target in the working directory, unless it is no regular file
-// or its first bytes do not show the kind its name promises (gzip, xz, RAR). The copy is read
+// of its own on the USB stick (maintenanceLocations().usbFolder; a link, or a path through a
+// link, is refused as WrongKind) or its first bytes do not show the kind its name promises
+// (gzip, xz, RAR). The copy is read
 // back and compared with the original in size. The target's name goes to *target.
 PackageTakeOver takeOverUpdatePackage(const QString &path, QString *target = nullptr);
 
