@@ -71,6 +71,8 @@ private slots:
     void fullTargetFailsWithoutFiles();
     void badCommandLines_data();
     void badCommandLines();
+    void csvNameThatIsALinkIsNotWrittenThrough();
+    void relativeTargetIsTheCallersFolder();
 
 private:
     void writeDays();
@@ -272,6 +274,41 @@ void ExportProgramTest::badCommandLines()
     QVERIFY(result.standardOutput.isEmpty());
     QCOMPARE(result.standardError.count('\n'), 1);
     QVERIFY2(result.standardError.contains(why), result.standardError.constData());
+}
+
+// A CSV name in the target folder that is a symbolic link (prepared on a stick, say) is not
+// written through: the file it points at keeps its bytes, and no CSV file is left.
+void ExportProgramTest::csvNameThatIsALinkIsNotWrittenThrough()
+{
+    QFile victim(work->filePath(QStringLiteral("victim.txt")));
+    QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("keep") == 4);
+    victim.close();
+    QVERIFY(QFile::link(victim.fileName(), QDir(target).filePath(QStringLiteral("camera1_detect1.csv"))));
+
+    const ChildResult result = runChild(
+        exportArguments(at(4, 0), at(4, 23, 59, 59), 0, 0, target, work->path()), work->path(), program);
+    QVERIFY(result.finished);
+    QCOMPARE(result.exitCode, 4);
+    QVERIFY2(result.standardError.contains("symbolic link"), result.standardError.constData());
+    QVERIFY(victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("keep"));
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System),
+             QStringList{"camera1_detect1.csv"});
+}
+
+// A relative -dir is the folder the program was started in, as it is checked there, not one
+// of that name inside the working folder -w.
+void ExportProgramTest::relativeTargetIsTheCallersFolder()
+{
+    const QString caller = work->filePath(QStringLiteral("caller"));
+    QVERIFY(QDir().mkpath(caller + QStringLiteral("/out")));
+    QStringList arguments = exportArguments(at(4, 0), at(4, 23, 59, 59), 0, 0, target, work->path());
+    arguments[arguments.indexOf(QStringLiteral("-dir")) + 1] = QStringLiteral("out");
+
+    const ChildResult result = runChild(arguments, caller, program);
+    QVERIFY2(result.endedNormally(), result.standardError.constData());
+    QCOMPARE(QDir(caller + QStringLiteral("/out")).entryList(QDir::Files), QStringList{"camera1_detect1.csv"});
+    QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 int main(int argc, char **argv)

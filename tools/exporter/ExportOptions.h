@@ -12,6 +12,7 @@
 //   -d <stage>           detect stage index from 0, -1 for all (default)
 //   -dir "<folder>"      where the CSV files go; it must exist
 //   -w "<folder>"        the station's working folder with the result day files
+// A relative folder is taken from the folder the program was started in, -dir included.
 //   -detail "<text>"     only rows with this description ("Regular recording")
 struct ExportOptions
 {

@@ -200,12 +200,14 @@ bool ResultExporter::walk(const QString &file, qint64 lastRow, const Visit &visi
 ResultExporter::Result ResultExporter::run(QString *error)
 {
     written.clear();
-    const QDir target(options.targetFolder);
-    if (!target.exists()) {
+    // Resolved once, against the caller's folder: the working folder entered below must not
+    // change where a relative target leads.
+    const QString targetPath = QFileInfo(options.targetFolder).canonicalFilePath();
+    if (targetPath.isEmpty() || !QFileInfo(targetPath).isDir()) {
         *error = QStringLiteral("the target folder %1 does not exist").arg(options.targetFolder);
         return BadOptions;
     }
-    const QString targetPath = target.absolutePath();
+    const QDir target(targetPath);
     if (!QDir::setCurrent(options.workingFolder)) {
         *error = QStringLiteral("cannot enter the working folder %1").arg(options.workingFolder);
         return BadOptions;
@@ -237,6 +239,11 @@ ResultExporter::Result ResultExporter::run(QString *error)
         const QString name = QStringLiteral("camera%1_detect%2.csv")
                                  .arg(entry.first / Stages + 1)
                                  .arg(entry.first % Stages + 1);
+        // QSaveFile would write to whatever a link of that name points at.
+        if (QFileInfo(target.filePath(name)).isSymLink()) {
+            *error = QStringLiteral("cannot write %1: it is a symbolic link").arg(target.filePath(name));
+            return WriteFailed;
+        }
         auto output = std::make_unique<QSaveFile>(target.filePath(name));
         if (!output->open(QIODevice::WriteOnly) || output->write(header(entry.second)) < 0) {
             *error = QStringLiteral("cannot write %1: %2")

@@ -16,7 +16,8 @@ class QSqlQuery;
 // ("camera<c>_detect<d>.csv", both from 1) with a header row, UTF-8, one line per stored row:
 // round start, capture time, camera, stage, verdict, description, then the type, value and
 // verdict of each region. The day files are only read. A file appears under its final name
-// only when it is complete.
+// only when it is complete; a name in the target folder that is a symbolic link is never
+// written through (the export fails instead).
 class ResultExporter
 {
 public:
