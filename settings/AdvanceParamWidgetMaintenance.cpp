@@ -24,7 +24,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QPointer>
 #include <QPushButton>
+#include <QVector>
 
 #include <algorithm>
 
@@ -233,10 +235,17 @@ void AdvanceParamWidget::SlotToVerion()
     auto *button = findChild<QPushButton *>(QStringLiteral("pCButtonVersionLibrary"));
     if (button)
         button->setEnabled(false);
-    // The listing is read while the dialog is built; nothing else is started meanwhile.
-    setEnabled(false);
+    // The listing is read while the dialog is built; nothing else on the page is started
+    // meanwhile, while the dialog's own cancel stays usable.
+    QVector<QPair<QPointer<QWidget>, bool>> others;
+    for (QWidget *other : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        others.append({other, other->isEnabled()});
+        other->setEnabled(false);
+    }
     VersionDownloadDialog versions(this);
-    setEnabled(true);
+    for (const auto &other : qAsConst(others))
+        if (other.first)
+            other.first->setEnabled(other.second);
     int result = 0;
     if (versions.serverReachable) {
         result = versions.exec();

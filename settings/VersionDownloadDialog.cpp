@@ -1,10 +1,11 @@
 #include "settings/VersionDownloadDialog.h"
 
-#include "core/AtomicFile.h"
 #include "core/Globals.h"
 #include "platform/system/SystemActions.h"
 #include "settings/LongWork.h"
 #include "settings/MaintenanceLocations.h"
+#include "settings/PackageDownload.h"
+#include "settings/UpdatePackage.h"
 #include "uikit/BoxPainting.h"
 #include "uikit/ColorButton.h"
 #include "uikit/StyleHelpers.h"
@@ -14,17 +15,13 @@
 #include <QButtonGroup>
 #include <QDateTime>
 #include <QDir>
-#include <QDomDocument>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <QLabel>
 #include <QPainter>
-#include <QTimer>
-#include <QUrl>
+#include <QProgressBar>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -34,65 +31,6 @@ const char *const archiveExtensions[] = {"gz", "tar", "rar"};
 bool largeScreen()
 {
     return mainViewWidth > 1024;
-}
-
-// url's folder with one more path part; the part is taken as text, so that nothing in a name
-// from the listing ("?", "#", ":") can make it another address.
-QString childUrl(const QString &url, const QString &part, bool folder)
-{
-    QUrl child(url);
-    QString path = child.path(QUrl::FullyDecoded);
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    child.setPath(path + part + (folder ? QStringLiteral("/") : QString()), QUrl::DecodedMode);
-    return child.toString(QUrl::FullyEncoded);
-}
-
-QString listingKey(const QString &url)
-{
-    return QUrl(url).adjusted(QUrl::NormalizePathSegments | QUrl::StripTrailingSlash).toString();
-}
-
-struct Reply
-{
-    bool finished = false;
-    bool ok = false;
-    int status = 0;
-    QByteArray body;
-};
-
-// One GET through a manager of its own, waited for in a local event loop.
-Reply fetch(const QString &url, int waitMs)
-{
-    Reply result;
-    QNetworkAccessManager manager;
-    // A redirect is no package and no listing: it is not followed.
-    QNetworkRequest request{QUrl(url)};
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    timer.start(waitMs);
-    if (!reply->isFinished())
-        loop.exec();
-    if (!reply->isFinished()) {
-        reply->abort();
-        return result;
-    }
-    result.finished = true;
-    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.ok = reply->error() == QNetworkReply::NoError;
-    result.body = reply->readAll();
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() != result.body.size()) {
-        qWarning("%s: %lld bytes announced, %lld received", qPrintable(url), length.toLongLong(),
-                 qlonglong(result.body.size()));
-        result.ok = false;
-    }
-    return result;
 }
 
 } // namespace
@@ -145,9 +83,6 @@ void v_SelectBox::paintEvent(QPaintEvent *)
 VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
     : QDialog(parent)
 {
-    listingUrl = maintenanceLocations().updateServer;
-    FetchVersionList(listingUrl, -1, 0);
-
     // Before the geometry: changing the flags later would let the window system place it anew.
     setWindowFlags(Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
     if (largeScreen())
@@ -155,7 +90,29 @@ VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
     else
         resize(700, 500);
     move(mainViewWidth / 2 - width() / 2, mainViewHeight / 2 - height() / 2);
+    const int w = width();
+    const int h = height();
     exitButton = new ColorButton(QStringLiteral("退出"), this, 0);
+    exitButton->setGeometry(w - 155, 5, 150, 50);
+    connect(exitButton, &QPushButton::clicked, this, &VersionDownloadDialog::acceptDialog);
+
+    // Where the package buttons come once the listings are read.
+    listingProgress = new QLabel(this);
+    listingProgress->setAlignment(Qt::AlignCenter);
+    listingProgress->setGeometry(w / 2 - 300, h / 2 - 120, 600, 50);
+    listingBar = new QProgressBar(this);
+    listingBar->setTextVisible(false);
+    listingBar->setStyleSheet(QStringLiteral("QProgressBar{border:1px solid #BDBDBD;background-color:#616161;}"
+                                             "QProgressBar::chunk{background-color:#2687F2;}"));
+    listingBar->setGeometry(w / 2 - 300, h / 2 - 60, 600, 24);
+    cancelButton = new ColorButton(tr("取消"), this, 0);
+    cancelButton->setGeometry(w / 2 - 75, h / 2, 150, 50);
+    setDarkStyleSheet(this);
+
+    listingUrl = maintenanceLocations().updateServer;
+    FetchVersionList(listingUrl);
+    // Shown while reading: the column titles and lines are painted anew.
+    update();
 
     for (int c = 0; c < versionLists.size(); ++c) {
         auto *group = new QButtonGroup(this);
@@ -174,16 +131,16 @@ VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
 
     prevGroup = new QButtonGroup(this);
     nextGroup = new QButtonGroup(this);
-    const int w = width();
-    const int h = height();
     for (int i = 0; i < columnTitles.size(); ++i) {
         // Untitled columns (packages of the top listing) have no page buttons.
         if (columnTitles.at(i).isEmpty())
             continue;
         auto *previous = new ColorButton(QStringLiteral("上一页"), this, 0);
         auto *next = new ColorButton(QStringLiteral("下一页"), this, 0);
-        for (ColorButton *b : {previous, next})
+        for (ColorButton *b : {previous, next}) {
             b->setStyleSheet(QStringLiteral("background:transprent;"));
+            b->show();
+        }
         previous->setGeometry(w / 12 + i * (w / 3) - 50, h - 100, 100, 50);
         next->setGeometry(i * (w / 3) + w / 4 - 50, h - 100, 100, 50);
         prevGroup->addButton(previous, i);
@@ -191,109 +148,44 @@ VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
     }
     connect(prevGroup, &QButtonGroup::idClicked, this, &VersionDownloadDialog::slotToLastPage);
     connect(nextGroup, &QButtonGroup::idClicked, this, &VersionDownloadDialog::slotToNextPage);
-
-    exitButton->setGeometry(w - 155, 5, 150, 50);
-    connect(exitButton, &QPushButton::clicked, this, &VersionDownloadDialog::acceptDialog);
-    setDarkStyleSheet(this);
 }
 
-void VersionDownloadDialog::FetchVersionList(QString url, int column, int depth)
+void VersionDownloadDialog::FetchVersionList(const QString &url)
 {
-    // url is a copy: listingUrl, which it may start as, changes with every listing read.
-    // A listing that names itself, or folders that nest without end, are read once and not
-    // deeper than MaxDepth below the top.
-    const QString key = listingKey(url);
-    if (depth > MaxDepth || visited.contains(key)) {
-        qInfo("listing %s not read (depth %d or read before)", qPrintable(url), depth);
-        return;
+    VersionListing listing(ListingWaitMs);
+    QEventLoop loop;
+    connect(&listing, &VersionListing::finished, &loop, &QEventLoop::quit);
+    connect(&listing, &VersionListing::progress, this, &VersionDownloadDialog::showListingProgress);
+    connect(cancelButton, &QPushButton::clicked, &listing, &VersionListing::cancel);
+    // Leaving is cancelling first: the reading ends with the dialog's own loop.
+    exitButton->setEnabled(false);
+    listing.start(url);
+    if (!listing.isFinished()) {
+        // Nothing else is started while the listings are read; the answers and the operator's
+        // cancel come through this loop.
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        loop.exec();
     }
-    visited.insert(key);
-    const Reply reply = fetch(url, ListingWaitMs);
-    if (!reply.finished) {
-        serverReachable = false;
-        qInfo("error");
-        return;
-    }
-    if (!reply.ok || reply.status != 200) {
-        qInfo("listing %s: no listing (HTTP status %d)", qPrintable(url), reply.status);
-        return;
-    }
-    serverReachable = true;
-    listingUrl = url;
-    QString text = QString::fromUtf8(reply.body);
-    text.remove(QStringLiteral("<hr>"));
-    ParseListing(text, url, column, depth);
+    listingProgress->hide();
+    listingBar->hide();
+    cancelButton->hide();
+    exitButton->setEnabled(true);
+    serverReachable = listing.serverReachable;
+    if (!listing.listingUrl.isEmpty())
+        listingUrl = listing.listingUrl;
+    columnTitles = listing.columnTitles;
+    versionLists = listing.versionLists;
+    // The opener shows its warning in the dialog's place.
+    if (!serverReachable)
+        hide();
 }
 
-void VersionDownloadDialog::ParseListing(const QString &text, const QString &url, int column, int depth)
+void VersionDownloadDialog::showListingProgress(int answered, int known)
 {
-    QDomDocument document;
-    QString error;
-    int line = 0;
-    int col = 0;
-    if (!document.setContent(text, false, &error, &line, &col)) {
-        qInfo("Error: Parse error at line %d, column %d: %s", line, col, qPrintable(error));
-        return;
-    }
-    CollectVersions(document.documentElement(), url, column, depth);
-}
-
-void VersionDownloadDialog::CollectVersions(const QDomElement &root, const QString &url, int column, int depth)
-{
-    QStringList pieces;
-    QStringList names;
-    QStringList urls;
-    for (QDomElement body = root.firstChildElement(); !body.isNull(); body = body.nextSiblingElement()) {
-        if (body.tagName() != QLatin1String("body"))
-            continue;
-        for (const QString &part : body.text().split(QLatin1Char('/')))
-            pieces += part.split(QStringLiteral("\r\n"));
-
-        for (int i = 0; i + 1 < pieces.size(); ++i) {
-            const QString &piece = pieces.at(i);
-            for (const char *extension : archiveExtensions) {
-                const QString dotted = QLatin1Char('.') + QLatin1String(extension);
-                const int at = piece.lastIndexOf(dotted);
-                if (at < 0)
-                    continue;
-                const QString candidate = piece.left(at + dotted.size());
-                if (candidate.startsWith(QLatin1String("V17")) || candidate.startsWith(QLatin1String("v17"))) {
-                    names << candidate;
-                    urls << childUrl(url, candidate, false);
-                }
-                break;
-            }
-        }
-        if (!names.isEmpty())
-            break;
-
-        for (int i = 0; i + 2 < pieces.size(); ++i) {
-            const QString &name = pieces.at(i);
-            if (!pieces.at(i + 1).startsWith(QLatin1Char(' ')) || name.isEmpty()
-                || name == QLatin1String(".") || name == QLatin1String(".."))
-                continue;
-            const QString child = childUrl(url, name, true);
-            if (depth + 1 > MaxDepth || visited.contains(listingKey(child)))
-                continue;
-            if (!name.contains(QLatin1Char('V'))) {
-                // Its own column, whatever its listing holds.
-                columnTitles.append(name);
-                versionLists.append(qMakePair(QStringList(), QStringList()));
-                FetchVersionList(child, columnTitles.size() - 1, depth + 1);
-            } else if (name == QLatin1String("V17")) {
-                FetchVersionList(child, -1, depth + 1);
-            }
-        }
-    }
-    if (names.isEmpty())
-        return;
-    if (column < 0) {
-        columnTitles.append(QString());
-        versionLists.append(qMakePair(names, urls));
-    } else {
-        versionLists[column].first += names;
-        versionLists[column].second += urls;
-    }
+    listingProgress->setText(tr("正在读取版本库：%1 / %2").arg(answered).arg(known));
+    listingBar->setRange(0, known);
+    listingBar->setValue(answered);
 }
 
 void VersionDownloadDialog::ShowPage(int column)
@@ -365,7 +257,11 @@ void VersionDownloadDialog::StartDownload(QAbstractButton *button)
         progress.message = QStringLiteral("下载中...");
         progress.setWindowModality(Qt::ApplicationModal);
         progress.show();
-        const bool ok = DownloadVersion(button->text());
+        int column = 0;
+        while (column < buttonGroups.size() && buttonGroups.at(column)->id(button) < 0)
+            ++column;
+        const bool ok = column < buttonGroups.size()
+                        && DownloadVersion(column, buttonGroups.at(column)->id(button));
         v_SelectBox result(x, y, this, 1);
         progress.close();
         result.message = ok ? QStringLiteral("下载成功\n重启后自动更新") : QStringLiteral("下载失败");
@@ -389,36 +285,60 @@ QString VersionDownloadDialog::PackageSuffix(const QString &name)
 
 bool VersionDownloadDialog::DownloadVersion(const QString &name)
 {
-    QString url;
-    for (const auto &list : qAsConst(versionLists)) {
-        const int at = list.first.indexOf(name);
-        if (at >= 0) {
-            url = list.second.at(at);
-            break;
+    int column = -1;
+    int row = -1;
+    int offers = 0;
+    for (int c = 0; c < versionLists.size(); ++c) {
+        const int at = versionLists.at(c).first.indexOf(name);
+        if (at >= 0 && offers++ == 0) {
+            column = c;
+            row = at;
         }
     }
-    const QString suffix = PackageSuffix(name);
-    if (url.isEmpty() || suffix.isEmpty()) {
-        qWarning("package %s is not in the listing", qPrintable(name));
+    if (offers != 1) {
+        qWarning("package %s is offered %d times; which one is meant is not known", qPrintable(name), offers);
         return false;
     }
-    const Reply reply = fetch(url, packageWaitMs);
-    if (!reply.finished) {
+    return DownloadVersion(column, row);
+}
+
+bool VersionDownloadDialog::DownloadVersion(int column, int row)
+{
+    if (column < 0 || column >= versionLists.size() || row < 0
+        || row >= versionLists.at(column).first.size() || row >= versionLists.at(column).second.size()) {
+        qWarning("no package at column %d, row %d", column, row);
+        return false;
+    }
+    const QString name = versionLists.at(column).first.at(row);
+    const QString url = versionLists.at(column).second.at(row);
+    const QString suffix = PackageSuffix(name);
+    const QString install = maintenanceLocations().installFolder;
+    if (suffix.isEmpty() || !QFileInfo(install).isDir()) {
+        qInfo("path error");
+        return false;
+    }
+    PackageDownload download(install);
+    switch (download.fetch(url, maxPackageBytes, packageWaitMs)) {
+    case PackageDownload::Result::Complete:
+        break;
+    case PackageDownload::Result::TimedOut:
         qInfo("error");
         return false;
+    case PackageDownload::Result::Failed:
+    case PackageDownload::Result::TooLarge:
+        return false;
     }
-    if (!reply.ok || reply.status != 200 || reply.body.isEmpty()) {
-        qWarning("package %s: HTTP status %d, %lld bytes; nothing is changed", qPrintable(name),
-                 reply.status, qlonglong(reply.body.size()));
+    if (!hasPackageSignature(download.fileName(), suffix)) {
+        qWarning("package %s is no %s archive; nothing is changed", qPrintable(name), qPrintable(suffix));
         return false;
     }
 
     // The old backups and packages go only once the new ones are in place.
     QString backup;
-    if (!makeBackup(&backup))
+    if (!makeBackup(&backup, QFileInfo(download.fileName()).fileName()))
         return false;
-    const QString target = QDir(maintenanceLocations().installFolder).filePath(QStringLiteral("newupdate") + suffix);
-    if (!writeFileAtomically(target, reply.body)) {
+    const QString target = QDir(install).filePath(QStringLiteral("newupdate") + suffix);
+    if (!download.placeAs(target)) {
         qInfo("path error");
         return false;
     }
@@ -428,7 +348,8 @@ bool VersionDownloadDialog::DownloadVersion(const QString &name)
     return true;
 }
 
-bool VersionDownloadDialog::makeBackup(QString *backup)
+// leaveOut: the package arriving in the program folder, which is no part of the program.
+bool VersionDownloadDialog::makeBackup(QString *backup, const QString &leaveOut)
 {
     const MaintenanceLocations where = maintenanceLocations();
     const QFileInfo install(where.installFolder);
@@ -440,8 +361,9 @@ bool VersionDownloadDialog::makeBackup(QString *backup)
                   .filePath(install.fileName() + QLatin1Char('-')
                             + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh:mm:ss"))
                             + QStringLiteral(".tar.gz"));
-    const QStringList arguments = {QStringLiteral("--force-local"), QStringLiteral("-zcf"), *backup,
-                                   QStringLiteral("-C"), install.absolutePath(), install.fileName()};
+    const QStringList arguments = {QStringLiteral("--force-local"), QStringLiteral("--exclude=") + leaveOut,
+                                   QStringLiteral("-zcf"), *backup, QStringLiteral("-C"),
+                                   install.absolutePath(), install.fileName()};
     const QString file = *backup;
     const bool made = runLongWork(this, [&arguments, &file] {
         return systemActions()->runProgram(QStringLiteral("tar"), arguments, 10 * 60 * 1000) == 0

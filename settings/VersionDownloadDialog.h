@@ -1,16 +1,18 @@
 #ifndef SETTINGS_VERSIONDOWNLOADDIALOG_H
 #define SETTINGS_VERSIONDOWNLOADDIALOG_H
 
+#include "settings/VersionListing.h"
+
 #include <QDialog>
 #include <QPair>
-#include <QSet>
 #include <QStringList>
 #include <QVector>
 
 class ColorButton;
 class QAbstractButton;
 class QButtonGroup;
-class QDomElement;
+class QLabel;
+class QProgressBar;
 
 // The small box of the version download: a question (2 buttons), a progress notice (none) or
 // a result (1). exec() returns 1 for OK and 0 for cancel.
@@ -37,10 +39,10 @@ private:
 };
 
 // The package library of the update server: reads the server's listing (and the listings of
-// its sub-folders) while it is built, shows one column of package buttons per listing, and on
-// a confirmed choice downloads the package, backs up the program folder and leaves the package
-// as the update file that the next start unpacks. The server's address and the folders come
-// from maintenanceLocations().
+// its sub-folders) while it is built, showing its progress and a way to cancel, shows one
+// column of package buttons per listing, and on a confirmed choice downloads the package,
+// backs up the program folder and leaves the package as the update file that the next start
+// unpacks. The server's address and the folders come from maintenanceLocations().
 class VersionDownloadDialog : public QDialog
 {
     Q_OBJECT
@@ -48,12 +50,18 @@ class VersionDownloadDialog : public QDialog
 public:
     static constexpr int PageSize = 7;
     // Sub-folders below the top listing that are still read.
-    static constexpr int MaxDepth = 2;
+    static constexpr int MaxDepth = VersionListing::MaxDepth;
     static constexpr int ListingWaitMs = 1000;
+    // The largest package taken: a larger one is cut off while it arrives, and nothing is
+    // changed.
+    static constexpr qint64 MaxPackageBytes = qint64(256) << 20;
 
     explicit VersionDownloadDialog(QWidget *parent = nullptr);
 
-    // Downloads the package of that name and makes it the update file; true on success.
+    // Downloads the package of that column and row and makes it the update file; true on
+    // success.
+    bool DownloadVersion(int column, int row);
+    // The same for the package of that name, when exactly one column offers it.
     bool DownloadVersion(const QString &name);
     // The update file's extension, taken from the end of the package name: ".tar.gz", ".gz",
     // ".tar" or ".rar"; empty for any other name.
@@ -72,8 +80,13 @@ public:
     QButtonGroup *prevGroup = nullptr;
     QButtonGroup *nextGroup = nullptr;
     ColorButton *exitButton = nullptr;
-    // How long a package may take to arrive.
+    // Shown while the listings are read.
+    QLabel *listingProgress = nullptr;
+    QProgressBar *listingBar = nullptr;
+    ColorButton *cancelButton = nullptr;
+    // How long a package may take to arrive, and how large it may be.
     int packageWaitMs = 30000;
+    qint64 maxPackageBytes = MaxPackageBytes;
 
 public slots:
     void slotToLastPage(int id);
@@ -84,20 +97,16 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // column: the titled column this listing fills, or -1 (a column is made when it holds
-    // packages).
-    void FetchVersionList(QString url, int column, int depth);
-    void ParseListing(const QString &text, const QString &url, int column, int depth);
-    void CollectVersions(const QDomElement &root, const QString &url, int column, int depth);
+    // Reads the listings, the dialog showing meanwhile, until they are read or cancelled.
+    void FetchVersionList(const QString &url);
+    void showListingProgress(int answered, int known);
     void ShowPage(int column);
     void HidePage(int column);
     void SetButtonsEnabled(bool enabled);
     void StartDownload(QAbstractButton *button);
-    bool makeBackup(QString *backup);
+    bool makeBackup(QString *backup, const QString &leaveOut);
     void removeOldBackups(const QString &keep);
     void removeOldUpdatePackages(const QString &keep);
-
-    QSet<QString> visited;
 };
 
 #endif

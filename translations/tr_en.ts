@@ -1002,6 +1002,17 @@ the changes hold only until the next start</translation>
     </message>
 </context>
 <context>
+    <name>VersionDownloadDialog</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>正在读取版本库：%1 / %2</source>
+        <translation>Reading the version library: %1 / %2</translation>
+    </message>
+</context>
+<context>
     <name>Warnbox</name>
     <message>
         <source>警告提示</source>
