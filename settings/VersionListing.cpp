@@ -150,10 +150,11 @@ void VersionListing::read(int index, QNetworkReply &reply)
         return;
     }
     const ListingEntries entries = CollectVersions(pieces);
-    for (const QString &name : entries.packages) {
-        listings[index].names << name;
-        listings[index].urls << childUrl(listing.url, name, false);
-    }
+    QStringList urls;
+    for (const QString &name : entries.packages)
+        urls << childUrl(listing.url, name, false);
+    listings[index].names = entries.packages;
+    listings[index].urls = urls;
     addFolders(index, entries.folders);
 }
 
