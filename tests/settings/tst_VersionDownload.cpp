@@ -386,8 +386,9 @@ void VersionDownloadTest::folderCountIsBounded()
     QCOMPARE(versions.columnTitles.first(), QStringLiteral("f0"));
 }
 
-// While slow listings are read the dialog shows how far it is and a cancel button; pressing
-// it ends the reading at once with what was read, and the dialog can be left.
+// While slow listings are read the dialog shows how far it is and a cancel button, pressed
+// from a timer of the GUI thread while the dialog is being built; pressing it ends the
+// reading at once with what was read, and the dialog can be left.
 void VersionDownloadTest::readingShowsProgressAndCancels()
 {
     QList<QByteArray> folders;
@@ -402,10 +403,6 @@ void VersionDownloadTest::readingShowsProgressAndCancels()
     bool exitDisabled = false;
     bool cancelInside = false;
     bool cancelled = false;
-    int ticks = 0;
-    QTimer ticking;
-    connect(&ticking, &QTimer::timeout, [&ticks] { ++ticks; });
-    ticking.start(20);
     Poller press([&] {
         auto *dialog = qobject_cast<VersionDownloadDialog *>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible() || !dialog->cancelButton->isVisible()
@@ -430,7 +427,6 @@ void VersionDownloadTest::readingShowsProgressAndCancels()
     QVERIFY(exitDisabled);
     QVERIFY(cancelInside);
     QVERIFY2(shownProgress.contains(QLatin1String("/ ")), qPrintable(shownProgress));
-    QVERIFY(ticks > 0);
     QVERIFY(versions.serverReachable);
     QVERIFY(requestsAtEnd < 1 + folders.size());
     QVERIFY(took < folders.size() * VersionDownloadDialog::ListingWaitMs * 8 / 10);
