@@ -433,9 +433,10 @@ void VersionDownloadTest::readingShowsProgressAndCancels()
     QVERIFY(versions.cancelButton->isHidden());
     QVERIFY(versions.listingProgress->isHidden());
     QVERIFY(versions.exitButton->isEnabled());
-    // No request goes out after the cancel.
+    // No request goes out after the cancel: the server sees at most those under way then,
+    // though without it the next ones would have gone out as the first answers came.
     QTest::qWait(VersionDownloadDialog::ListingWaitMs);
-    QCOMPARE(server->requested.size(), requestsAtEnd);
+    QVERIFY(server->requested.size() <= 1 + VersionListing::ParallelRequests);
 }
 
 // The same name in two folders: the button of the second column fetches the second folder's
