@@ -96,10 +96,17 @@ QStringList SystemActions::restartWaiterCommand(qint64 pid, const QString &progr
                                                const QStringList &arguments, int waitSeconds)
 {
     // Polls every 100 ms; after the limit the program starts anyway, so that a process that
-    // hangs on its way out does not leave the machine without a monitor.
+    // hangs on its way out does not leave the machine without a monitor. A process that has
+    // ended but is not yet reaped by its parent still answers kill -0: its state in
+    // /proc/<pid>/stat (the field after the name, which may itself hold blanks and
+    // parentheses) tells a zombie (Z) or a dying process (X) from a live one. Without /proc
+    // kill -0 alone decides.
     static const QString script = QStringLiteral(
+        "alive() { kill -0 \"$1\" 2>/dev/null || return 1; "
+        "s=$(cat \"/proc/$1/stat\" 2>/dev/null) || return 0; s=${s##*\")\"}; set -- $s; "
+        "[ \"$1\" != Z ] && [ \"$1\" != X ]; }; "
         "pid=$1; limit=$2; shift 2; n=0; "
-        "while kill -0 \"$pid\" 2>/dev/null && [ \"$n\" -lt \"$limit\" ]; do "
+        "while alive \"$pid\" && [ \"$n\" -lt \"$limit\" ]; do "
         "sleep 0.1; n=$((n+1)); done; exec \"$@\"");
     return QStringList{QStringLiteral("/bin/sh"), QStringLiteral("-c"), script,
                        QStringLiteral("mouldmonitor-restart"), QString::number(pid),

@@ -7,12 +7,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 class RestartWaiterTest : public QObject
 {
     Q_OBJECT
 
 private slots:
     void startsAfterTheOldProcessEnded();
+    void startsWhileTheEndedProcessIsNotReaped();
 };
 
 void RestartWaiterTest::startsAfterTheOldProcessEnded()
@@ -37,6 +41,37 @@ void RestartWaiterTest::startsAfterTheOldProcessEnded()
 
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 10000);
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("canary"))));
+}
+
+// An old process that has ended but that its parent has not reaped yet (a zombie) still
+// answers kill -0; the new one must start at once all the same, not after the waiter's limit.
+void RestartWaiterTest::startsWhileTheEndedProcessIsNotReaped()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A bare fork: unlike QProcess, nothing in this process reaps it behind the test's back.
+    const pid_t old = ::fork();
+    QVERIFY(old >= 0);
+    if (old == 0)
+        ::_exit(0);
+    const auto state = [old] {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(old));
+        if (!stat.open(QIODevice::ReadOnly))
+            return QByteArray();
+        const QByteArray text = stat.readAll();
+        return text.mid(text.lastIndexOf(')') + 2, 1);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QByteArray("Z"), 5000);
+
+    const QString marker = dir.filePath(QStringLiteral("started"));
+    QStringList command = SystemActions::restartWaiterCommand(old, QStringLiteral("touch"), {marker});
+    const QString shell = command.takeFirst();
+    QVERIFY(QProcess::startDetached(shell, command, dir.path()));
+
+    // Well inside the waiter's 60 s limit, and still not reaped.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 20000);
+    QCOMPARE(state(), QByteArray("Z"));
+    QCOMPARE(::waitpid(old, nullptr, 0), old);
 }
 
 QTEST_GUILESS_MAIN(RestartWaiterTest)
