@@ -7,7 +7,6 @@
 #include "machineio/SerialPortName.h"
 #include "platform/system/PromptWakeUps.h"
 
-#include <QDateTime>
 #include <QMutexLocker>
 #include <QSerialPort>
 
@@ -44,7 +43,9 @@ void IOThread::requestStop()
 
 qint32 IOThread::heartbeatNow()
 {
-    return qint32(QDateTime::currentSecsSinceEpoch() % 1000000000);
+    // The monotonic clock: setting the date or time (the settings page does) must neither make
+    // a live GUI thread look silent nor a silent one look alive.
+    return qint32((monotonicMs() / 1000) % 1000000000);
 }
 
 bool IOThread::boardAnswering() const

@@ -56,7 +56,7 @@ public:
     // delivered: for a thread that waits elsewhere and must not wait for its event loop.
     void setInputWaker(std::function<void()> wake);
 
-    // The GUI thread's last sign of life, in seconds since the epoch modulo 1,000,000,000.
+    // The GUI thread's last sign of life, in seconds of the monotonic clock modulo 1,000,000,000.
     void setHeartbeat(qint32 seconds) { heartbeatSeconds.store(seconds); }
     qint32 heartbeat() const { return heartbeatSeconds.load(); }
     static qint32 heartbeatNow();

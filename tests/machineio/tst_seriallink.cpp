@@ -6,10 +6,58 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
+#include <dlfcn.h>
+#include <sys/time.h>
+#include <time.h>
+
 namespace {
+
+// Seconds added to the wall clock as this process sees it: stands in for an operator who sets
+// the date and time on the settings page, without touching the machine's clock.
+std::atomic<long> wallClockShift{0};
+
+template<typename Function>
+Function nextDefinition(const char *name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+// The wall clock of this test program, shifted by wallClockShift; every other clock passes.
+extern "C" int clock_gettime(clockid_t id, struct timespec *time)
+{
+    using Function = int (*)(clockid_t, struct timespec *);
+    static const Function system = nextDefinition<Function>("clock_gettime");
+    const int result = system(id, time);
+    if (result == 0 && (id == CLOCK_REALTIME || id == CLOCK_REALTIME_COARSE))
+        time->tv_sec += wallClockShift.load();
+    return result;
+}
+
+extern "C" int gettimeofday(struct timeval *__restrict time, void *__restrict zone)
+{
+    using Function = int (*)(struct timeval *, void *);
+    static const Function system = nextDefinition<Function>("gettimeofday");
+    const int result = system(time, zone);
+    if (result == 0 && time)
+        time->tv_sec += wallClockShift.load();
+    return result;
+}
+
+namespace {
+
+// Sets the wall clock by seconds for its lifetime.
+class WallClockShift
+{
+public:
+    explicit WallClockShift(long seconds) { wallClockShift.store(seconds); }
+    ~WallClockShift() { wallClockShift.store(0); }
+};
 
 // Keeps the warnings logged while it lives, from any thread.
 class WarningLog
@@ -113,6 +161,8 @@ private slots:
     void announcedInputWordIsStored();
     void inputWakerRunsOnChanges();
     void silentHeartbeatStopsTraffic();
+    void wallClockSetKeepsPolling_data();
+    void wallClockSetKeepsPolling();
     void silentBoardIsReported();
     void portThatCannotOpen();
     void portThatAppearsLaterIsOpened();
@@ -276,6 +326,33 @@ void TestSerialLink::silentHeartbeatStopsTraffic()
     port.TouchHeartbeat();
     QTRY_VERIFY_WITH_TIMEOUT(board.requestCount() > stopped, 5000);
     QVERIFY(port.IsBoardAnswering());
+}
+
+void TestSerialLink::wallClockSetKeepsPolling_data()
+{
+    QTest::addColumn<long>("seconds");
+    QTest::newRow("an hour forward") << 3600L;
+    QTest::newRow("a year forward") << 365L * 86400;
+    QTest::newRow("an hour back") << -3600L;
+}
+
+// The date and time set while the GUI thread lives: the heartbeat it stamped before is still
+// fresh, so the board is polled on without a pause and no silence is reported.
+void TestSerialLink::wallClockSetKeepsPolling()
+{
+    QFETCH(long, seconds);
+    MessageRecorder log;
+    Link link;
+    QVERIFY(link.start());
+    link.port.TouchHeartbeat();
+
+    const qint64 before = QDateTime::currentSecsSinceEpoch();
+    const WallClockShift shift(seconds);
+    QVERIFY(qAbs(QDateTime::currentSecsSinceEpoch() - before - seconds) <= 5);
+    const int polled = link.board.requestCount();
+    QTRY_VERIFY_WITH_TIMEOUT(link.board.requestCount() > polled + 100, 5000);
+    QCOMPARE(log.count(QStringLiteral("main_thread > 10s")), 0);
+    QVERIFY(link.port.IsBoardAnswering());
 }
 
 void TestSerialLink::silentBoardIsReported()
