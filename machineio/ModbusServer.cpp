@@ -42,12 +42,26 @@ ModbusServer::ModbusServer(QObject *parent) : ModbusServer(QHostAddress::Any, De
 }
 
 ModbusServer::ModbusServer(const QHostAddress &address, quint16 port, QObject *parent)
+    : ModbusServer(address, port, Listening::Now, parent)
+{
+}
+
+ModbusServer::ModbusServer(const QHostAddress &address, quint16 port, Listening when, QObject *parent)
     : QObject(parent), address(address), port(port), socketThreadPool_(new QThreadPool)
 {
     qRegisterMetaType<QList<int>>("QList<int>");
     socketThreadPool_->setMaxThreadCount(1);
     wakeDescriptor = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     connect(this, &ModbusServer::readyToClose, this, &ModbusServer::wake, Qt::DirectConnection);
+    if (when == Listening::Now)
+        Start();
+}
+
+void ModbusServer::Start()
+{
+    if (started)
+        return;
+    started = true;
     // The loop signals this semaphore once it has tried to listen.
     QSemaphore listenTried;
     loopRunning.store(true);
@@ -183,29 +197,40 @@ void ModbusServer::OnNewConnection(int listener, qint64 nowMs)
             acceptPausedUntilMs = nowMs + AcceptPauseMs;
             return;
         }
-        makeRoomForClient(nowMs);
+        if (!makeRoomForClient(nowMs)) {
+            ::close(descriptor);
+            continue;
+        }
         clients.push_back(std::make_unique<ModbusClient>(
             descriptor, &registers, [this](const QList<int> &stored) { emit sigWriteChange(stored); },
             nowMs));
     }
 }
 
-void ModbusServer::makeRoomForClient(qint64 nowMs)
+bool ModbusServer::makeRoomForClient(qint64 nowMs)
 {
     if (int(clients.size()) < MaxClients)
-        return;
-    // Connections that never asked anything go first, the oldest of them; a master that polls
-    // keeps its place however long its pauses are while such connections pile up.
+        return true;
+    // Connections that never asked anything go first, the oldest of them; then the client
+    // whose last request lies longest back.
     const auto quietest = std::min_element(
         clients.begin(), clients.end(),
         [](const std::unique_ptr<ModbusClient> &a, const std::unique_ptr<ModbusClient> &b) {
             return std::make_pair(a->hasRequested(), a->lastRequestMs())
                 < std::make_pair(b->hasRequested(), b->lastRequestMs());
         });
+    // A master that polls keeps its place: the newcomer is refused instead.
+    if ((*quietest)->hasRequested() && nowMs - (*quietest)->lastRequestMs() <= IdleCloseMs) {
+        if (reportDue(&refusalReportedMs, nowMs))
+            qWarning("ModbusServer: %d clients are connected and every one polls; new connections "
+                     "are refused", MaxClients);
+        return false;
+    }
     if (reportDue(&limitReportedMs, nowMs))
         qWarning("ModbusServer: %d clients are connected; each new one closes an idle client "
                  "(first %s)", MaxClients, qPrintable((*quietest)->peer()));
     clients.erase(quietest);
+    return true;
 }
 
 void ModbusServer::SetReadRegister(int index, short value)

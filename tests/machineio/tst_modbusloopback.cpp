@@ -15,7 +15,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -79,6 +81,99 @@ int connectPlainSocket(quint16 port)
     return fd;
 }
 
+// Up to size bytes from a plain socket, waiting at most 5 s for each part.
+QByteArray receivePlain(int fd, int size)
+{
+    QByteArray bytes(size, 0);
+    int received = 0;
+    pollfd readable = {fd, POLLIN, 0};
+    while (received < size && ::poll(&readable, 1, 5000) == 1) {
+        const ssize_t n = ::recv(fd, bytes.data() + received, size_t(size - received), 0);
+        if (n <= 0)
+            break;
+        received += int(n);
+    }
+    bytes.truncate(received);
+    return bytes;
+}
+
+// Reads register 0 on a plain socket: true when the answer came, with value.
+bool readOnSocket(int fd, quint16 transaction, quint16 value)
+{
+    QByteArray read = hex("0000 0000 0006 01 03 0000 0001");
+    read[0] = char(transaction >> 8);
+    read[1] = char(transaction & 0xFF);
+    if (::send(fd, read.constData(), size_t(read.size()), MSG_NOSIGNAL) != ssize_t(read.size()))
+        return false;
+    QByteArray expected = hex("0000 0000 0005 01 03 02 0000");
+    expected[0] = read[0];
+    expected[1] = read[1];
+    expected[9] = char(value >> 8);
+    expected[10] = char(value & 0xFF);
+    return receivePlain(fd, expected.size()) == expected;
+}
+
+// The server closed the connection (end of stream within 5 s).
+bool closedByServer(int fd)
+{
+    pollfd readable = {fd, POLLIN, 0};
+    char byte;
+    return ::poll(&readable, 1, 5000) == 1 && ::recv(fd, &byte, 1, 0) == 0;
+}
+
+// Plain sockets of the test's own, closed with it.
+struct Sockets
+{
+    std::vector<int> fds;
+    ~Sockets() { closeFirst(int(fds.size())); }
+    void closeFirst(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            ::close(fds[size_t(i)]);
+        fds.erase(fds.begin(), fds.begin() + n);
+    }
+};
+
+// Masters on threads of their own that read registers back to back until stopped.
+class PollingMasters
+{
+public:
+    PollingMasters(quint16 port, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            threads.emplace_back([this, port] {
+                ModbusContext master = connectLibmodbus(port);
+                if (!master) {
+                    errors.fetch_add(1);
+                    return;
+                }
+                connected.fetch_add(1);
+                while (!stop.load()) {
+                    uint16_t values[3] = {};
+                    if (modbus_read_registers(master.get(), 0, 3, values) == 3 && values[2] == 0x2222)
+                        reads.fetch_add(1);
+                    else
+                        errors.fetch_add(1);
+                }
+            });
+        }
+    }
+    ~PollingMasters()
+    {
+        stop.store(true);
+        for (std::thread &thread : threads)
+            thread.join();
+    }
+
+    std::atomic<int> connected{0};
+    std::atomic<int> reads{0};
+    std::atomic<int> errors{0};
+
+private:
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+};
+
 } // namespace
 
 // The server on 127.0.0.1 with a free port, against real Modbus masters.
@@ -103,6 +198,8 @@ private slots:
     void incompleteRequestIsDropped();
     void idleFloodKeepsClientsBounded();
     void connectionWaitsWhileDescriptorsRunOut();
+    void pollingMastersKeepTheirPlaces();
+    void registersFilledBeforeListening();
 
 private:
     QString mbpoll(const QStringList &arguments, int *exitCode);
@@ -472,16 +569,82 @@ void TestModbusLoopback::connectionWaitsWhileDescriptorsRunOut()
 
     const QByteArray read = hex("0005 0000 0006 01 03 0003 0001");
     QCOMPARE(::send(fd, read.constData(), size_t(read.size()), MSG_NOSIGNAL), ssize_t(read.size()));
-    QByteArray answer(11, 0);
-    int received = 0;
-    pollfd readable = {fd, POLLIN, 0};
-    while (received < answer.size() && ::poll(&readable, 1, 5000) == 1) {
-        const ssize_t n = ::recv(fd, answer.data() + received, size_t(answer.size() - received), 0);
-        if (n <= 0)
-            break;
-        received += int(n);
+    QCOMPARE(receivePlain(fd, 11), hex("0005 0000 0005 01 03 02 0021"));
+}
+
+// Masters that poll fill every place: newcomers are refused, not the masters closed; places
+// that masters give up go to newcomers, and a flood of idle connections after that closes
+// idle connections only. Through all of it no polling master misses an answer.
+void TestModbusLoopback::pollingMastersKeepTheirPlaces()
+{
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("new connections are refused")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("closes an idle client")));
+    server->SetReadRegister(0, 0x0505);
+    server->SetReadRegister(2, 0x2222);
+    const quint16 port = server->serverPort();
+    constexpr int Threads = 4;
+    PollingMasters masters(port, Threads);
+    QTRY_COMPARE(masters.connected.load(), Threads);
+
+    Sockets polling;
+    const auto everyOneAnswered = [&polling](int round) {
+        for (size_t i = 0; i < polling.fds.size(); ++i) {
+            if (!readOnSocket(polling.fds[i], quint16(round * 1000 + int(i)), 0x0505))
+                return false;
+        }
+        return true;
+    };
+    for (int i = Threads; i < ModbusServer::MaxClients; ++i) {
+        polling.fds.push_back(connectPlainSocket(port));
+        QVERIFY(polling.fds.back() >= 0);
+        QVERIFY(readOnSocket(polling.fds.back(), quint16(i), 0x0505));
     }
-    QCOMPARE(answer, hex("0005 0000 0005 01 03 02 0021"));
+    QTRY_COMPARE(server->clientCount(), ModbusServer::MaxClients);
+
+    Sockets idle;
+    for (int i = 0; i < 64; ++i) {
+        idle.fds.push_back(connectPlainSocket(port));
+        QVERIFY(idle.fds.back() >= 0);
+        QVERIFY2(closedByServer(idle.fds.back()), qPrintable(QString::number(i)));
+    }
+    QVERIFY(everyOneAnswered(1));
+    idle.closeFirst(int(idle.fds.size()));
+
+    // Masters that leave make room; the idle connections then only displace each other.
+    constexpr int Leaving = 16;
+    polling.closeFirst(Leaving);
+    QTRY_COMPARE(server->clientCount(), ModbusServer::MaxClients - Leaving);
+    for (int i = 0; i < 4 * Leaving; ++i) {
+        idle.fds.push_back(connectPlainSocket(port));
+        QVERIFY(idle.fds.back() >= 0);
+    }
+    // The newest idle connections hold the places.
+    for (int i = 0; i < 3 * Leaving; ++i)
+        QVERIFY2(closedByServer(idle.fds[size_t(i)]), qPrintable(QString::number(i)));
+    QCOMPARE(server->clientCount(), ModbusServer::MaxClients);
+    QVERIFY(everyOneAnswered(2));
+    QVERIFY(masters.reads.load() > 0);
+    QCOMPARE(masters.errors.load(), 0);
+}
+
+// A server made to wait serves nothing until it is started, and its first answer holds what was
+// set before.
+void TestModbusLoopback::registersFilledBeforeListening()
+{
+    ModbusServer waiting(QHostAddress::LocalHost, 0, ModbusServer::Listening::OnStart);
+    QVERIFY(!waiting.isListening());
+    QCOMPARE(waiting.serverPort(), quint16(0));
+    waiting.SetReadRegisters(0, {1, 0, 3});
+    waiting.Start();
+    QVERIFY(waiting.isListening());
+    const quint16 port = waiting.serverPort();
+    waiting.Start();
+    QCOMPARE(waiting.serverPort(), port);
+    ModbusContext master = connectLibmodbus(port);
+    QVERIFY(master);
+    uint16_t values[3] = {};
+    QCOMPARE(modbus_read_registers(master.get(), 0, 3, values), 3);
+    QCOMPARE(QVector<uint16_t>(values, values + 3), (QVector<uint16_t>{1, 0, 3}));
 }
 
 QTEST_GUILESS_MAIN(TestModbusLoopback)
