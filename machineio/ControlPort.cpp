@@ -185,6 +185,7 @@ void ControlPort::fetchInputWord()
     // The link started anew: the inputs it found are the starting state, so an input already
     // active then (the mould open while the station restarted) is no edge, nor is the door.
     inputBaseline = baseline;
+    startingInputsTaken = true;
     for (int input = 0; input < int(sizeof prevInputRaw); ++input)
         prevInputRaw[input] = bitOf(baselineWord, input);
 }

@@ -47,6 +47,9 @@ public:
     // Bit i: input i rose in the newest word of the board since the last CheckInput(i) (nothing
     // while the link starts anew). Reads only: the edges stay for CheckInput.
     quint32 PendingRisingEdges() const;
+    // A CheckInput has taken the inputs the link found when it started: every rising edge
+    // after them is seen.
+    bool HasStartingInputs() const { return startingInputsTaken; }
     // Output: the bit as stored (electrical level). Input: the logical level of the word last
     // fetched by CheckInput. index 0..9.
     bool GetIOState(bool isOutput, int index) const;
@@ -118,6 +121,7 @@ private:
     qint32 inputWord = 0;
     // ioInputBaselines as last seen: a new starting state resets the edge detection.
     quint32 inputBaseline = 0;
+    bool startingInputsTaken = false;
     std::function<void()> inputWaker;
     std::unique_ptr<IOThread> ioThread;
 };

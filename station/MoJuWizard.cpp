@@ -147,7 +147,8 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     startCameras();
     // 23. The shared boxes and keyboards belong to the window.
     finishDialogs();
-    // 24. The host sees detection running, the group and the counters.
+    // 24. The registers hold detection running, the group and the counters before the host is
+    //     served (finishStartup).
     publishRunState();
 }
 
@@ -303,7 +304,9 @@ void MoJuWizard::createBottomBar()
 // 12. The supervising host's register server.
 void MoJuWizard::createModbusServer()
 {
-    modbusServer = new ModbusServer(QHostAddress::Any, modbusPort, this);
+    // It listens once the station runs (finishStartup): a master must never read registers
+    // that the loaded state has not filled yet.
+    modbusServer = new ModbusServer(QHostAddress::Any, modbusPort, ModbusServer::Listening::OnStart, this);
     // The signal comes from the server's thread.
     connect(modbusServer, &ModbusServer::sigWriteChange, this, &MoJuWizard::SlotModbusDataChange,
             Qt::QueuedConnection);
@@ -398,10 +401,8 @@ void MoJuWizard::startOperationRecordDate()
 void MoJuWizard::createProductionCounts()
 {
     counts = std::make_unique<StatisticsData>(cameraCount, detectsPerCamera,
-                                              TemperatureChartData::instance(), [] {
-                                                  Warnbox box;
-                                                  box.setText(uiText(StatisticsFileErrorEntry));
-                                                  box.exec();
+                                              TemperatureChartData::instance(), [this] {
+                                                  warnWithoutBlocking(uiText(StatisticsFileErrorEntry));
                                               });
     statisticsData = counts.get();
     counts->CheckDay();
@@ -463,6 +464,7 @@ void MoJuWizard::publishRunState()
     modbusServer->SetReadRegister(0, 1);
     modbusServer->SetReadRegister(2, short(runSetting(Param::ParameterGroup)));
     publishCounters();
+    startupClock.start();
 }
 
 int MoJuWizard::userLevel() const
@@ -558,6 +560,8 @@ void MoJuWizard::closeDatabasesForReboot()
 
 void MoJuWizard::showWarning(const QString &text)
 {
+    if (startingUp)
+        return warnWithoutBlocking(text);
     Warnbox box;
     box.setText(text);
     box.exec();

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPoint>
+#include <QStringList>
 #include <QVector>
 #include <QWidget>
 
@@ -91,7 +92,8 @@ public:
     QByteArray cameraIdentity(int camera) const override;
     void closeDatabasesForReboot() override;
 
-    // InspectionWarningSink: a modal warning box.
+    // InspectionWarningSink: a modal warning box; while the station starts, one that waits for
+    // nothing (see warnWithoutBlocking).
     void showWarning(const QString &text) override;
 
     // The port the Modbus server listens on (502); tests choose a free one with 0.
@@ -335,6 +337,14 @@ private:
     void startCameras();
     void finishDialogs();
     void publishRunState();
+    // Start-up ends at the end of the first run pass that has taken the board's starting inputs
+    // with every camera connected, or at the latest StartupWaitMs after the window was built:
+    // then the Modbus host is served (register 0 reads 1 from its first answer on, and every
+    // edge after that is seen) and the warnings held back are shown.
+    void finishStartup(bool camerasReady);
+    // A warning that holds nothing up: shown on top, without a modal loop, once start-up has
+    // ended; held until then.
+    void warnWithoutBlocking(const QString &text);
     void createSideMenu();
     void createBottomBar();
     void updateZoomSlider();
@@ -474,6 +484,11 @@ private:
     // The cameras outlive their views; the grid is deleted before them.
     std::vector<std::unique_ptr<CameraInterface>> cameras;
     std::unique_ptr<Warnbox> warnbox;
+    bool startingUp = true;
+    QElapsedTimer startupClock;
+    QStringList startupWarnings;
+    // Warnings shown without a modal loop; a closed one stays hidden until the window ends.
+    std::vector<std::unique_ptr<Warnbox>> openWarnings;
     std::unique_ptr<tipbox> noticeBox;
     std::unique_ptr<StatisticsData> counts;
     std::unique_ptr<ResultImageBuffers> resultImages;

@@ -163,8 +163,10 @@ void MoJuWizard::Run()
     // 4. The newest frame of every camera.
     pullFrames();
     // 5. A lost camera holds the mould; nothing else happens in this pass.
-    if (handleCameraLoss())
+    if (handleCameraLoss()) {
+        finishStartup(false);
         return;
+    }
 
     if (DisplayMode == DisplayModes::AlarmLatched) {
         // 6. Latched: only the safety door (the operator took the part) is watched.
@@ -193,6 +195,7 @@ void MoJuWizard::Run()
     }
     // 12. The outputs go out, the next pass is due, the I/O thread hears from us.
     endPass(RunPassMs);
+    finishStartup(true);
 }
 
 void MoJuWizard::endPass(int nextPassMs)

@@ -168,6 +168,9 @@ bool StationHarness::startStation()
     controlPort->StartIOThread(window.get(), &MoJuWizard::Run);
     if (!QTest::qWaitFor([] { return controlPort->StatusReplyCount() > 0; }, Timeout))
         return false;
+    // The host is served once the station runs.
+    if (!QTest::qWaitFor([this] { return window->modbusServer->isListening(); }, Timeout))
+        return false;
 
     master = modbus_new_tcp("127.0.0.1", window->modbusServer->serverPort());
     if (!master)
