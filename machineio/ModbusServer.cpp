@@ -24,6 +24,8 @@ namespace {
 constexpr qint64 LimitReportMs = 10000;
 // After an accept failed for want of descriptors or memory, new connections wait this long.
 constexpr qint64 AcceptPauseMs = 1000;
+// Connections the kernel completes before the loop takes them (the kernel may cap it).
+constexpr int ListenBacklog = 1024;
 // Without a wake-up descriptor, the loop looks for Stop at least this often.
 constexpr int StopCheckMs = 100;
 
@@ -117,6 +119,11 @@ bool ModbusServer::Listen(QTcpServer *server)
     // Connections are taken by serveClients, never by the TCP server's own notifier.
     server->pauseAccepting();
     const int listener = int(server->socketDescriptor());
+    // The TCP server's backlog holds 50 connections: masters that connect at once beyond that
+    // wait for their SYN to be sent again, a second or more, and a master's connect times out.
+    // The kernel takes a new backlog for a socket that listens already.
+    if (::listen(listener, ListenBacklog) != 0)
+        qWarning("ModbusServer: the backlog stays at the TCP server's: %s", std::strerror(errno));
     ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
     boundPort.store(server->serverPort());
     return true;
