@@ -150,6 +150,7 @@ MoJuWizard::MoJuWizard(QWidget *parent)
     // 24. The registers hold detection running, the group and the counters before the host is
     //     served (finishStartup).
     publishRunState();
+    constructing = false;
 }
 
 MoJuWizard::~MoJuWizard()
@@ -560,7 +561,7 @@ void MoJuWizard::closeDatabasesForReboot()
 
 void MoJuWizard::showWarning(const QString &text)
 {
-    if (startingUp)
+    if (constructing)
         return warnWithoutBlocking(text);
     Warnbox box;
     box.setText(text);

@@ -92,8 +92,8 @@ public:
     QByteArray cameraIdentity(int camera) const override;
     void closeDatabasesForReboot() override;
 
-    // InspectionWarningSink: a modal warning box; while the station starts, one that waits for
-    // nothing (see warnWithoutBlocking).
+    // InspectionWarningSink: a modal warning box; while the window is built, one that waits
+    // for nothing (see warnWithoutBlocking).
     void showWarning(const QString &text) override;
 
     // The port the Modbus server listens on (502); tests choose a free one with 0.
@@ -484,6 +484,7 @@ private:
     // The cameras outlive their views; the grid is deleted before them.
     std::vector<std::unique_ptr<CameraInterface>> cameras;
     std::unique_ptr<Warnbox> warnbox;
+    bool constructing = true;
     bool startingUp = true;
     QElapsedTimer startupClock;
     QStringList startupWarnings;
