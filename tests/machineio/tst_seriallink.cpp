@@ -78,12 +78,30 @@ QByteArrayList outputFrames(const BoardSimulator &board)
     return frames;
 }
 
+// Stamps the port's GUI heartbeat every 100 ms while the event loop runs, as the station's run
+// pass does; without it the polling thread stops serving the board 10 s after it started, and a
+// test that runs that long on a loaded machine waits for polls that never come.
+class HeartbeatKeeper
+{
+public:
+    explicit HeartbeatKeeper(ControlPort &port)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [&port] { port.TouchHeartbeat(); });
+        timer.start(100);
+    }
+    void stop() { timer.stop(); }
+
+private:
+    QTimer timer;
+};
+
 // The link on the slave side of a pseudo-terminal, the simulated board on the master side.
 struct Link
 {
     BoardSimulator board;
     ControlPort port{board.slaveName()};
     QObject receiver;
+    HeartbeatKeeper heartbeat{port};
 
     // Starts the polling thread with its change signal going to slot; true once the board
     // is being polled.
@@ -264,6 +282,7 @@ void TestSerialLink::silentHeartbeatStopsTraffic()
     const BoardSimulator &board = link.board;
     ControlPort &port = link.port;
 
+    link.heartbeat.stop();
     port.pollingThread()->setHeartbeat(IOThread::heartbeatNow() - 11);
     const QString silent = QStringLiteral("main_thread > 10s");
     QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 1, 5000);
@@ -324,6 +343,7 @@ void TestSerialLink::portThatAppearsLaterIsOpened()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("board"));
     ControlPort port(path);
+    HeartbeatKeeper heartbeat(port);
     QObject receiver;
     port.StartIOThread(&receiver, [] {});
     QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("cannot open the I/O board port")), 1, 5000);
@@ -346,6 +366,7 @@ void TestSerialLink::replacedPortIsOpenedAgain()
     auto first = std::make_unique<BoardSimulator>();
     QVERIFY(first->linkAs(path));
     ControlPort port(path);
+    HeartbeatKeeper heartbeat(port);
     QList<bool> answering;
     connect(&port, &ControlPort::sigBoardAnswering, &port, [&](bool on) { answering << on; });
     QObject receiver;
@@ -397,6 +418,7 @@ void TestSerialLink::startingInputsAreNoEdge()
     if (!stale.isEmpty())
         board.sendRaw(stale);
     ControlPort port(board.slaveName());
+    HeartbeatKeeper heartbeat(port);
     QString edges;
     QObject receiver;
     port.StartIOThread(&receiver, [&] {
