@@ -284,12 +284,12 @@ void TestSerialLink::silentHeartbeatStopsTraffic()
 
     link.heartbeat.stop();
     port.pollingThread()->setHeartbeat(IOThread::heartbeatNow() - 11);
+    // The thread says so on each pass it sits out: after its second such pass the frames of
+    // the last served pass have long reached the board, and over the next one none follows.
     const QString silent = QStringLiteral("main_thread > 10s");
-    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 1, 5000);
-    // Let the last frames of the pass before reach the board.
-    QTest::qWait(200);
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 2, 5000);
     const int stopped = board.requestCount();
-    QTest::qWait(400);
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 3, 5000);
     QCOMPARE(board.requestCount(), stopped);
 
     port.TouchHeartbeat();
@@ -330,8 +330,9 @@ void TestSerialLink::portThatCannotOpen()
     const QString cannotOpen = QStringLiteral("cannot open the I/O board port");
     QTRY_COMPARE_WITH_TIMEOUT(log.count(cannotOpen), 1, 5000);
     QVERIFY(!port.IsBoardAnswering());
-    // The thread keeps waiting in short steps without logging again.
-    QTest::qWait(300);
+    // The thread keeps trying in short steps without logging again.
+    const quint64 tried = port.pollingThread()->openAttemptCount();
+    QTRY_VERIFY_WITH_TIMEOUT(port.pollingThread()->openAttemptCount() >= tried + 2, 5000);
     QCOMPARE(log.count(cannotOpen), 1);
     QVERIFY(!port.IsBoardAnswering());
 }
