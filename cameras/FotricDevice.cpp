@@ -6,6 +6,7 @@
 
 int FotricDevice::restPort = 10080;
 int FotricDevice::streamPort = 10081;
+int FotricDevice::requestTimeoutMs = RESTC_DEFAULT_TIMEOUT_MS;
 
 namespace {
 
@@ -37,8 +38,7 @@ void FotricDevice::authorize() const
 
 void FotricDevice::readSize()
 {
-    RestConnection rest(host, restPort);
-    rest.setTimeout(QuickTimeoutMs);
+    RestConnection rest(host, restPort, QuickTimeoutMs);
     Json::Value reply;
     const int status = rest.get(DimensionPath, &reply);
     int w = 0;
@@ -57,24 +57,22 @@ void FotricDevice::readSize()
 
 bool FotricDevice::answers() const
 {
-    RestConnection rest(host, restPort);
-    rest.setTimeout(QuickTimeoutMs);
-    return rest.get(BootIdPath, nullptr) == 200;
+    return RestConnection(host, restPort, QuickTimeoutMs).get(BootIdPath, nullptr) == 200;
 }
 
 int FotricDevice::get(const char *path, Json::Value *reply) const
 {
-    return RestConnection(host, restPort).get(path, reply);
+    return RestConnection(host, restPort, requestTimeoutMs).get(path, reply);
 }
 
 int FotricDevice::put(const char *path, const Json::Value &body) const
 {
-    return RestConnection(host, restPort).put(path, body);
+    return RestConnection(host, restPort, requestTimeoutMs).put(path, body);
 }
 
 int FotricDevice::post(const char *path, const Json::Value &body) const
 {
-    return RestConnection(host, restPort).post(path, body);
+    return RestConnection(host, restPort, requestTimeoutMs).post(path, body);
 }
 
 bool FotricDevice::startStream(streamsdk_frame_callback callback, void *context)

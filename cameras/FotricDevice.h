@@ -17,6 +17,9 @@ public:
     // served on loopback.
     static int restPort;
     static int streamPort;
+    // The time-out of the requests below, the REST client's default unless a test of a camera
+    // that answers late sets a shorter one.
+    static int requestTimeoutMs;
     // Frame size and presence are asked with a short time-out: enumeration probes addresses
     // where nothing may answer.
     static constexpr int QuickTimeoutMs = 500;
@@ -36,7 +39,7 @@ public:
     // Whether the camera answers its boot identity with 200.
     bool answers() const;
 
-    // Requests with the client's default time-out; see RestConnection for the results.
+    // Requests with requestTimeoutMs; see RestConnection for the results.
     int get(const char *path, Json::Value *reply) const;
     int put(const char *path, const Json::Value &body) const;
     int post(const char *path, const Json::Value &body) const;

@@ -423,6 +423,7 @@ void HikIRCamera::takeDecodedPicture(const DISPLAY_INFO &picture)
 
 void HikIRCamera::convertDecodedPicture()
 {
+    ++conversionPasses;
     if (!decoded.takeNewFrame(converting.data(), int(converting.size())))
         return;
     output.publishWith([this](uchar *frame, int length) {

@@ -90,6 +90,9 @@ public:
     static QSize resolutionSize(int code);
     // The channel that open() chose (1 or 2).
     int channelNumber() const { return channel; }
+    // Passes the conversion thread has made since the camera was made, with or without a new
+    // picture to convert.
+    quint64 conversionPassCount() const { return conversionPasses.load(); }
 
 private:
     friend class HKHotCameraThread;
@@ -156,6 +159,7 @@ private:
     // The conversion thread's copy of the picture it converts.
     std::vector<uchar> converting;
     std::atomic<bool> droppedPictureLogged{false};
+    std::atomic<quint64> conversionPasses{0};
     std::atomic<bool> online{false};
 
     HKHotCameraThread *converter = nullptr;

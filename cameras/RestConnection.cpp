@@ -14,13 +14,15 @@ constexpr int RealDigits = 15;
 
 } // namespace
 
-RestConnection::RestConnection(const QByteArray &host, int port)
+RestConnection::RestConnection(const QByteArray &host, int port, int timeoutMs)
     : connection(restc_create_connection(host.constData(), port))
 {
     if (!connection) {
         qWarning("no REST connection to %s:%d", host.constData(), port);
         return;
     }
+    if (timeoutMs > 0)
+        restc_set_timeout(connection, timeoutMs);
     buffer.assign(size_t(BufferBytes), '\0');
     reader.reset(Json::CharReaderBuilder().newCharReader());
 }

@@ -33,7 +33,8 @@ public:
     // The reply is not JSON; it was not read.
     static constexpr int MalformedReply = -1004;
 
-    RestConnection(const QByteArray &host, int port);
+    // timeoutMs: that of every request; 0 for the client's default.
+    RestConnection(const QByteArray &host, int port, int timeoutMs = 0);
     ~RestConnection();
     RestConnection(const RestConnection &) = delete;
     RestConnection &operator=(const RestConnection &) = delete;

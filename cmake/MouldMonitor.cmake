@@ -26,7 +26,8 @@ endfunction()
 
 # mm_test_command(<variable> <target>)
 # The command ctest runs for a test program: with the sanitizers through tests/run-sanitized.sh,
-# which runs a test again only when the leak checker itself crashed at exit.
+# which runs a test again only when every case passed and then the leak checker itself crashed
+# at exit.
 function(mm_test_command variable target)
   if(MM_SANITIZE)
     set(${variable} ${PROJECT_SOURCE_DIR}/tests/run-sanitized.sh $<TARGET_FILE:${target}> PARENT_SCOPE)

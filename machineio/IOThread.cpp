@@ -102,6 +102,7 @@ bool IOThread::guiAlive() const
 
 bool IOThread::openSerialPort(QSerialPort &port)
 {
+    ++openAttempts;
     // The name is resolved again on every open: a "COMn" link may lead to a new device now.
     port.setPortName(serialDeviceName(portName));
     if (!port.open(QIODevice::ReadWrite)) {

@@ -72,6 +72,8 @@ public:
     quint64 statusReplyCount() const { return statusReplies.load(); }
     // Requests sent after the one before them timed out without a reply.
     quint64 requestTimeoutCount() const { return requestTimeouts.load(); }
+    // Times the thread tried to open the port, successfully or not.
+    quint64 openAttemptCount() const { return openAttempts.load(); }
 
     static constexpr int PassMs = 5;
     static constexpr int HeartbeatTimeoutSeconds = 10;
@@ -122,6 +124,7 @@ private:
     std::atomic<quint64> servedPasses{0};
     std::atomic<quint64> statusReplies{0};
     std::atomic<quint64> requestTimeouts{0};
+    std::atomic<quint64> openAttempts{0};
 
     QMutex stopMutex;
     QWaitCondition stopCondition;

@@ -120,6 +120,8 @@ public:
     int RunState = RunStates::Detecting;
     int DisplayMode = DisplayModes::Normal;
     int cyclePhase = CyclePhases::Idle;
+    // Run passes ended since the station was built: how far it has come, for whoever waits on it.
+    quint64 runPasses = 0;
     QVector<int> measurementValues;
 
     // Zoom of the single shown camera.

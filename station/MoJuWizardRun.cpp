@@ -200,6 +200,7 @@ void MoJuWizard::Run()
 
 void MoJuWizard::endPass(int nextPassMs)
 {
+    ++runPasses;
     if (settleHeldOutputs) {
         settleHeldOutputs = false;
         controlPort->SettleProvisionalOutputs();

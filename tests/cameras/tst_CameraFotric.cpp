@@ -87,6 +87,13 @@ bool waitForFrame(CameraInterface &camera, std::vector<uchar> &frame)
     return false;
 }
 
+// The devices' request time-out for one test; the default again afterwards.
+struct RequestTimeout
+{
+    explicit RequestTimeout(int ms) { FotricDevice::requestTimeoutMs = ms; }
+    ~RequestTimeout() { FotricDevice::requestTimeoutMs = RESTC_DEFAULT_TIMEOUT_MS; }
+};
+
 } // namespace
 
 class CameraFotricTest : public QObject
@@ -577,8 +584,11 @@ void CameraFotricTest::faultSwitchesNeverEndTheProgram()
                                  "/isp/instrument/objects/regions/R0?value", "/sensor/cali", "/stream/video/raw"})
             camera.rest.setReply(method, path, status, body8);
     }
-    // Past the time-out of every request the camera answers late.
-    camera.rest.setFault(FakeThermalCamera::Fault(fault), "/isp/instrument/", RESTC_DEFAULT_TIMEOUT_MS + 500);
+    // Past the time-out of every request the camera answers late. The row of late answers waits
+    // out a time-out per request: a short one keeps that from taking the client's default.
+    const bool late = FakeThermalCamera::Fault(fault) == FakeThermalCamera::Fault::Delay;
+    const RequestTimeout timeout(late ? 500 : RESTC_DEFAULT_TIMEOUT_MS);
+    camera.rest.setFault(FakeThermalCamera::Fault(fault), "/isp/instrument/", FotricDevice::requestTimeoutMs + 1000);
 
     device->setConfig(QVariant::fromValue(&config), 0);
     QVERIFY(!queried(*device, 0, 0).isValid());

@@ -228,7 +228,11 @@ void HikIRCameraTest::framesEndToEnd()
     QVERIFY(camera->frameCountDelta(&frames));
     QCOMPARE(frames, 1);
     QVERIFY(!camera->getImage(frame.data(), bytes));
-    QTest::qWait(4 * HKHotCameraThread::PassMs);
+    // Nothing new over four passes of the conversion thread.
+    const auto *converting = dynamic_cast<HikIRCamera *>(camera.get());
+    QVERIFY(converting);
+    const quint64 passes = converting->conversionPassCount();
+    QVERIFY(QTest::qWaitFor([&] { return converting->conversionPassCount() >= passes + 4; }, Timeout));
     QVERIFY(!camera->getImage(frame.data(), bytes));
     QVERIFY(!camera->frameCountDelta(&frames));
     QCOMPARE(frames, 0);
@@ -260,10 +264,12 @@ void HikIRCameraTest::stopAndStartAgain()
         QCOMPARE(hcnetsim::openPorts(), 0);
         QVERIFY(camera->isConnected());
     }
-    // Stopped: a picture the device sends waits for the next play.
+    // Stopped: a picture the device sends waits for the next play, and is converted then.
     hcnetsim::sendPicture(thermal::cameraAddress(5), 1, thermal::Width, thermal::Height, picture);
-    QTest::qWait(HKHotCameraThread::StartDelayMs);
     QVERIFY(!camera->getImage(frame.data(), bytes));
+    QVERIFY(camera->startGrab());
+    QVERIFY(QTest::qWaitFor([&] { return camera->getImage(frame.data(), bytes); }, Timeout));
+    camera->stopGrab();
 
     camera->close();
     QVERIFY(!camera->isConnected());

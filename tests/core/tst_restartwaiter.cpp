@@ -10,6 +10,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+// Adds the processes the waiter runs now to those seen before; each of its pauses is one.
+int pausesSeen(qint64 waiter, QSet<QByteArray> *seen)
+{
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(waiter));
+    if (children.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &child : children.readAll().simplified().split(' '))
+            if (!child.isEmpty())
+                seen->insert(child);
+    }
+    return seen->size();
+}
+
+} // namespace
+
 class RestartWaiterTest : public QObject
 {
     Q_OBJECT
@@ -31,10 +47,12 @@ void RestartWaiterTest::startsAfterTheOldProcessEnded()
     QStringList command = SystemActions::restartWaiterCommand(old.processId(), QStringLiteral("touch"),
                                                               {marker});
     const QString shell = command.takeFirst();
-    QVERIFY(QProcess::startDetached(shell, command, dir.path()));
+    qint64 waiter = 0;
+    QVERIFY(QProcess::startDetached(shell, command, dir.path(), &waiter));
 
-    // While the old process lives, nothing starts.
-    QTest::qWait(600);
+    // While the old process lives, nothing starts: not over three of the waiter's pauses.
+    QSet<QByteArray> pauses;
+    QTRY_VERIFY_WITH_TIMEOUT(pausesSeen(waiter, &pauses) >= 3, 10000);
     QVERIFY(!QFileInfo::exists(marker));
     old.kill();
     QVERIFY(old.waitForFinished());

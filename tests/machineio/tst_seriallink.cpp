@@ -126,12 +126,30 @@ QByteArrayList outputFrames(const BoardSimulator &board)
     return frames;
 }
 
+// Stamps the port's GUI heartbeat every 100 ms while the event loop runs, as the station's run
+// pass does; without it the polling thread stops serving the board 10 s after it started, and a
+// test that runs that long on a loaded machine waits for polls that never come.
+class HeartbeatKeeper
+{
+public:
+    explicit HeartbeatKeeper(ControlPort &port)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [&port] { port.TouchHeartbeat(); });
+        timer.start(100);
+    }
+    void stop() { timer.stop(); }
+
+private:
+    QTimer timer;
+};
+
 // The link on the slave side of a pseudo-terminal, the simulated board on the master side.
 struct Link
 {
     BoardSimulator board;
     ControlPort port{board.slaveName()};
     QObject receiver;
+    HeartbeatKeeper heartbeat{port};
 
     // Starts the polling thread with its change signal going to slot; true once the board
     // is being polled.
@@ -314,13 +332,14 @@ void TestSerialLink::silentHeartbeatStopsTraffic()
     const BoardSimulator &board = link.board;
     ControlPort &port = link.port;
 
+    link.heartbeat.stop();
     port.pollingThread()->setHeartbeat(IOThread::heartbeatNow() - 11);
+    // The thread says so on each pass it sits out: after its second such pass the frames of
+    // the last served pass have long reached the board, and over the next one none follows.
     const QString silent = QStringLiteral("main_thread > 10s");
-    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 1, 5000);
-    // Let the last frames of the pass before reach the board.
-    QTest::qWait(200);
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 2, 5000);
     const int stopped = board.requestCount();
-    QTest::qWait(400);
+    QTRY_VERIFY_WITH_TIMEOUT(log.count(silent) >= 3, 5000);
     QCOMPARE(board.requestCount(), stopped);
 
     port.TouchHeartbeat();
@@ -388,8 +407,9 @@ void TestSerialLink::portThatCannotOpen()
     const QString cannotOpen = QStringLiteral("cannot open the I/O board port");
     QTRY_COMPARE_WITH_TIMEOUT(log.count(cannotOpen), 1, 5000);
     QVERIFY(!port.IsBoardAnswering());
-    // The thread keeps waiting in short steps without logging again.
-    QTest::qWait(300);
+    // The thread keeps trying in short steps without logging again.
+    const quint64 tried = port.pollingThread()->openAttemptCount();
+    QTRY_VERIFY_WITH_TIMEOUT(port.pollingThread()->openAttemptCount() >= tried + 2, 5000);
     QCOMPARE(log.count(cannotOpen), 1);
     QVERIFY(!port.IsBoardAnswering());
 }
@@ -401,6 +421,7 @@ void TestSerialLink::portThatAppearsLaterIsOpened()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("board"));
     ControlPort port(path);
+    HeartbeatKeeper heartbeat(port);
     QObject receiver;
     port.StartIOThread(&receiver, [] {});
     QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("cannot open the I/O board port")), 1, 5000);
@@ -423,6 +444,7 @@ void TestSerialLink::replacedPortIsOpenedAgain()
     auto first = std::make_unique<BoardSimulator>();
     QVERIFY(first->linkAs(path));
     ControlPort port(path);
+    HeartbeatKeeper heartbeat(port);
     QList<bool> answering;
     connect(&port, &ControlPort::sigBoardAnswering, &port, [&](bool on) { answering << on; });
     QObject receiver;
@@ -474,6 +496,7 @@ void TestSerialLink::startingInputsAreNoEdge()
     if (!stale.isEmpty())
         board.sendRaw(stale);
     ControlPort port(board.slaveName());
+    HeartbeatKeeper heartbeat(port);
     QString edges;
     QObject receiver;
     port.StartIOThread(&receiver, [&] {

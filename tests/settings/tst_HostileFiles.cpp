@@ -1,6 +1,7 @@
-// Maintenance against files that someone else prepared: a USB stick with links where the
-// export goes or among its packages, links and stale entries under the parameter groups'
-// staging names, and group folders holding more than a group is made of. Each case is built
+// Maintenance against files and names that someone else prepared: a USB stick with links where
+// the export goes or among its packages, links and stale entries under the parameter groups'
+// staging names, group folders holding more than a group is made of, and group names that could
+// mean another folder. Each case is built
 // in a temporary working folder beside an "outside" folder whose files must survive it.
 
 #include "platform/system/RecordingSystemActions.h"
@@ -67,6 +68,8 @@ private slots:
     void groupSwitchTakesOnlyWhatAGroupHolds();
     void updatePackageMustLieOnTheStick_data();
     void updatePackageMustLieOnTheStick();
+    void groupNames_data();
+    void groupNames();
 
 private:
     QString path(const QString &name) const { return work->filePath(name); }
@@ -267,6 +270,33 @@ void HostileFilesTest::updatePackageMustLieOnTheStick()
     QCOMPARE(int(takeOverUpdatePackage(path(chosen))), result);
     QCOMPARE(QFileInfo::exists(path("newupdate.tar.gz")), result == int(PackageTakeOver::Copied));
     QCOMPARE(TestFiles::read(path("outside/p.tar.gz")), gzip);
+}
+
+void HostileFilesTest::groupNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("dot") << "." << false;
+    QTest::newRow("dot dot") << ".." << false;
+    QTest::newRow("separator") << "a/b" << false;
+    QTest::newRow("backslash") << "a\\b" << false;
+    QTest::newRow("shell character") << "x;rm" << false;
+    QTest::newRow("leading dot") << ".new-x" << false;
+    QTest::newRow("control character") << "a\tb" << false;
+    QTest::newRow("33 characters") << QString(33, QLatin1Char('g')) << false;
+    QTest::newRow("blank at the end") << "mould " << false;
+    QTest::newRow("32 characters") << QString(32, QLatin1Char('g')) << true;
+    QTest::newRow("letters, digits, blank, dash") << "Mould A-1.2" << true;
+    QTest::newRow("Chinese") << QStringLiteral("模具一") << true;
+}
+
+void HostileFilesTest::groupNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, plain);
+    QCOMPARE(isPlainGroupName(name), plain);
+    QCOMPARE(groupFolderPath(name).isEmpty(), !plain);
 }
 
 QTEST_MAIN(HostileFilesTest)

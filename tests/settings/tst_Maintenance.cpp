@@ -19,6 +19,7 @@
 #include "tests/settings/ModalScript.h"
 #include "tests/station/ParameterSwapProbe.h"
 #include "tests/station/StationHarness.h"
+#include "tests/station/StationPerTest.h"
 #include "tests/support/MessageRecorder.h"
 #include "uikit/ComboBox.h"
 #include "uikit/Edit.h"
@@ -95,8 +96,6 @@ private slots:
     void cleanup();
 
     void passwordKeepsFirst32Characters();
-    void groupNames_data();
-    void groupNames();
     void badBackupNamesTouchNothing_data();
     void badBackupNamesTouchNothing();
     void emptyChoiceRemovesNothing();
@@ -128,6 +127,8 @@ private:
     void chooseGroup(const QString &name);
 
     StationHarness harness{Cameras};
+    // A refused backup name touches nothing: its rows share one station.
+    StationPerTest stations{harness, {"badBackupNamesTouchNothing"}};
     std::unique_ptr<SystemParamDialog> dialog;
     QTemporaryDir outside;
 };
@@ -141,7 +142,7 @@ void MaintenanceTest::initTestCase()
 
 void MaintenanceTest::init()
 {
-    QVERIFY(harness.start());
+    QVERIFY(stations.begin());
     currentLanguage = 0;
     harness.actions().actions.clear();
     live()[Param::DefectToolEnabled] = 1;
@@ -160,7 +161,7 @@ void MaintenanceTest::cleanup()
     harness.actions().clockSucceeds = true;
     ParameterManager::instance()->ReopenDatabase();
     station()->ReopenDatabases();
-    harness.stop();
+    stations.end();
     QDir(QString::fromLatin1(ParameterGroupSwitch::GroupFolder)).removeRecursively();
     QDir(outside.path()).removeRecursively();
     QDir().mkpath(outside.path());
@@ -209,33 +210,6 @@ void MaintenanceTest::passwordKeepsFirst32Characters()
     page()->ChangePwd();
     QCOMPARE(differ.seen(), QStringList{QStringLiteral("Warnbox: ") + uiText(280)});
     QCOMPARE(editParams->password(), QByteArray(32, '7'));
-}
-
-void MaintenanceTest::groupNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("plain");
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("dot") << "." << false;
-    QTest::newRow("dot dot") << ".." << false;
-    QTest::newRow("separator") << "a/b" << false;
-    QTest::newRow("backslash") << "a\\b" << false;
-    QTest::newRow("shell character") << "x;rm" << false;
-    QTest::newRow("leading dot") << ".new-x" << false;
-    QTest::newRow("control character") << "a\tb" << false;
-    QTest::newRow("33 characters") << QString(33, QLatin1Char('g')) << false;
-    QTest::newRow("blank at the end") << "mould " << false;
-    QTest::newRow("32 characters") << QString(32, QLatin1Char('g')) << true;
-    QTest::newRow("letters, digits, blank, dash") << "Mould A-1.2" << true;
-    QTest::newRow("Chinese") << QStringLiteral("模具一") << true;
-}
-
-void MaintenanceTest::groupNames()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, plain);
-    QCOMPARE(isPlainGroupName(name), plain);
-    QCOMPARE(groupFolderPath(name).isEmpty(), !plain);
 }
 
 void MaintenanceTest::badBackupNamesTouchNothing_data()

@@ -25,6 +25,7 @@
 #include "station/MoJuWizard.h"
 #include "tests/settings/ModalScript.h"
 #include "tests/station/StationHarness.h"
+#include "tests/station/StationPerTest.h"
 #include "uikit/CheckBox.h"
 #include "uikit/ColorButton.h"
 #include "uikit/ComboBox.h"
@@ -132,6 +133,8 @@ private:
     std::unique_ptr<SystemParamDialog> openDialog();
 
     StationHarness harness{Cameras};
+    // The rows of loadAndStore only show and store one setting in a dialog of their own.
+    StationPerTest stations{harness, {"loadAndStore"}};
 };
 
 void SettingsDialogTest::initTestCase()
@@ -142,7 +145,7 @@ void SettingsDialogTest::initTestCase()
 
 void SettingsDialogTest::init()
 {
-    QVERIFY(harness.start());
+    QVERIFY(stations.begin());
     station()->show();
     currentLanguage = 0;
     harness.actions().actions.clear();
@@ -154,7 +157,7 @@ void SettingsDialogTest::cleanup()
 {
     currentLanguage = 0;
     station()->ReopenDatabases();
-    harness.stop();
+    stations.end();
 }
 
 std::unique_ptr<SystemParamDialog> SettingsDialogTest::openDialog()
@@ -190,11 +193,14 @@ void SettingsDialogTest::loadAndStore()
     QFETCH(int, stored);
     QFETCH(QString, shown);
     QFETCH(int, storedBack);
+    const int before = live()[index];
     live()[index] = stored;
     auto dialog = openDialog();
     QCOMPARE(shownFor(*dialog, index), shown);
     dialog->StoreAllTabs();
     QCOMPARE((*editParams)[index], storedBack);
+    // The station serves the next row too.
+    live()[index] = before;
 }
 
 void SettingsDialogTest::outputFiveCopiedToLaterOutputs()

@@ -6,6 +6,7 @@
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
 #include "station/ProductionCounters.h"
+#include "tests/station/RunPasses.h"
 #include "tests/station/StationHarness.h"
 
 #include <QtTest>
@@ -14,8 +15,8 @@ namespace {
 
 constexpr int Timeout = StationHarness::Timeout;
 constexpr int CameraTriggered = Param::ExternalTrigger;
-// Run passes come every 100 ms; this many give the station time to act on what it pulled.
-constexpr int SettleMs = 500;
+// Run passes that give the station time to act on what it pulled.
+constexpr int SettlePasses = 5;
 
 } // namespace
 
@@ -75,7 +76,7 @@ void CameraTriggeredStartTest::everyCameraTriggeredStartsOneCycle()
     // One camera's frame is collected and waits for the other's.
     QVERIFY(pulse(1));
     QTRY_COMPARE_WITH_TIMEOUT(station()->newFrameMask, 0x2, Timeout);
-    QTest::qWait(SettleMs);
+    QVERIFY(runPassesEnded(station(), SettlePasses, Timeout));
     QCOMPARE(cycleTotalCount, cycles);
     QCOMPARE(station()->lastCycleStart, lastStart);
 
@@ -86,7 +87,7 @@ void CameraTriggeredStartTest::everyCameraTriggeredStartsOneCycle()
     // Both frames count for the cycle, also the one taken passes before it started: the good
     // frames pass.
     QVERIFY(station()->DisplayMode != 2);
-    QTest::qWait(SettleMs);
+    QVERIFY(runPassesEnded(station(), SettlePasses, Timeout));
     QCOMPARE(cycleTotalCount, cycles + 1);
 }
 
@@ -104,7 +105,7 @@ void CameraTriggeredStartTest::framesWithoutTriggerModeStartNone()
         QVERIFY(device.waitDelivered(target, Timeout));
     }
     QTRY_COMPARE_WITH_TIMEOUT(station()->newFrameMask, 0x3, Timeout);
-    QTest::qWait(SettleMs);
+    QVERIFY(runPassesEnded(station(), SettlePasses, Timeout));
     QCOMPARE(cycleTotalCount, cycles);
 }
 

@@ -151,8 +151,12 @@ void FieldFaultsTest::silentBoardIsRecorded()
     QTRY_VERIFY_WITH_TIMEOUT(!controlPort->IsBoardAnswering(), Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(StationHarness::recordRemarks().count(uiText(627)), 1, Timeout);
     // Cycles while it is silent are not seen.
+    // Not over 20 polls of the board and 10 of the station's passes.
     harness.setInput(0, true);
-    QTest::qWait(300);
+    const int polled = harness.board().requestCount();
+    const quint64 passes = station()->runPasses;
+    QTRY_VERIFY_WITH_TIMEOUT(harness.board().requestCount() > polled + 20 && station()->runPasses > passes + 10,
+                             Timeout);
     harness.setInput(0, false);
     QCOMPARE(cycleTotalCount, 0);
 
@@ -184,8 +188,9 @@ void FieldFaultsTest::restartTakesInputsAsTheyAre()
     QVERIFY(harness.restartStation(waiting));
     QVERIFY(controlPort->GetIOState(false, 0) || QTest::qWaitFor([] { return controlPort->GetIOState(false, 0); }, Timeout));
     const quint64 replies = controlPort->StatusReplyCount();
-    QTRY_VERIFY_WITH_TIMEOUT(controlPort->StatusReplyCount() > replies + 20, Timeout);
-    QTest::qWait(300);
+    const quint64 passes = station()->runPasses;
+    QTRY_VERIFY_WITH_TIMEOUT(controlPort->StatusReplyCount() > replies + 20 && station()->runPasses > passes + 10,
+                             Timeout);
     QCOMPARE(cycleTotalCount, 1);
     QCOMPARE(station()->cyclePhase, 3);
 

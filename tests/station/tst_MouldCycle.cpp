@@ -13,6 +13,7 @@
 #include "station/ProductionCounters.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
+#include "tests/station/RunPasses.h"
 #include "tests/station/StationHarness.h"
 #include "tests/support/ModalAnswerer.h"
 #include "uikit/UiKitGlobals.h"
@@ -228,12 +229,12 @@ void MouldCycleTest::debounce()
     harness.setInput(0, false);
     QTRY_VERIFY_WITH_TIMEOUT(!controlPort->GetIOState(false, 0), Timeout);
     // Long past the debounce time.
-    QTest::qWait(1000);
+    QVERIFY(runPassesEnded(station(), 10, Timeout));
     QCOMPARE(cycleTotalCount, 0);
 
     harness.setInput(0, true);
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
-    QTest::qWait(1000);
+    QVERIFY(runPassesEnded(station(), 10, Timeout));
     QCOMPARE(cycleTotalCount, 1);
 }
 
@@ -487,8 +488,12 @@ void MouldCycleTest::modalBoxInsidePass()
     bool heartbeatFresh = false;
     ModalAnswerer answer([&](QWidget *box) {
         harness.setInput(0, false);
-        // Longer than a heartbeat second, with passes due every 100 ms.
-        QTest::qWait(2500);
+        // Past two heartbeat seconds and many polls of the board, with passes due every 100 ms.
+        const qint32 since = IOThread::heartbeatNow();
+        const quint64 replies = controlPort->StatusReplyCount();
+        QTest::qWaitFor([&] {
+            return IOThread::heartbeatNow() >= since + 2 && controlPort->StatusReplyCount() > replies + 20;
+        }, Timeout);
         edgeWaited = controlPort->GetIOState(false, 0);
         heartbeatFresh = IOThread::heartbeatNow() - controlPort->pollingThread()->heartbeat() <= 1;
         ModalAnswerer::pressEscape(box);
