@@ -295,6 +295,7 @@ void HostileFilesTest::groupNames()
 {
     QFETCH(QString, name);
     QFETCH(bool, plain);
+    QVERIFY(QDir().mkpath(path("paraGroup")));
     QCOMPARE(isPlainGroupName(name), plain);
     QCOMPARE(groupFolderPath(name).isEmpty(), !plain);
 }
