@@ -4,6 +4,20 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+namespace {
+
+// 80 x 40, wider where a language's text needs it ("All cameras").
+void sizeCameraButton(QPushButton *button)
+{
+    button->setFixedHeight(40);
+    button->setMinimumWidth(80);
+    button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    // Sized at once: the title marks a button by enlarging its present size.
+    button->resize(qMax(80, button->sizeHint().width()), 40);
+}
+
+} // namespace
+
 MultipleBtnGroup::MultipleBtnGroup(int cameraCount, QWidget *parent)
     : QWidget(parent)
 {
@@ -13,14 +27,14 @@ MultipleBtnGroup::MultipleBtnGroup(int cameraCount, QWidget *parent)
 
     for (int i = 0; i < cameraCount; ++i) {
         auto *button = new QPushButton(tr("相机%1").arg(i + 1), this);
-        button->setFixedSize(80, 40);
+        sizeCameraButton(button);
         button->setObjectName(QStringLiteral("button%1").arg(i));
         group->addButton(button, i);
         row->addWidget(button);
     }
     if (cameraCount > 1) {
         auto *all = new QPushButton(tr("所有相机"), this);
-        all->setFixedSize(80, 40);
+        sizeCameraButton(all);
         group->addButton(all, -1);
         row->addWidget(all);
     }
