@@ -83,9 +83,15 @@ bool paintsAbove(const QVector<int> &upper, const QVector<int> &lower)
     return upper.size() > lower.size();
 }
 
+// The widget or one of its parents in the window has the name; "*" names any widget.
 bool matches(const QWidget *w, const QString &name)
 {
-    return w->objectName() == name || QString::fromLatin1(w->metaObject()->className()) == name;
+    if (name == QLatin1String("*"))
+        return true;
+    for (; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (w->objectName() == name || QString::fromLatin1(w->metaObject()->className()) == name)
+            return true;
+    return false;
 }
 
 bool intended(const QWidget *a, const QWidget *b, const QVector<Overlay> &pairs)
@@ -129,7 +135,8 @@ QString labelCut(QLabel *label)
     const QFontMetrics metrics(label->font());
     const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
     const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 100000), flags, text);
-    if (needed.width() <= room.width() && needed.height() <= room.height())
+    // A pixel or two of the line's leading may fall outside without cutting a glyph.
+    if (needed.width() <= room.width() && needed.height() <= room.height() + 2)
         return QString();
     return QStringLiteral("needs %1x%2 in %3x%4").arg(needed.width()).arg(needed.height()).arg(room.width()).arg(room.height());
 }
@@ -157,7 +164,7 @@ QString buttonCut(QAbstractButton *button)
     }
     if (room.isEmpty())
         room = button->contentsRect();
-    if (textSize.width() + iconWidth <= room.width() && textSize.height() <= room.height())
+    if (textSize.width() + iconWidth <= room.width() && textSize.height() <= room.height() + 2)
         return QString();
     return QStringLiteral("needs %1x%2 in %3x%4")
         .arg(textSize.width() + iconWidth)

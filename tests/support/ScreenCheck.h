@@ -13,8 +13,8 @@ class QWidget;
 // an empty list means the window is fine.
 namespace ScreenCheck {
 
-// A pair of widgets that a screen lays over one another on purpose, by object name or, where a
-// widget has none, by class name; either order.
+// A pair of widgets that a screen lays over one another on purpose, each named by the object
+// or class name of the widget or of a parent in its window ("*" for any widget); either order.
 using Overlay = QPair<QString, QString>;
 
 // Visible controls that lie partly outside their top-level window.
