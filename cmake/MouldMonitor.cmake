@@ -36,13 +36,18 @@ function(mm_test_command variable target)
   endif()
 endfunction()
 
-# mm_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>])
+# mm_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <seconds>] [XVFB])
 # A QtTest program run by ctest on the offscreen platform, each in a working directory of its own.
+# XVFB: on an X server of its own without a window manager instead (tests/run-under-xvfb.sh), for
+# tests that look at which window is on top.
 function(mm_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} testsupport Qt5::Test)
   mm_test_command(command ${name})
+  if(ARG_XVFB)
+    set(command ${PROJECT_SOURCE_DIR}/tests/run-under-xvfb.sh ${command})
+  endif()
   add_test(NAME ${name} COMMAND ${command})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)

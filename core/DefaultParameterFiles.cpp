@@ -1,6 +1,7 @@
 #include "core/DefaultParameterFiles.h"
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "core/SysparamTable.h"
 
@@ -10,6 +11,9 @@
 #include <QSqlQuery>
 
 namespace {
+
+// The exposure the load check falls back on, inside the camera tab's range.
+constexpr int ShippedExposureMs = 30;
 
 // Writes one database file through a connection of its own, removed again afterwards.
 bool writeDatabase(const QString &fileName, const SysparamRows &rows)
@@ -42,6 +46,10 @@ bool writeDefaultParamDatabase(const QString &fileName)
 {
     SystemParameters defaults;
     defaults.SetDefaults();
+    // A new record's exposure of 0 ms lies below what the camera tab can show (1 ms and up):
+    // shipped as it is, merely looking at a camera would change it and ask to save.
+    for (int c = 0; c < CameraSlotCount; ++c)
+        defaults[Param::Exposure + c] = ShippedExposureMs;
     // The default language is simplified Chinese.
     return writeDatabase(fileName, defaults.StoredRows(0));
 }

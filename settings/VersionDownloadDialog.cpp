@@ -84,7 +84,9 @@ VersionDownloadDialog::VersionDownloadDialog(QWidget *parent)
     : QDialog(parent)
 {
     // Before the geometry: changing the flags later would let the window system place it anew.
-    setWindowFlags(Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
+    // A window of its own (Qt::Dialog), not a child of the opener: the opener's page is smaller
+    // than the dialog and would cut off its lower rows and page buttons.
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
     if (largeScreen())
         resize(1280, 960);
     else

@@ -167,8 +167,9 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
         const int tool = config.toolType[k];
         if (tool == RegionTool::Positioning && !editing)
             continue;
-        // A selected region on a template is shown alone.
-        if (oneSelected && r != selectedRegion)
+        // A selected region on a template is shown alone, unless the move buttons move every
+        // region of the stage: then the operator must see all that move.
+        if (oneSelected && r != selectedRegion && moveMode != 2)
             continue;
         QColor colour(Qt::darkBlue);
         if (displayMode != DisplayModes::Normal)
@@ -186,9 +187,12 @@ void CammerWidget::drawRegions(QPainter &painter, const CammerSingleton &config,
         const QString text = count > LongLabelRegionLimit
             ? QStringLiteral("%1: %2").arg(r + 1).arg(value)
             : QStringLiteral("%1: %2 / %3 ").arg(QString::number(r + 1), limitText(config, k), value);
-        const QRect place = oneSelected ? QRect(width() / 2 - 100, 5, LabelWidth, LabelHeight)
-                                        : QRect(ax + 10, ay <= 26 ? ay : ay - 26, LabelWidth, LabelHeight);
-        painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, text);
+        // With a region selected only its own label is drawn, at the top.
+        if (!oneSelected || r == selectedRegion) {
+            const QRect place = oneSelected ? QRect(width() / 2 - 100, 5, LabelWidth, LabelHeight)
+                                            : QRect(ax + 10, ay <= 26 ? ay : ay - 26, LabelWidth, LabelHeight);
+            painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, text);
+        }
 
         if (editing && (!oneSelected || r == selectedRegion) && tool == RegionTool::Defect)
             drawFilterHints(painter, config, k, *shape);

@@ -523,6 +523,8 @@ void DrawROIWidget::SlotChangeDetect(int d)
     if (CammerWidget *view = shownView())
         view->CancelEditing();
     mainWindow->editDetect = d;
+    // The image browser changes the stage too; the combo box shows the stage the page shows.
+    setQuietly(pComboChangeDetect, d);
     SlotChangeSource(editorSource);
 }
 

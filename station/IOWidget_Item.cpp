@@ -7,8 +7,21 @@ IOWidget_Item::IOWidget_Item(int signalIndex, bool input, QWidget *parent)
     , isInput(input)
     , index(signalIndex)
 {
-    setFixedSize(60, 60);
-    setStyleSheet(QStringLiteral("outline:0px;border:none;font-size:20px;color:white;background-color:transparent;"));
+    // The name's font is the button's own, so the room it needs is known to the layout.
+    setFont(QFont(QStringLiteral("SimHei"), 10));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setStyleSheet(QStringLiteral("outline:0px;border:none;color:white;background-color:transparent;"));
+}
+
+// 60 x 60, wider where the name needs it (the English names are longer than the Chinese).
+QSize IOWidget_Item::sizeHint() const
+{
+    return QSize(qMax(LampSize, fontMetrics().horizontalAdvance(text()) + 4), LampSize);
+}
+
+QSize IOWidget_Item::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 void IOWidget_Item::setLit(bool on)
@@ -25,10 +38,10 @@ void IOWidget_Item::paintEvent(QPaintEvent *event)
     const QColor colour = lit ? QColor(Qt::green) : QColor(Qt::red);
     painter.setPen(colour);
     painter.setBrush(colour);
-    painter.drawEllipse(12, 0, 36, 36);
-    painter.setFont(QFont(QStringLiteral("SimHei"), 10));
+    painter.drawEllipse(width() / 2 - 18, 0, 36, 36);
+    painter.setFont(font());
     painter.setPen(Qt::white);
-    painter.drawText(QRect(0, 40, 60, 20), Qt::AlignCenter, text());
+    painter.drawText(QRect(0, 40, width(), 20), Qt::AlignCenter, text());
     painter.end();
     // The push button's own face is not drawn.
     QWidget::paintEvent(event);

@@ -24,9 +24,9 @@ const char *const chooseProperty = "choose";
 
 ImagePickForm_Source::ImagePickForm_Source(QWidget *parent)
     : QWidget(parent)
-    , typeHeading(new QLabel(QStringLiteral("·图片类型"), this))
-    , cameraHeading(new QLabel(QStringLiteral("·相机"), this))
-    , detectHeading(new QLabel(QStringLiteral("·检测类型"), this))
+    , typeHeading(new QLabel(tr("·图片类型"), this))
+    , cameraHeading(new QLabel(tr("·相机"), this))
+    , detectHeading(new QLabel(tr("·检测类型"), this))
     , sources(makeGroup("sourcegroup"))
     , cameras(makeGroup("cameragroup"))
     , detects(makeGroup("detectgroup"))

@@ -50,7 +50,7 @@ QString menuStyle()
             + QStringLiteral("%1:pressed{background-color:#2687F2;}").arg(selector);
     }
     const QString running = QStringLiteral("QPushButton#pBtnStartStop[is_running=\"true\"]");
-    style += QStringLiteral("%1,%1:hover,%1:!hover{padding-left:40px;padding-right:40px;"
+    style += QStringLiteral("%1,%1:hover,%1:!hover{padding-left:0px;padding-right:0px;"
                             "background-image:url(:/Stop.png);background-repeat:no-repeat;"
                             "background-position:top;background-origin:content;background-color:#F24C3F;"
                             "font-size:22px;color:white;text-align:bottom;}"

@@ -97,6 +97,13 @@
     </message>
 </context>
 <context>
+    <name>CComp_DialogFrame</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
     <name>CameraParamWidget</name>
     <message>
         <source>启用</source>
@@ -508,6 +515,18 @@ Search again?</translation>
 </context>
 <context>
     <name>ImagePickForm_Source</name>
+    <message>
+        <source>·图片类型</source>
+        <translation>·Image type</translation>
+    </message>
+    <message>
+        <source>·相机</source>
+        <translation>·Camera</translation>
+    </message>
+    <message>
+        <source>·检测类型</source>
+        <translation>·Stage</translation>
+    </message>
     <message>
         <source>模板</source>
         <translation>Template</translation>

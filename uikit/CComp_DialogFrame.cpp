@@ -20,7 +20,7 @@ CComp_DialogFrame::CComp_DialogFrame(const QString &title, QWidget *parent)
     labtitle->setFixedHeight(60);
     labtitle->setText(title);
 
-    auto *okButton = new QPushButton(QStringLiteral("确定"), this);
+    auto *okButton = new QPushButton(tr("确定"), this);
     okButton->setObjectName(QStringLiteral("okBtn"));
     okButton->setFixedSize(120, 60);
     connect(okButton, &QPushButton::pressed, this, &CComp_DialogFrame::acceptDialog);

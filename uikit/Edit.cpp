@@ -198,34 +198,34 @@ void Edit::openKeyboard()
     if (currentEdit != this)
         return;
 
-    int x = this->x();
-    int yBelow = y() + height() + 5;
-
     QWidget *board = chooseKeyboard();
     if (!board)
         return;
 
     QWidget *parent = parentWidget();
     QWidget *host = parent;
-    if ((mode & 8) && parent) {
-        x += parent->x();
-        yBelow += parent->y();
+    if ((mode & 8) && parent)
         host = parent->parentWidget();
-    } else if ((mode & 16) && parent && parent->parentWidget()) {
-        QWidget *grandparent = parent->parentWidget();
-        x += parent->x() + grandparent->x();
-        yBelow += parent->y() + grandparent->y();
-        host = grandparent->parentWidget();
-    }
+    else if ((mode & 16) && parent && parent->parentWidget())
+        host = parent->parentWidget()->parentWidget();
     if (!host)
         return;
 
     const int kw = board->width();
     const int kh = board->height();
+    // A host that cannot hold the keyboard (a field in a low row) would cut its keys off: the
+    // keyboard goes up to the first ancestor that holds it beside the field.
+    while (!host->isWindow() && host->parentWidget()
+           && (host->width() < kw || host->height() < kh + height() + 10))
+        host = host->parentWidget();
+    const QPoint field = mapTo(host, QPoint(0, 0));
+    int x = field.x();
+    const int yBelow = field.y() + height() + 5;
     const int pw = host->width();
     const int ph = host->height();
     if (x + kw > pw)
         x = pw - kw;
+    x = qMax(0, x);
     int y = yBelow;
     if (y + kh > mainViewHeight - 50)
         y = yBelow - kh - 45;
@@ -237,7 +237,7 @@ void Edit::openKeyboard()
     if (y + kh < ph)
         board->move(x, y);
     else
-        board->move(x, yBelow - kh - height() - 10);   // 5 px above the field
+        board->move(x, qMax(0, yBelow - kh - height() - 10));   // 5 px above the field
     board->raise();
     board->show();
 }

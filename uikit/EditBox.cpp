@@ -2,6 +2,7 @@
 
 #include "uikit/ColorButton.h"
 #include "uikit/EditParam.h"
+#include "uikit/FittedFont.h"
 #include "uikit/NumberKeyPad.h"
 #include "uikit/UiKitGlobals.h"
 
@@ -176,6 +177,21 @@ void EditBox::CheckRange()
 void EditBox::setText(const QString &text)
 {
     captionLabel->setText(text);
+    if (isVisible())
+        fitCaption();
+}
+
+// The caption keeps its 120 px; a longer caption of another language gets a smaller font.
+// Fitted once shown, when the page's style sheet has given the caption its font.
+void EditBox::fitCaption()
+{
+    fitFontToRoom(captionLabel, captionLabel->text(), captionLabel->size() - QSize(2, 0));
+}
+
+void EditBox::showEvent(QShowEvent *event)
+{
+    fitCaption();
+    QWidget::showEvent(event);
 }
 
 int EditBox::getType()

@@ -60,7 +60,12 @@ public slots:
     void setSampleShow();
     void setLabelColor(const QColor &colour);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void fitCaption();
+
     EditParam *edit;
     ColorButton *plusOne;
     ColorButton *minusOne;

@@ -31,6 +31,15 @@ void Warnbox::setStayOnTop(bool onTop)
     setWindowFlags(flags);
 }
 
+void Warnbox::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    if (visible) {
+        raise();
+        activateWindow();
+    }
+}
+
 void Warnbox::acceptDialog()
 {
     close();

@@ -17,6 +17,10 @@ public:
     void setText(const QString &text);
     QString text() const { return message; }
     void setStayOnTop(bool onTop);
+    // Showing also raises the box and gives it the input: the panel has no window manager that
+    // would, and the box is shared, so it is older than the full-screen window and the dialogs
+    // it must show above.
+    void setVisible(bool visible) override;
 
 public slots:
     virtual void acceptDialog();

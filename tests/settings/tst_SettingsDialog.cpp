@@ -4,6 +4,7 @@
 // the camera order dialog.
 
 #include "cameras/CameraDiscovery.h"
+#include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
 #include "core/ParameterManager.h"
 #include "core/ParameterNames.h"
@@ -26,6 +27,7 @@
 #include "tests/settings/ModalScript.h"
 #include "tests/station/StationHarness.h"
 #include "tests/station/StationPerTest.h"
+#include "tests/support/ScreenCheck.h"
 #include "uikit/CheckBox.h"
 #include "uikit/ColorButton.h"
 #include "uikit/ComboBox.h"
@@ -36,9 +38,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlTableModel>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -106,6 +110,7 @@ private slots:
     void outputFiveCopiedToLaterOutputs();
     void detailedParametersFollowTools();
     void okWithoutChangeAsksNothing();
+    void shippedDefaultsFitEveryField();
     void yesRecordsCommitsAndSaves();
     void failedSaveIsReported();
     void noPutsLiveValuesBack();
@@ -238,6 +243,40 @@ void SettingsDialogTest::okWithoutChangeAsksNothing()
     QCOMPARE(script.seen(), QStringList());
     QCOMPARE(StationHarness::recordRemarks(), rows);
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
+}
+
+// The shipped parameter file holds values that every field can show as they are: looking at
+// each camera and pressing OK changes nothing and asks nothing.
+void SettingsDialogTest::shippedDefaultsFitEveryField()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("PARAM.db"));
+    QVERIFY(writeDefaultParamDatabase(file));
+    SystemParameters shipped;
+    shipped.SetDefaults();
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("shipped"));
+        database.setDatabaseName(file);
+        QVERIFY(database.open());
+        const int language = currentLanguage;
+        QVERIFY(shipped.Load(QSqlQuery(database)));
+        currentLanguage = language;
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("shipped"));
+    live() = shipped;
+
+    const QStringList rows = StationHarness::recordRemarks();
+    auto dialog = openDialog();
+    dialog->show();
+    QTabWidget *tabs = dialog->findChild<QTabWidget *>(QStringLiteral("tabWidget"));
+    tabs->setCurrentWidget(dialog->cameraPage());
+    for (int c = 0; c < Cameras; ++c)
+        QVERIFY(ScreenCheck::touch(dialog->cameraPage()->findChild<QPushButton *>(QStringLiteral("pCButtonCamera"))));
+    ModalScript script;
+    dialog->acceptDialog();
+    QCOMPARE(script.seen(), QStringList());
+    QCOMPARE(StationHarness::recordRemarks(), rows);
 }
 
 void SettingsDialogTest::yesRecordsCommitsAndSaves()

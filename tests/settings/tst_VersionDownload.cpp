@@ -16,8 +16,10 @@
 #include "settings/VersionListing.h"
 #include "tests/settings/LoopbackHttpServer.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/ScreenCheck.h"
 #include "tests/support/TestFiles.h"
 #include "uikit/ColorButton.h"
+#include "uikit/UiKitGlobals.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -141,6 +143,7 @@ private slots:
 
     void topLevelPackagesHaveNoPageButtons();
     void oneColumnPerSubFolder();
+    void pagesTurnOnTheScreenOverASmallOpener();
     void slowServerIsUnreachable();
     void suffixFromTheEnd_data();
     void suffixFromTheEnd();
@@ -241,6 +244,32 @@ void VersionDownloadTest::oneColumnPerSubFolder()
     QCOMPARE(versions.columnPage.at(0), 0);
     QCOMPARE(shownButtons(versions.buttonGroups.at(0)), 7);
     QVERIFY(!versions.nextGroup->button(columns - 1));
+}
+
+// Opened from a page smaller than itself on the full-size screen, the dialog is a window of its
+// own: every button lies inside it, and the page buttons turn the pages when touched.
+void VersionDownloadTest::pagesTurnOnTheScreenOverASmallOpener()
+{
+    const QSize screen(mainViewWidth, mainViewHeight);
+    mainViewWidth = 1920;
+    mainViewHeight = 1080;
+    server->set("/monitor/", 200, listing("/monitor/", {"2023/"}));
+    server->set("/monitor/2023/", 200, listing("/monitor/2023/", packages("V17_2023_", 9)));
+    QWidget opener;
+    opener.resize(800, 600);
+    opener.show();
+    VersionDownloadDialog versions(&opener);
+    versions.show();
+    mainViewWidth = screen.width();
+    mainViewHeight = screen.height();
+    QVERIFY(versions.isWindow());
+    QCOMPARE(ScreenCheck::controlsOutsideWindow(versions.window()), QStringList());
+    QAbstractButton *next = versions.nextGroup->button(0);
+    QVERIFY(ScreenCheck::touch(next));
+    QCOMPARE(versions.columnPage.at(0), 1);
+    QCOMPARE(shownButtons(versions.buttonGroups.at(0)), 2);
+    QVERIFY(ScreenCheck::touch(versions.prevGroup->button(0)));
+    QCOMPARE(versions.columnPage.at(0), 0);
 }
 
 void VersionDownloadTest::slowServerIsUnreachable()

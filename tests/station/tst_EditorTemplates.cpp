@@ -24,6 +24,7 @@
 #include "tests/station/ModalBoxes.h"
 #include "tests/station/StationHarness.h"
 #include "tests/support/ModalAnswerer.h"
+#include "tests/support/ScreenCheck.h"
 #include "uikit/ComboBox.h"
 #include "uikit/UiKitGlobals.h"
 #include "uikit/Warnbox.h"
@@ -96,6 +97,7 @@ private slots:
     void browserListsWhatThePageOpens();
     void browserOptions();
     void imageTitleTogglesBrowser();
+    void stageComboFollowsTheBrowser();
 
 private:
     MoJuWizard *station() const { return harness.station(); }
@@ -434,6 +436,26 @@ void EditorTemplatesTest::imageTitleTogglesBrowser()
     QCOMPARE(browser()->pos(), QPoint(0, title->height()));
     QTest::mousePress(title->cameraLabel(), Qt::LeftButton);
     QVERIFY(!browser()->isVisible());
+}
+
+// The browser's stage buttons change the page's stage; the page's combo box shows that stage.
+void EditorTemplatesTest::stageComboFollowsTheBrowser()
+{
+    openEditor(5);
+    harness.settings()[Param::ProductStage] = 1;
+    QCOMPARE(page()->detectCombo()->currentIndex(), 1);
+    CameraWgt_DataWidget_Title_SetROI *title = station()->cameraBox->panel(0)->showImageInfoTitle();
+    QVERIFY(title);
+    QTest::mousePress(title->cameraLabel(), Qt::LeftButton);
+    QVERIFY(browser()->isVisible());
+    auto *product = browser()->findChild<QPushButton *>(QStringLiteral("detect_0"));
+    QVERIFY(product && product->isVisible());
+    QVERIFY(ScreenCheck::touch(product));
+    QCOMPARE(station()->editDetect, 0);
+    QCOMPARE(page()->detectCombo()->currentIndex(), 0);
+    QVERIFY(ScreenCheck::touch(browser()->findChild<QPushButton *>(QStringLiteral("detect_1"))));
+    QCOMPARE(station()->editDetect, 1);
+    QCOMPARE(page()->detectCombo()->currentIndex(), 1);
 }
 
 QTEST_MAIN(EditorTemplatesTest)

@@ -71,6 +71,7 @@ private slots:
     void panelWritesParameters_data();
     void panelWritesParameters();
     void panelFollowsTool();
+    void moveModeTwoShowsEveryRegion();
     void previewMarksPixels();
     void templateDuringAlarmNeedsLogin_data();
     void templateDuringAlarmNeedsLogin();
@@ -686,6 +687,34 @@ void RegionEditorTest::panelFollowsTool()
     release(QPoint(400, 30));
     QCOMPARE(view()->moveMode, 0);
     QVERIFY(!view()->moveButtons[0]->isVisibleTo(view()));
+}
+
+// The third all-move mode moves every region of the stage: every region is drawn while one is
+// selected, and a tap on a move button moves them all.
+void RegionEditorTest::moveModeTwoShowsEveryRegion()
+{
+    openEditor();
+    addRectangle(QRect(60, 60, 100, 80));
+    addRectangle(QRect(300, 120, 100, 80));
+    press(QPoint(100, 100));
+    release(QPoint(100, 100));
+    QCOMPARE(view()->selectedRegion, 0);
+    const QImage alone = view()->grab().toImage();
+    QTest::mouseClick(view()->moveAllButton, Qt::LeftButton);
+    QTest::mouseClick(view()->moveAllButton, Qt::LeftButton);
+    QCOMPARE(view()->moveMode, 2);
+    const QImage all = view()->grab().toImage();
+    // The unselected region's outline is drawn only in this mode.
+    const QRect around(at(QPoint(297, 117)), at(QPoint(403, 203)));
+    int changed = 0;
+    for (int y = around.top(); y <= around.bottom(); ++y)
+        for (int x = around.left(); x <= around.right(); ++x)
+            changed += alone.pixel(x, y) != all.pixel(x, y);
+    QVERIFY2(changed > around.width(), qPrintable(QString::number(changed)));
+
+    QTest::mouseClick(view()->moveButtons[3], Qt::LeftButton);
+    QVERIFY(shape(0)->topLeft() != QPoint(60, 60));
+    QCOMPARE(shape(1)->topLeft() - QPoint(300, 120), shape(0)->topLeft() - QPoint(60, 60));
 }
 
 // A slider change marks the pixels the region finds in cyan until the panel is refreshed; the

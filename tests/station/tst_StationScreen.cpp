@@ -21,6 +21,7 @@
 #include "station/DottomDock_Describe.h"
 #include "station/IOStatusWidget_2.h"
 #include "station/IOWidget_Item.h"
+#include "station/ImagePickForm_Source.h"
 #include "station/Main_MenuBtnWidget.h"
 #include "station/MenuBtnWidget.h"
 #include "station/MoJuWizard.h"
@@ -30,6 +31,7 @@
 #include "station/TemplateFiles.h"
 #include "tests/station/StationHarness.h"
 #include "tests/support/ModalAnswerer.h"
+#include "uikit/CComp_DialogFrame.h"
 #include "uikit/Edit.h"
 #include "uikit/LoginDecision.h"
 #include "uikit/MultipleBtnGroup.h"
@@ -89,6 +91,7 @@ private slots:
     void manualCaptureStepsSimulatedCameras();
     void englishTranslation_data();
     void englishTranslation();
+    void englishOnTheWidgets();
 
 private:
     MoJuWizard *station() const { return harness.station(); }
@@ -554,6 +557,24 @@ void StationScreenTest::englishTranslation()
     QTranslator translator;
     QVERIFY2(translator.load(file), qPrintable(file));
     QCOMPARE(translator.translate(context.toLatin1().constData(), source.toUtf8().constData()), english);
+}
+
+// Under English the texts that pass through tr() show in English on the widgets themselves:
+// the framed dialogs' OK button and the image browser's headings.
+void StationScreenTest::englishOnTheWidgets()
+{
+    const QString file = qEnvironmentVariable("MM_BINARY_DIR") + QStringLiteral("/runtime/Translator/tr_en.qm");
+    QTranslator translator;
+    QVERIFY2(translator.load(file), qPrintable(file));
+    QCoreApplication::installTranslator(&translator);
+    CComp_DialogFrame frame(QStringLiteral("frame"), nullptr);
+    ImagePickForm_Source browserOptions;
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(frame.findChild<QPushButton *>(QStringLiteral("okBtn"))->text(), QStringLiteral("OK"));
+    QStringList headings;
+    for (QLabel *label : browserOptions.findChildren<QLabel *>())
+        headings << label->text();
+    QCOMPARE(headings, (QStringList{"·Image type", "·Camera", "·Stage"}));
 }
 
 QTEST_MAIN(StationScreenTest)

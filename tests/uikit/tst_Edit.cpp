@@ -1,3 +1,4 @@
+#include "tests/support/ScreenCheck.h"
 #include "tests/uikit/KitTestHelpers.h"
 #include "uikit/ColorButton.h"
 #include "uikit/Edit.h"
@@ -8,6 +9,7 @@
 #include "uikit/NumberKeyPad.h"
 #include "uikit/UiKitGlobals.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
@@ -114,6 +116,9 @@ void tst_Edit::tapEmptiesFieldAndPlacesKeypad_data()
                                            << QPoint(10, 65);
     QTest::newRow("placed in the parent's parent")
         << mainView << QPoint(50, 60) << 9 << QRect(10, 20, 200, 50) << QPoint(60, 135);
+    // A row too low and narrow for the keypad (a password row): the keypad goes up to the page.
+    QTest::newRow("a low row hands the keypad to the page")
+        << mainView << QPoint(50, 600) << 1 << QRect(10, 20, 200, 50) << QPoint(60, 675);
 }
 
 void tst_Edit::tapEmptiesFieldAndPlacesKeypad()
@@ -144,6 +149,14 @@ void tst_Edit::tapEmptiesFieldAndPlacesKeypad()
     QCOMPARE(gpNumKeyPad->parentWidget(), host.get());
     QVERIFY(gpNumKeyPad->isVisible());
     QCOMPARE(gpNumKeyPad->pos(), keypad);
+    // Every key lies whole on the page, so a finger reaches it.
+    QCOMPARE(ScreenCheck::controlsOutsideWindow(host.get()), QStringList());
+    QAbstractButton *one = nullptr;
+    for (QAbstractButton *key : gpNumKeyPad->findChildren<QAbstractButton *>())
+        if (key->text() == QStringLiteral("1"))
+            one = key;
+    QVERIFY(one && ScreenCheck::touch(one));
+    QCOMPARE(edit->text(), QStringLiteral("1"));
 }
 
 void tst_Edit::typingAndConfirming()

@@ -1,5 +1,6 @@
 #include "tests/support/ModalAnswerer.h"
 #include "tests/uikit/KitTestHelpers.h"
+#include "uikit/BoxPainting.h"
 #include "uikit/C_Type_COM.h"
 #include "uikit/CComp_DialogFrame.h"
 #include "uikit/CheckBox.h"
@@ -13,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -25,6 +27,8 @@ class tst_Styles : public QObject
 
 private slots:
     void darkStyleSheetTranscribed();
+    void boxTitleWhole_data();
+    void boxTitleWhole();
     void colorTextKeepsPlaceholders();
     void transparentTabs();
     void lineEditBorder_data();
@@ -44,6 +48,30 @@ private slots:
     void calibrationChoices();
     void checkBoxValues();
 };
+
+void tst_Styles::boxTitleWhole_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("question, Chinese") << "提示" << QRect(15, 15, 48, 32) << true;
+    QTest::newRow("question, English") << "Notice" << QRect(15, 15, 48, 32) << false;
+    QTest::newRow("warning, English") << "Warning" << QRect(15, 15, 96, 33) << true;
+    QTest::newRow("input, Japanese") << "入力ボックス" << QRect(15, 15, 72, 32) << false;
+}
+
+// A box's title is drawn whole in every language: a longer one gets room to the right.
+void tst_Styles::boxTitleWhole()
+{
+    QFETCH(QString, title);
+    QFETCH(QRect, rect);
+    QFETCH(bool, fits);
+    const QRect room = titleRoom(title, rect);
+    QCOMPARE(room.topLeft(), rect.topLeft());
+    QCOMPARE(room.height(), rect.height());
+    QVERIFY(QFontMetrics(QFont(QStringLiteral("SimHei"), 15)).horizontalAdvance(title) <= room.width());
+    QCOMPARE(room == rect, fits);
+}
 
 void tst_Styles::darkStyleSheetTranscribed()
 {
@@ -106,6 +134,7 @@ void tst_Styles::cameraButtons()
     QFETCH(QStringList, names);
     QFETCH(QList<int>, ids);
     MultipleBtnGroup row(cameras);
+    row.layout()->activate();
     auto *group = row.findChild<QButtonGroup *>(QStringLiteral("btnGroup"));
     QVERIFY(group);
     QVERIFY(group->exclusive());
