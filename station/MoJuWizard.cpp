@@ -428,6 +428,9 @@ void MoJuWizard::startRunning()
     connect(controlPort, &ControlPort::sigBoardAnswering, this, &MoJuWizard::boardAnsweringChanged);
     dateTimer->start(DateCheckMs);
     InsertRecord(uiText(StartupRecordEntry).arg(cameraCount));
+    // Found cameras that did not open are missing from every verdict of this run.
+    if (unopenedCameras > 0)
+        InsertRecord(tr("%1台已找到的相机未能打开：本次运行的检测不含这些相机").arg(unopenedCameras));
     heartbeatTimer = new QTimer(this);
     connect(heartbeatTimer, &QTimer::timeout, this, &MoJuWizard::SlotFPS);
     heartbeatTimer->start(HeartbeatMs);

@@ -204,6 +204,7 @@ void CameraDiscoveryTest::createsCamerasFromTheFront()
     QCOMPARE(family->bench.openedDevices, attempts);
     QCOMPARE(family->bench.openedColours, attemptColours);
     QCOMPARE(cameraCount, int(inUse.size()));
+    QCOMPARE(unopenedCameras, failing.size());
     if (!cameras.isEmpty()) {
         QCOMPARE(simulatedCameras, 0);
         QCOMPARE(int(inUse.size()), cameras.size());
