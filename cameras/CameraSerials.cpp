@@ -11,7 +11,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QVariant>
 
 #include <cstring>
@@ -142,7 +141,7 @@ void confirmCameraBinding()
         qCritical("camera serials could not be cleared; the machine is not rebooted");
         return;
     }
+    // The databases are closed and the reboot syncs the disks itself: nothing to wait for.
     cameraBindingHost->closeDatabasesForReboot();
-    QThread::msleep(500);
     systemActions()->reboot();
 }

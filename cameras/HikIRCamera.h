@@ -92,8 +92,6 @@ public:
     int channelNumber() const { return channel; }
 
 private:
-    friend class HKHotCameraThread;
-
     struct Reading
     {
         float minimum = 0;

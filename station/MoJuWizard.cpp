@@ -590,7 +590,10 @@ void MoJuWizard::boardAnsweringChanged(bool answering)
 void MoJuWizard::FLushAll()
 {
     closeDatabasesForReboot();
-    // The file system gets a moment before the restart or shutdown that follows.
+    // The outputs published just before (the idle levels before a power action) go to the
+    // board on the I/O thread's next passes, which offers nothing to wait on: the half second
+    // lets them reach the board before the machine goes down. The disks are synced by the
+    // reboot or power-off itself.
     QThread::msleep(500);
 }
 
