@@ -302,9 +302,9 @@ void CameraParamWidget::nextCamera()
 
 void CameraParamWidget::restoreDefaults()
 {
-    tipbox question(2, nullptr, 600, 420);
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(uiText(RestoreQuestionEntry));
-    if (question.exec() != 1)
+    if (question.exec() != QDialog::Accepted)
         return;
     if (CammerWidget *v = view())
         v->RestoreCameraDefaults();

@@ -117,9 +117,9 @@ QString refusal(const SystemParameters &edit)
 
 bool operatorAccepts()
 {
-    tipbox question(2, nullptr, 600, 420);
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(uiText(SaveQuestionEntry));
-    return question.exec() == 1;
+    return question.exec() == QDialog::Accepted;
 }
 
 // What an accepted edit changes, judged on the live record as it stood before anything was

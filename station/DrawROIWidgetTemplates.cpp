@@ -53,7 +53,7 @@ bool DrawROIWidget::permitted(int guardSetting)
 {
     if (runSetting(guardSetting) != 0 && runSetting(Param::PasswordUsed) == 0) {
         inputbox prompt(1);
-        return prompt.exec() == 1 && mainWindow->userLevel() > 0;
+        return prompt.exec() == QDialog::Accepted && mainWindow->userLevel() > 0;
     }
     return mainWindow->requireLogin() != 0;
 }

@@ -232,7 +232,7 @@ void MoJuWizard::copySettings()
 // 7. The shared question box, the keyboards and the I/O board link.
 void MoJuWizard::createKeyboardsAndIoLink()
 {
-    noticeBox = std::make_unique<tipbox>(2, nullptr, 600, 420);
+    noticeBox = std::make_unique<tipbox>(tipbox::OkCancelButtons);
     sharedTipbox = noticeBox.get();
     noticeBox->hide();
 
@@ -540,9 +540,9 @@ QWidget *MoJuWizard::hostWidget()
 
 bool MoJuWizard::confirmNotice(const QString &text)
 {
-    tipbox box(2, nullptr, screenWidth, screenHeight);
+    tipbox box(tipbox::OkCancelButtons, nullptr, screenWidth, screenHeight);
     box.setText(text);
-    return box.exec() == 1;
+    return box.exec() == QDialog::Accepted;
 }
 
 QByteArray MoJuWizard::cameraIdentity(int camera) const

@@ -45,9 +45,9 @@ constexpr int HeartbeatLamp = 2;
 
 bool askYesNo(const QString &text)
 {
-    tipbox box(2, nullptr, 600, 420);
+    tipbox box(tipbox::OkCancelButtons);
     box.setText(text);
-    return box.exec() == 1;
+    return box.exec() == QDialog::Accepted;
 }
 
 } // namespace
@@ -134,7 +134,7 @@ void MoJuWizard::SlotStartStop()
         } else {
             // Stopping always asks who stops, even without password protection.
             inputbox prompt(1);
-            if (prompt.exec() != 1 || level == 0)
+            if (prompt.exec() != QDialog::Accepted || level == 0)
                 return;
         }
         if (!askYesNo(tr("确定要停止检测吗？")) || regionPageVisible())
