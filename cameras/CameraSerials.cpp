@@ -6,6 +6,7 @@
 #include "core/StationHost.h"
 #include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
+#include "core/UiTexts.h"
 #include "platform/system/SystemActions.h"
 
 #include <QSqlDatabase>
@@ -24,11 +25,6 @@ constexpr int CameraCountChangedTextEntry = 360;
 // A camera view keeps at most this many bytes of its camera's identity.
 constexpr int ViewIdentityBytes = 63;
 constexpr char FreeSlot[] = "0";
-
-QString uiText(int entry)
-{
-    return uiTexts[4 * entry + qBound(0, currentLanguage, 3)];
-}
 
 void setSlot(int slot, const QByteArray &serial)
 {

@@ -14,6 +14,7 @@
 #include "settings/SettingsChange.h"
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
+#include "station/RunSettings.h"
 #include "uikit/UiKitGlobals.h"
 #include "uikit/Warnbox.h"
 #include "uikit/tipbox.h"
@@ -94,11 +95,6 @@ void repaintCameras()
             view->update();
 }
 
-int stagesInUse()
-{
-    return std::clamp(detectsPerCamera, 0, int(CammerWidget::StageCount));
-}
-
 // Why the edit record cannot be accepted; empty when it can.
 QString refusal(const SystemParameters &edit)
 {
@@ -149,8 +145,7 @@ bool regionsToCopy(const SettingsDelta &changed, const SystemParameters &live)
     using namespace Param;
     if (!changed(ProductStage) && !changed(CopyRegions) && !changed(MouldSide))
         return false;
-    const int mode = live[MachineMode];
-    return live[CopyRegions] != 0 && ((live[ProductStage] != 0 && mode == 0) || mode == 1 || mode == 2);
+    return regionsCopied(live);
 }
 
 struct SaveOutcome

@@ -4,14 +4,13 @@
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
 
-#include <algorithm>
 
 CycleSettings liveCycleSettings()
 {
     using namespace Param;
     CycleSettings s;
     s.cameras = camerasInUse();
-    s.stages = std::clamp(detectsPerCamera, 0, MaxDetectsPerCamera);
+    s.stages = stagesInUse();
     s.machineMode = runSetting(MachineMode);
     s.latchMode = runSetting(PulseMode) == 0;
     s.separateSignals = runSetting(SeparateSignals);

@@ -14,6 +14,7 @@
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
 #include "station/RegionChangeRecords.h"
+#include "station/RegionPageTexts.h"
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
@@ -37,25 +38,11 @@ constexpr int NoCheckAllQuestionEntry = 102;
 constexpr int NoCheckAllRecordEntry = 103;
 constexpr int NoCheckCameraQuestionEntry = 105;
 constexpr int NoCheckCameraRecordEntry = 106;
-constexpr int SwitchToAlarmCameraEntry = 107;
-constexpr int OpenDoorEntry = 195;
-
-bool stageEnabled(int k)
-{
-    return k >= 0 && k < MoJuWizard::MaxStages && runSetting(Param::StageEnabled + k) != 0;
-}
-
-int stagesInUse()
-{
-    return qBound(0, detectsPerCamera, int(MoJuWizard::MaxStages));
-}
 
 // The regions of the cavity stages follow the product stages on save.
 bool copiesRegions()
 {
-    const int mode = runSetting(Param::MachineMode);
-    return runSetting(Param::CopyRegions) != 0
-        && ((mode == 0 && stageEnabled(0)) || mode == 1 || mode == 2);
+    return currentParams && regionsCopied(*currentParams);
 }
 
 // What a camera's active configuration and masks were before the save, to put back when
@@ -68,6 +55,8 @@ struct ActiveBackup
 };
 
 } // namespace
+
+using namespace RegionPageTexts;
 
 bool DrawROIWidget::saveChangedCameras(const QVector<int> &changed)
 {

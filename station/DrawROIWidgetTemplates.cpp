@@ -12,6 +12,7 @@
 #include "station/ImageBrowser.h"
 #include "station/ImageRecords.h"
 #include "station/MoJuWizard.h"
+#include "station/RegionPageTexts.h"
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
@@ -35,13 +36,13 @@ constexpr int FirstTemplateEntry = 68;
 constexpr int DeleteTemplateQuestionEntry = 69;
 constexpr int TemplateDeletedEntry = 70;
 constexpr int AllTemplatesDeletedEntry = 71;
-constexpr int SwitchToAlarmCameraEntry = 107;
 constexpr int AddTemplateQuestionEntry = 108;
 constexpr int TemplateAddedEntry = 109;
-constexpr int OpenDoorEntry = 195;
 constexpr int OneTemplateOnlyEntry = 258;
 
 } // namespace
+
+using namespace RegionPageTexts;
 
 void DrawROIWidget::hideImageBrowser()
 {

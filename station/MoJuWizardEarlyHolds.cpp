@@ -31,8 +31,8 @@ void MoJuWizard::holdAheadOfEdges(int judgedStage)
     const int held[] = {holds.mouldClose ? Output::MouldClose : 0, holds.ejector ? Output::Ejector : 0};
     bool changed = false;
     for (int output : held) {
-        if (output != 0 && !controlPort->IsOutputOn(output - 1)) {
-            controlPort->SetOutputProvisionally(output - 1, true);
+        if (output != 0 && !controlPort->IsOutputOn(Output::linkIndex(output))) {
+            controlPort->SetOutputProvisionally(Output::linkIndex(output), true);
             changed = true;
         }
     }

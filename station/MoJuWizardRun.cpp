@@ -56,8 +56,7 @@ private:
 
 void MoJuWizard::setOutput(int output, bool on)
 {
-    // Outputs are numbered from 1 here, from 0 at the link.
-    controlPort->SetOutput(output - 1, on);
+    controlPort->SetOutput(Output::linkIndex(output), on);
 }
 
 void MoJuWizard::publishOutputs()
@@ -72,12 +71,12 @@ int MoJuWizard::camerasInUse() const
 
 int MoJuWizard::stagesInUse() const
 {
-    return qBound(0, detectsPerCamera, int(MaxStages));
+    return ::stagesInUse();
 }
 
 bool MoJuWizard::stageEnabled(int stage) const
 {
-    return stage >= 0 && stage < MaxStages && runSetting(StageEnabled + stage) != 0;
+    return ::stageEnabled(stage);
 }
 
 bool MoJuWizard::stageTimerBusy() const

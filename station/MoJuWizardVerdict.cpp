@@ -607,7 +607,7 @@ void MoJuWizard::ResetRun()
         DetectionResults &results = *cameraViews[c]->results;
         for (auto &stage : results.roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
-        results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
+        results.passVerdicts();
     }
 }
 
@@ -626,9 +626,7 @@ void MoJuWizard::StartDetect()
     std::fill(std::begin(recheckRemaining), std::end(recheckRemaining), 0);
     for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = cameraViews[c];
-        view->results->resultOk = true;
-        view->results->regionResultOk = true;
-        view->results->temperatureResultOk = true;
+        view->results->passVerdicts();
         for (auto &stage : view->results->roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
         std::fill(std::begin(view->results->roiValue), std::end(view->results->roiValue), 0);
@@ -784,9 +782,7 @@ void MoJuWizard::ReCheckImages()
         CammerWidget *view = cameraViews[c];
         if (view->ngHandled[s] || !stageEnabled(s)) {
             // Handled by the operator: it stays OK.
-            view->results->resultOk = true;
-            view->results->regionResultOk = true;
-            view->results->temperatureResultOk = true;
+            view->results->passVerdicts();
             continue;
         }
         armedCameras[g] |= 1 << c;

@@ -27,6 +27,11 @@ constexpr int Alarm = 3;
 constexpr int Spare = 4;
 constexpr int FirstExtra = 5;    // 5..10: outputs an NG region may ask for
 constexpr int Last = 10;
+// The number the I/O link gives the output.
+constexpr int linkIndex(int output)
+{
+    return output - 1;
+}
 } // namespace Output
 
 // MoJuWizard::RunState.
