@@ -236,7 +236,7 @@ void showNotices(const SettingsDelta &changed, const SaveOutcome &saved)
     if (changed(TemplateCount) || changed(NgImagesToKeep) || changed(OkImagesToKeep))
         warn(uiText(RestartImagesEntry));
     if (changed(IoPort) || changed.any(ColourOutput, CameraSlotCount) || changed(ColourToGrey)
-        || changed(192))
+        || changed(NoLensOptimization))
         warn(uiText(RestartPortEntry));
     // The number of detect stages per camera follows the machine mode from the next start.
     if (changed(ConfiguredMachineMode))

@@ -29,10 +29,6 @@
 
 namespace {
 
-// The password setting of 不检测此模, and the safety-door rule of a latched alarm.
-constexpr int NoCheckGuard = 162;
-constexpr int OpenDoorFirst = 165;
-
 // UI text entries.
 constexpr int NoCheckAllQuestionEntry = 102;
 constexpr int NoCheckAllRecordEntry = 103;
@@ -176,9 +172,9 @@ void DrawROIWidget::SlotNoCheckCur()
 {
     const int s = mainWindow->currentDetect();
     hideImageBrowser();
-    if (!permitted(NoCheckGuard))
+    if (!permitted(Param::NoCheckAsksLogin))
         return;
-    if (runSetting(OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
+    if (runSetting(Param::OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
         warn(uiText(OpenDoorEntry));
         return;
     }

@@ -27,10 +27,6 @@
 
 namespace {
 
-// Password settings of single commands, and the safety-door rule of a latched alarm.
-constexpr int AddTemplateGuard = 163;
-constexpr int OpenDoorFirst = 165;
-
 // UI text entries.
 constexpr int FirstTemplateEntry = 68;
 constexpr int DeleteTemplateQuestionEntry = 69;
@@ -228,7 +224,7 @@ void DrawROIWidget::SlotAddTemp()
             warn(uiText(SwitchToAlarmCameraEntry));
             return;
         }
-        if (runSetting(OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
+        if (runSetting(Param::OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
             warn(uiText(OpenDoorEntry));
             return;
         }
@@ -237,7 +233,7 @@ void DrawROIWidget::SlotAddTemp()
         warn(uiText(OneTemplateOnlyEntry));
         return;
     }
-    if (!permitted(AddTemplateGuard))
+    if (!permitted(Param::AddTemplateAsksLogin))
         return;
     const int s = latchedLive ? mainWindow->currentDetect() : mainWindow->editDetect;
     if (!confirm(uiText(AddTemplateQuestionEntry)))

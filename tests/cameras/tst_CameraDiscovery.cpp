@@ -1,5 +1,6 @@
 #include "cameras/CameraDiscovery.h"
 #include "cameras/CameraInterface.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "tests/cameras/BenchCamera.h"
 #include "tests/cameras/SdkDevices.h"
@@ -141,7 +142,7 @@ void CameraDiscoveryTest::bindsDevicesOfEveryFamily()
     family->bench.names = numberedNames(1);
     cameraFamilyMask = 0x31C;
     setSlots({QString::fromLatin1(do3think), QStringLiteral("0"), QString::fromLatin1(hik2)});
-    params[184] = 1;
+    params[Param::ColourOutput + 1] = 1;
 
     discoverCameras();
     QStringList found;
@@ -197,7 +198,7 @@ void CameraDiscoveryTest::createsCamerasFromTheFront()
     family->bench.names = numberedNames(devices);
     family->bench.failing = failing;
     for (int i = 0; i < colourSettings.size(); ++i)
-        params[183 + i] = colourSettings.at(i);
+        params[Param::ColourOutput + i] = colourSettings.at(i);
     discoverCameras();
     const std::vector<std::unique_ptr<CameraInterface>> inUse = createCameras();
 
@@ -210,7 +211,7 @@ void CameraDiscoveryTest::createsCamerasFromTheFront()
         QCOMPARE(int(inUse.size()), cameras.size());
         for (int k = 0; k < cameras.size(); ++k) {
             QCOMPARE(inUse[size_t(k)]->cameraInfo().index, cameras.at(k));
-            QCOMPARE(inUse[size_t(k)]->isColorOutput(), params[183 + k] != 0);
+            QCOMPARE(inUse[size_t(k)]->isColorOutput(), params[Param::ColourOutput + k] != 0);
         }
         return;
     }

@@ -205,7 +205,7 @@ void SettingsDialogTest::outputFiveCopiedToLaterOutputs()
         if (c.index == Param::LaterOutputsIdleLevel)
             c.box->setCurrentIndex(0);
     dialog->StoreAllTabs();
-    for (int i = 112; i <= 117; ++i)
+    for (int i = Param::LaterOutputsIdleLevel; i <= Param::LaterOutputsIdleLevel + 5; ++i)
         QCOMPARE((*editParams)[i], 0);
 }
 
