@@ -34,7 +34,7 @@ CycleSettings liveCycleSettings()
 
 bool startsCycle(const CycleSettings &s, int pos)
 {
-    if (s.machineMode == 0 || s.machineMode == 1)
+    if (s.machineMode == MachineModes::Standard || s.machineMode == MachineModes::TwoColour)
         return pos == Input::MouldOpen || (pos == Input::EjectorBack && s.separateSignals != 0);
     return (pos == Input::MouldOpen && s.mouldSide != 1) || (pos == Input::Fourth && s.mouldSide != 0);
 }
@@ -55,7 +55,7 @@ StartHolds cycleStartHolds(const CycleSettings &s, int pos, bool productArmed)
     // With separate signals in mode 0 each end holds only what it starts.
     bool closeForbidden = true;
     bool ejectorForbidden = true;
-    if (s.machineMode == 0 && s.separateSignals == 1) {
+    if (s.machineMode == MachineModes::Standard && s.separateSignals == 1) {
         closeForbidden = pos == Input::EjectorBack;
         ejectorForbidden = pos == Input::MouldOpen;
     }
@@ -76,7 +76,7 @@ CycleStart decideCycleStart(const CycleSettings &s, int pos, bool productArmed)
         start.holds = cycleStartHolds(s, pos, productArmed);
         start.cavityRechecks = qMax(0, s.cavityRechecks);
     }
-    if (s.machineMode == 2)
+    if (s.machineMode == MachineModes::Rotary)
         start.side = pos == Input::MouldOpen ? 1 : 0;
     return start;
 }
@@ -84,13 +84,13 @@ CycleStart decideCycleStart(const CycleSettings &s, int pos, bool productArmed)
 Rearm secondTriggerRearm(const CycleSettings &s, int pos)
 {
     Rearm rearm;
-    if (s.machineMode == 1) {
+    if (s.machineMode == MachineModes::TwoColour) {
         if (pos == Input::EjectorBack && s.mouldSide != 1)
             rearm = {true, 1};
         else if (pos == Input::Fourth && s.mouldSide != 0)
             rearm = {true, 0};
     } else {
-        rearm.rearms = pos == Input::EjectorBack && ((s.semiAutomatic && s.machineMode == 0) || s.machineMode == 2);
+        rearm.rearms = pos == Input::EjectorBack && ((s.semiAutomatic && s.machineMode == MachineModes::Standard) || s.machineMode == MachineModes::Rotary);
     }
     return rearm;
 }
@@ -119,14 +119,14 @@ Arming decideArming(const ArmingInput &input)
         return arming;
     const int trigger = s.triggerInput[k];
     bool fires = input.pos == trigger;
-    if (s.machineMode == 0 && k == input.forcedStage) {
+    if (s.machineMode == MachineModes::Standard && k == input.forcedStage) {
         fires = true;
         arming.accumulatedDelay = 0;
         arming.forcedTaken = true;
-    } else if (s.machineMode == 1) {
+    } else if (s.machineMode == MachineModes::TwoColour) {
         fires = fires
             || (trigger == EitherTriggerInput && (input.pos == Input::EjectorBack || input.pos == Input::Fourth));
-    } else if (s.machineMode == 2) {
+    } else if (s.machineMode == MachineModes::Rotary) {
         fires = fires
             || (trigger == EitherTriggerInput && (input.pos == Input::MouldOpen || input.pos == Input::Fourth));
     }
@@ -134,7 +134,7 @@ Arming decideArming(const ArmingInput &input)
         return arming;
     arming.fires = true;
     // With the product stage in use, the cavity stage's delay counts on from the product's.
-    if (s.machineMode == 0 && k != 0 && !s.semiAutomatic && s.productStage)
+    if (s.machineMode == MachineModes::Standard && k != 0 && !s.semiAutomatic && s.productStage)
         arming.accumulatedDelay += s.captureDelay[k];
     else
         arming.accumulatedDelay = s.captureDelay[k];

@@ -248,7 +248,7 @@ void MoJuWizard::createKeyboardsAndIoLink()
     // judge's next tick.
     controlPort->WakeOnInputChange(concurrentJudge.waker());
     // Output 1 holds the mould closed until detection has started.
-    controlPort->SetOutput(0, true);
+    controlPort->SetOutput(Output::linkIndex(Output::MouldClose), true);
     controlPort->PublishOutputs();
 }
 
@@ -409,7 +409,7 @@ void MoJuWizard::createProductionCounts()
         setStatusLed(led, 1);
     StartDetect();
     if (runSetting(Param::ClampCutAfterOk) != 0 && runSetting(Param::ClampPulse) > 0) {
-        controlPort->SetOutput(0, true);
+        controlPort->SetOutput(Output::linkIndex(Output::MouldClose), true);
         controlPort->PublishOutputs();
     }
     std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);

@@ -179,7 +179,7 @@ void MoJuWizard::Run()
         checkDoorOfCavityStage();
         if (RunState == RunStates::Stopped) {
             // 9. Stopped: the two-colour machine's side still follows its inputs.
-            if (runSetting(MachineMode) == 1) {
+            if (runSetting(MachineMode) == MachineModes::TwoColour) {
                 if (inputLatched[Input::EjectorBack] && runSetting(MouldSide) != 1)
                     side = 1;
                 if (inputLatched[Input::Fourth] && runSetting(MouldSide) != 0)
@@ -302,7 +302,7 @@ void MoJuWizard::watchDoorWhileLatched()
     triggerRequest = -1;
     for (int c = 0; c < camerasInUse(); ++c)
         std::fill(std::begin(cameraViews[c]->ngHandled), std::end(cameraViews[c]->ngHandled), false);
-    if (runSetting(MachineMode) == 2) {
+    if (runSetting(MachineMode) == MachineModes::Rotary) {
         const bool first = controlPort->GetIOState(false, Input::MouldOpen);
         const bool second = controlPort->GetIOState(false, Input::Fourth);
         if (first && !second)
@@ -347,16 +347,17 @@ void MoJuWizard::checkDoorOfCavityStage()
         return;
     triggerRequest = -1;
     const bool twoSided = twoSidedMode(runSetting(MachineMode));
+    constexpr int otherCavity = Stages::Cavity + Stages::SecondSide;
     for (int c = 0; c < camerasInUse(); ++c) {
-        cameraViews[c]->ngHandled[1] = false;
-        ResultCode[c][1] = ResultCodes::Armed;
+        cameraViews[c]->ngHandled[Stages::Cavity] = false;
+        ResultCode[c][Stages::Cavity] = ResultCodes::Armed;
         if (twoSided) {
-            cameraViews[c]->ngHandled[3] = false;
-            ResultCode[c][3] = ResultCodes::Armed;
+            cameraViews[c]->ngHandled[otherCavity] = false;
+            ResultCode[c][otherCavity] = ResultCodes::Armed;
         }
     }
     doorCheck = true;
-    TimerUp(1);
+    TimerUp(Stages::Cavity);
     doorCheck = false;
 }
 

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
+#include "station/RunCodes.h"
 
 #include <QtGlobal>
 
@@ -18,7 +19,7 @@ inline qint32 runSetting(int index)
 // Machine modes 1 (two-colour) and 2 (rotary) work two sides with two stages each.
 inline bool twoSidedMode(int machineMode)
 {
-    return machineMode == 1 || machineMode == 2;
+    return machineMode == MachineModes::TwoColour || machineMode == MachineModes::Rotary;
 }
 
 // The detect stages per camera in use, within the bounds of every per-stage table.
@@ -39,7 +40,7 @@ inline bool regionsCopied(const SystemParameters &record)
 {
     const int mode = record[Param::MachineMode];
     return record[Param::CopyRegions] != 0
-        && ((mode == 0 && record[Param::StageEnabled] != 0) || twoSidedMode(mode));
+        && ((mode == MachineModes::Standard && record[Param::StageEnabled] != 0) || twoSidedMode(mode));
 }
 
 // count × unitMs milliseconds as a timer period: settings reach 10^8 seconds, which overflows
