@@ -392,7 +392,7 @@ void MoJuWizard::carryOut(const StageStep &step, const StageDecision &decision)
         ResetRun();
         RunState = RunStates::Detecting;
         break;
-    case StageStep::RearmStages::Cavity:
+    case StageStep::RearmCavityStage:
         triggerRequest = Input::SafetyDoor;
         forcedStage = Stages::Cavity;
         break;
