@@ -9,6 +9,7 @@ quint32 cameraFamilyMask = 0;
 std::map<QString, std::unique_ptr<CameraInterface>> cameraPrototypes;
 QList<CameraInfo> foundCameras;
 int simulatedCameras = 0;
+int unopenedCameras = 0;
 int cameraCount = 0;
 
 int camerasInUse()
@@ -94,12 +95,15 @@ std::vector<std::unique_ptr<CameraInterface>> createCameras()
 {
     std::vector<std::unique_ptr<CameraInterface>> cameras;
     simulatedCameras = 0;
+    unopenedCameras = 0;
     const int tried = qMin(int(foundCameras.size()), CameraSlotCount);
     for (int i = 0; i < tried; ++i) {
         const int number = int(cameras.size());
         const bool colour = currentParams && (*currentParams)[Param::ColourOutput + number] != 0;
         if (std::unique_ptr<CameraInterface> camera = createCamera(foundCameras.at(i), colour, number))
             cameras.push_back(std::move(camera));
+        else
+            ++unopenedCameras;
     }
 
     if (cameras.empty()) {
@@ -118,6 +122,8 @@ std::vector<std::unique_ptr<CameraInterface>> createCameras()
         qInfo("no camera opened; %d simulated camera(s) stand in", int(cameras.size()));
     }
 
+    if (unopenedCameras > 0)
+        qWarning("%d of the cameras found did not open; the station runs without them", unopenedCameras);
     cameraCount = int(cameras.size());
     return cameras;
 }

@@ -27,6 +27,8 @@ extern std::map<QString, std::unique_ptr<CameraInterface>> cameraPrototypes;
 extern QList<CameraInfo> foundCameras;
 // 1 when the cameras in use are simulated.
 extern int simulatedCameras;
+// Devices found whose opening failed at the last createCameras: the station runs without them.
+extern int unopenedCameras;
 // Number of cameras in use, 0 to CameraSlotCount.
 extern int cameraCount;
 // The cameras in use: cameraCount, within the slots there are. Every loop over the cameras and

@@ -6,12 +6,12 @@
 #include "core/StationHost.h"
 #include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
+#include "core/UiTexts.h"
 #include "platform/system/SystemActions.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QVariant>
 
 #include <cstring>
@@ -25,11 +25,6 @@ constexpr int CameraCountChangedTextEntry = 360;
 // A camera view keeps at most this many bytes of its camera's identity.
 constexpr int ViewIdentityBytes = 63;
 constexpr char FreeSlot[] = "0";
-
-QString uiText(int entry)
-{
-    return uiTexts[4 * entry + qBound(0, currentLanguage, 3)];
-}
 
 void setSlot(int slot, const QByteArray &serial)
 {
@@ -142,7 +137,7 @@ void confirmCameraBinding()
         qCritical("camera serials could not be cleared; the machine is not rebooted");
         return;
     }
+    // The databases are closed and the reboot syncs the disks itself: nothing to wait for.
     cameraBindingHost->closeDatabasesForReboot();
-    QThread::msleep(500);
     systemActions()->reboot();
 }

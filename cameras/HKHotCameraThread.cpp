@@ -1,8 +1,12 @@
 #include "cameras/HKHotCameraThread.h"
 
-#include "cameras/HikIRCamera.h"
+#include <utility>
 
-HKHotCameraThread::HKHotCameraThread(HikIRCamera *camera) : QThread(camera), camera(camera) {}
+HKHotCameraThread::HKHotCameraThread(std::function<void()> convert, QObject *camera)
+    : QThread(camera)
+    , convert(std::move(convert))
+{
+}
 
 HKHotCameraThread::~HKHotCameraThread()
 {
@@ -39,6 +43,6 @@ void HKHotCameraThread::run()
     if (!pause(StartDelayMs))
         return;
     do {
-        camera->convertDecodedPicture();
+        convert();
     } while (pause(PassMs));
 }

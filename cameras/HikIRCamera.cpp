@@ -214,7 +214,7 @@ bool HikIRCamera::open()
     watchConnection();
     readResolution();
     if (!converter)
-        converter = new HKHotCameraThread(this);
+        converter = new HKHotCameraThread([this] { convertDecodedPicture(); }, this);
     allocateBuffers();
     if (type == ThermalCameraType)
         applyThermometryDefaults();

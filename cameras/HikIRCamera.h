@@ -95,8 +95,6 @@ public:
     quint64 conversionPassCount() const { return conversionPasses.load(); }
 
 private:
-    friend class HKHotCameraThread;
-
     struct Reading
     {
         float minimum = 0;

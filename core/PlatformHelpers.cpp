@@ -138,15 +138,17 @@ void setStatusLed(int led, int value)
     const bool usable = gpioUsable && gpioWrite;
     if (!usable && lampFailureReported)
         return;
+    // The heartbeat lamp alone writes every second: the writes are debug lines, the failures
+    // warnings.
     if (led >= 0 && led < GpioLampChannels)
-        qInfo().noquote() << QString::fromUtf8(channelTexts[led]) << value;
+        qDebug().noquote() << QString::fromUtf8(channelTexts[led]) << value;
     if (!usable) {
-        qInfo("LD GPIO J6412 LED 因初始化失败, 导致写入失败");
+        qWarning("LD GPIO J6412 LED 因初始化失败, 导致写入失败");
         lampFailureReported = true;
         return;
     }
     if (gpioWrite(std::uint8_t(led), std::uint8_t(value)) != GpioWriteOk)
-        qInfo("LED 写入失败");
+        qWarning("LED 写入失败");
 }
 
 void setBacklight(bool on)

@@ -99,3 +99,16 @@ bool loadUiTexts(const QString &fileName)
     }
     return complete;
 }
+
+QString uiTextIn(int entry, int language)
+{
+    if (entry < 0 || language < 0 || language > 3)
+        return QString();
+    const int index = 4 * entry + language;
+    return index < UiTextCount ? uiTexts[index] : QString();
+}
+
+QString uiText(int entry)
+{
+    return uiTextIn(entry, currentLanguage);
+}

@@ -10,4 +10,9 @@
 // which already read texts of the table.
 bool loadUiTexts(const QString &fileName = QStringLiteral(":/core/uitexts.tsv"));
 
+// UI text table entry in the current language; empty for an entry outside the table.
+QString uiText(int entry);
+// The same entry in a given language (0 simplified Chinese, 1 English, ...).
+QString uiTextIn(int entry, int language);
+
 #endif

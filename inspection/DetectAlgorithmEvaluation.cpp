@@ -170,7 +170,7 @@ void DetectAlgorithm::evaluate(int stage)
         return;
     }
     DetectionResults &results = view->detectionResults();
-    results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
+    results.passVerdicts();
     const int count = regionCount(*config, stage);
     for (int i = 0; i < count; ++i)
         results.roiOk[stage][i] = true;

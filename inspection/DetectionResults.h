@@ -30,12 +30,14 @@ struct DetectionResults
     int roiBoxes[SlotCount][BoxEntries][4];
 
     DetectionResults() { clear(); }
+    // The camera's three verdicts OK; the regions keep theirs.
+    void passVerdicts() { resultOk = regionResultOk = temperatureResultOk = true; }
     void clear()
     {
         for (auto &stage : roiOk)
             for (bool &ok : stage)
                 ok = true;
-        resultOk = regionResultOk = temperatureResultOk = true;
+        passVerdicts();
         for (int &v : roiValue)
             v = 0;
         for (auto &slot : roiBoxes)

@@ -115,18 +115,18 @@ AdvanceParamWidget::AdvanceParamWidget(SystemParamDialog *dialog)
     {
         QString label;
         int index;
-    } flags[] = {{uiText(254), 204},
-                 {uiText(272), 202},
-                 {uiText(194), 162},
-                 {uiText(341), 163},
+    } flags[] = {{uiText(254), Param::FactoryParametersShown},
+                 {uiText(272), Param::ManualCaptureShown},
+                 {uiText(194), Param::NoCheckAsksLogin},
+                 {uiText(341), Param::AddTemplateAsksLogin},
                  {uiText(556), Param::StopAsksLogin},
                  {QString(), -1},
                  {uiText(457), Param::InvertedArea},
                  {uiText(470), Param::OutlinesWhileRunning},
                  {uiText(554), Param::Statistics},
-                 {uiText(558), 178},
-                 {uiText(579), 203},
-                 {tr("图像放大缩小"), 161}};
+                 {uiText(558), Param::LogEnabled},
+                 {uiText(579), Param::TemperatureChart},
+                 {tr("图像放大缩小"), Param::ZoomEnabled}};
     auto *switchGrid = new QGridLayout;
     switchGrid->setVerticalSpacing(4);
     int n = 0;

@@ -54,14 +54,14 @@ QString badNameText()
 
 int AdvanceParamWidget::ask(const QString &text)
 {
-    tipbox box(2, nullptr, 600, 420);
+    tipbox box(tipbox::OkCancelButtons);
     box.setText(text);
     return box.exec();
 }
 
 void AdvanceParamWidget::notify(const QString &text)
 {
-    tipbox box(1, nullptr, 600, 420);
+    tipbox box(tipbox::OkButton);
     box.setText(text);
     box.exec();
 }

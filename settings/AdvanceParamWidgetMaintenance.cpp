@@ -88,7 +88,7 @@ void AdvanceParamWidget::SlotExportData()
     ExportResult result = ExportResult::CopyFailed;
     {
         // Gone before the result is shown.
-        tipbox progress(0, nullptr, 600, 420);
+        tipbox progress(tipbox::NoButtons);
         progress.setText(tr("正在导出数据，请稍候……"));
         progress.show();
         runLongWork(window(), [&] {

@@ -89,12 +89,12 @@ CameraParamWidget::CameraParamWidget(QWidget *parent)
     {
         int entry;
         int index;
-    } switches[] = {{388, Param::WideDynamicRange}, {337, 192}, {271, Param::ColourToGrey},
+    } switches[] = {{388, Param::WideDynamicRange}, {337, Param::NoLensOptimization}, {271, Param::ColourToGrey},
                     {519, Param::ExternalTrigger}, {200, Param::RegionParameters},
-                    {196, Param::DefectToolEnabled}, {197, Param::SpotToolEnabled}, {198, 168},
-                    {199, 169}, {390, Param::BlackAreaToolEnabled},
+                    {196, Param::DefectToolEnabled}, {197, Param::SpotToolEnabled}, {198, Param::IgnoreToolEnabled},
+                    {199, Param::PositioningToolEnabled}, {390, Param::BlackAreaToolEnabled},
                     {391, Param::WhiteAreaToolEnabled}, {397, Param::SimilarityToolEnabled},
-                    {520, Param::WhiteCountToolEnabled}, {570, 214},
+                    {520, Param::WhiteCountToolEnabled}, {570, Param::TemperatureToolEnabled},
                     {582, Param::MatchBrightness}, {583, Param::Registration}};
     auto *switchColumn = new QVBoxLayout;
     switchColumn->setSpacing(2);
@@ -274,7 +274,7 @@ void CameraParamWidget::StoreParams()
         p[s.index] = s.box->checkValue();
     // The tools whose regions carry their own parameters need them shown.
     for (int index : {Param::SpotToolEnabled, Param::WhiteAreaToolEnabled,
-                      Param::BlackAreaToolEnabled, Param::WhiteCountToolEnabled, 214}) {
+                      Param::BlackAreaToolEnabled, Param::WhiteCountToolEnabled, Param::TemperatureToolEnabled}) {
         if (p[index] != 0) {
             detailedParameters->setCheckValue(1);
             break;
@@ -302,9 +302,9 @@ void CameraParamWidget::nextCamera()
 
 void CameraParamWidget::restoreDefaults()
 {
-    tipbox question(2, nullptr, 600, 420);
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(uiText(RestoreQuestionEntry));
-    if (question.exec() != 1)
+    if (question.exec() != QDialog::Accepted)
         return;
     if (CammerWidget *v = view())
         v->RestoreCameraDefaults();

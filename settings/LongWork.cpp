@@ -5,14 +5,17 @@
 #include "station/RunCodes.h"
 
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 #include <QWidget>
 
 #include <atomic>
 #include <memory>
 
-bool runLongWork(QWidget *busy, const std::function<bool()> &work)
+bool runLongWork(QWidget *busyWidget, const std::function<bool()> &work)
 {
+    // The nested loop below serves every event: the widget may be gone when it returns.
+    const QPointer<QWidget> busy(busyWidget);
     const FileWorkScope working;
     const bool wasDetecting = mainWindow && mainWindow->RunState == RunStates::Detecting;
     if (wasDetecting)

@@ -159,9 +159,9 @@ void SystemParamDialog::showEvent(QShowEvent *event)
 
 void SystemParamDialog::PowerOff()
 {
-    tipbox question(2, nullptr, 600, 420);
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(uiText(PowerOffQuestionEntry));
-    if (question.exec() != 1)
+    if (question.exec() != QDialog::Accepted)
         return;
     acceptDialog();
     if (!currentParams->SaveAll(ParameterManager::instance()->paramQuery()))
@@ -171,7 +171,7 @@ void SystemParamDialog::PowerOff()
     pauseOneSecond();
     prepareForPowerAction();
     question.setText(uiText(RestartQuestionEntry));
-    powerAction(question.exec() == 1);
+    powerAction(question.exec() == QDialog::Accepted);
 }
 
 void SystemParamDialog::prepareForPowerAction()

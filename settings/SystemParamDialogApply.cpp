@@ -1,6 +1,7 @@
-// The commit step of the settings dialog: refusals, the save question, the record row, the
-// derived fields, the commit and save, and bringing the cameras and engines in line; or, on
-// No, the cameras back to the live record.
+// The commit step of the settings dialog, in its steps: refusals, the save question, the
+// derived fields and the commit, the save (copied regions included), the record row, bringing
+// the cameras and engines in line, and the notices; or, on No, the cameras back to the live
+// record.
 
 #include "settings/SystemParamDialog.h"
 
@@ -13,11 +14,13 @@
 #include "settings/SettingsChange.h"
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
+#include "station/RunSettings.h"
 #include "uikit/UiKitGlobals.h"
 #include "uikit/Warnbox.h"
 #include "uikit/tipbox.h"
 
 #include <QSqlQuery>
+#include <QVector>
 
 #include <algorithm>
 
@@ -92,62 +95,92 @@ void repaintCameras()
             view->update();
 }
 
-int stagesInUse()
-{
-    return std::clamp(detectsPerCamera, 0, int(CammerWidget::StageCount));
-}
-
-} // namespace
-
-void SystemParamDialog::ApplyChanges()
+// Why the edit record cannot be accepted; empty when it can.
+QString refusal(const SystemParameters &edit)
 {
     using namespace Param;
-    SystemParameters &live = *currentParams;
-    SystemParameters &edit = *editParams;
-
     bool anyCameraEnabled = false;
     for (int c = 0; c < camerasInUse(); ++c)
         anyCameraEnabled = anyCameraEnabled || edit[CameraEnabled + c] != 0;
     const bool anyDetection = std::any_of(std::begin(DetectionKinds), std::end(DetectionKinds),
                                           [&](int index) { return edit[index] != 0; });
-    if (!anyDetection || !anyCameraEnabled) {
-        // Nothing is committed; the cameras are not left on values that were never accepted.
-        revertCameras(live, edit);
-        warn(!anyDetection ? uiText(NoDetectionEntry)
-                                 : tr("所有相机均未启用，请重新确认要启用的相机"));
-        return;
-    }
-    if (edit == live) {
-        repaintCameras();
-        return;
-    }
+    if (!anyDetection)
+        return uiText(NoDetectionEntry);
+    if (!anyCameraEnabled)
+        return SystemParamDialog::tr("所有相机均未启用，请重新确认要启用的相机");
+    return QString();
+}
 
-    tipbox question(2, nullptr, 600, 420);
+bool operatorAccepts()
+{
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(uiText(SaveQuestionEntry));
-    if (question.exec() != 1) {
-        revertCameras(live, edit);
-        edit = live;
-        repaintCameras();
-        return;
-    }
+    return question.exec() == QDialog::Accepted;
+}
 
-    // What changed, judged on the records as they stood before anything was derived.
-    const SystemParameters before = live;
-    const auto changed = [&](int index) { return before[index] != edit[index]; };
-    const bool colourChanged = differs(before, edit, ColourOutput, CameraSlotCount);
-    const bool enableChanged = differs(before, edit, CameraEnabled, CameraSlotCount);
-    const bool positioningChanged = changed(MotionCorrection) || changed(RotationRange);
-    const bool modeChanged = changed(ConfiguredMachineMode);
-    const QString text = settingsChangeText(before, edit);
+// What an accepted edit changes, judged on the live record as it stood before anything was
+// derived from the edit.
+struct SettingsDelta
+{
+    SystemParameters before;
+    const SystemParameters &after;
 
+    bool operator()(int index) const { return before[index] != after[index]; }
+    bool any(int first, int count) const { return differs(before, after, first, count); }
+};
+
+// The derived fields are filled in and the edit becomes the live record.
+void commitEdit(SystemParameters &live, SystemParameters &edit)
+{
     const int side = deriveSettings(edit);
     if (side >= 0 && mainWindow)
         mainWindow->setCurrentSide(side);
     live = edit;
-    const bool saved = live.SaveAll(ParameterManager::instance()->paramQuery());
-    if (mainWindow)
-        mainWindow->InsertRecord(saved ? text : text + tr("（未能保存，重启后失效）"));
+}
 
+// The copied stages take their regions from their pair when the mould side, the product stage
+// or the copying itself changed.
+bool regionsToCopy(const SettingsDelta &changed, const SystemParameters &live)
+{
+    using namespace Param;
+    if (!changed(ProductStage) && !changed(CopyRegions) && !changed(MouldSide))
+        return false;
+    return regionsCopied(live);
+}
+
+struct SaveOutcome
+{
+    bool parameters = true;
+    QVector<int> regionsUnsaved;   // cameras whose copied regions were not stored
+
+    bool complete() const { return parameters && regionsUnsaved.isEmpty(); }
+};
+
+// The live record is stored and, when regions are copied, every camera's copied regions with it.
+SaveOutcome saveCommitted(const SystemParameters &live, bool copyRegions)
+{
+    SaveOutcome outcome;
+    outcome.parameters = live.SaveAll(ParameterManager::instance()->paramQuery());
+    if (!copyRegions)
+        return outcome;
+    for (int c = 0; c < camerasInUse(); ++c) {
+        CammerWidget *view = cameraView(c);
+        if (!view)
+            continue;
+        view->CopyPara();
+        QSqlQuery query = ParameterManager::instance()->paramQuery();
+        if (!view->activeConfig->save(query)) {
+            qCritical("camera %d: copied regions not saved", view->cameraIndex + 1);
+            outcome.regionsUnsaved.append(view->cameraIndex);
+        }
+    }
+    return outcome;
+}
+
+// The cameras and engines are brought in line with the committed record.
+void rebuild(const SettingsDelta &changed, const SystemParameters &live)
+{
+    using namespace Param;
     const auto eachEngine = [&](auto &&work) {
         for (int c = 0; c < camerasInUse(); ++c)
             if (CammerWidget *view = cameraView(c))
@@ -165,9 +198,10 @@ void SystemParamDialog::ApplyChanges()
         eachEngine([](CammerWidget *view) { view->ApplyTriggerMode(false); });
     if (changed(FrameRate) && mainWindow)
         mainWindow->ApplyCameraFrameRate();
-    if (enableChanged && mainWindow)
+    if (changed.any(CameraEnabled, CameraSlotCount) && mainWindow)
         mainWindow->UpdateCameraPanels();
-    const bool positionsRebuilt = positioningChanged || changed(PositioningOffset);
+    const bool positionsRebuilt = changed(MotionCorrection) || changed(RotationRange)
+                                  || changed(PositioningOffset);
     if (positionsRebuilt || changed(MouldSide)) {
         eachEngine([&](CammerWidget *view) {
             eachEnabledStage(view, [](DetectAlgorithm &engine, int k) {
@@ -177,16 +211,7 @@ void SystemParamDialog::ApplyChanges()
         });
     }
     if (changed(ProductStage) || changed(CopyRegions) || changed(MouldSide)) {
-        const int mode = live[MachineMode];
-        const bool copy = live[CopyRegions] != 0
-                          && ((live[ProductStage] != 0 && mode == 0) || mode == 1 || mode == 2);
         eachEngine([&](CammerWidget *view) {
-            if (copy) {
-                view->CopyPara();
-                QSqlQuery query = ParameterManager::instance()->paramQuery();
-                if (!view->activeConfig->save(query))
-                    qCritical("camera %d: copied regions not saved", view->cameraIndex + 1);
-            }
             eachEnabledStage(view, [&](DetectAlgorithm &engine, int k) {
                 if (!positionsRebuilt)
                     engine.buildPositioningModel(k);
@@ -198,15 +223,59 @@ void SystemParamDialog::ApplyChanges()
             eachEnabledStage(view, [](DetectAlgorithm &engine, int k) { engine.prepareComparators(k); });
         });
     }
+}
 
-    if (!saved)
-        warn(tr("参数未能保存：修改只在本次运行中有效"));
+// What the operator must know: what was not stored, and what takes effect only after a restart.
+void showNotices(const SettingsDelta &changed, const SaveOutcome &saved)
+{
+    using namespace Param;
+    if (!saved.parameters)
+        warn(SystemParamDialog::tr("参数未能保存：修改只在本次运行中有效"));
+    for (int c : saved.regionsUnsaved)
+        warn(SystemParamDialog::tr("相机%1复制的检测区域未能保存：修改只在本次运行中有效").arg(c + 1));
     if (changed(TemplateCount) || changed(NgImagesToKeep) || changed(OkImagesToKeep))
         warn(uiText(RestartImagesEntry));
-    if (changed(IoPort) || colourChanged || changed(ColourToGrey) || changed(192))
+    if (changed(IoPort) || changed.any(ColourOutput, CameraSlotCount) || changed(ColourToGrey)
+        || changed(NoLensOptimization))
         warn(uiText(RestartPortEntry));
     // The number of detect stages per camera follows the machine mode from the next start.
-    if (modeChanged)
+    if (changed(ConfiguredMachineMode))
         warn(uiText(RestartModeEntry));
+}
+
+} // namespace
+
+void SystemParamDialog::ApplyChanges()
+{
+    SystemParameters &live = *currentParams;
+    SystemParameters &edit = *editParams;
+
+    const QString refused = refusal(edit);
+    if (!refused.isEmpty()) {
+        // Nothing is committed; the cameras are not left on values that were never accepted.
+        revertCameras(live, edit);
+        warn(refused);
+        return;
+    }
+    if (edit == live) {
+        repaintCameras();
+        return;
+    }
+    if (!operatorAccepts()) {
+        revertCameras(live, edit);
+        edit = live;
+        repaintCameras();
+        return;
+    }
+
+    const SettingsDelta changed{live, edit};
+    const QString text = settingsChangeText(changed.before, edit);
+    commitEdit(live, edit);
+    const SaveOutcome saved = saveCommitted(live, regionsToCopy(changed, live));
+    // The row tells what was stored: the parameters and the copied regions alike.
+    if (mainWindow)
+        mainWindow->InsertRecord(saved.complete() ? text : text + tr("（未能保存，重启后失效）"));
+    rebuild(changed, live);
+    showNotices(changed, saved);
     repaintCameras();
 }

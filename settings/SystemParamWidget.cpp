@@ -149,7 +149,7 @@ void SystemParamWidget::StoreParams()
 // At once, outside the edit record: the counters stay cleared whatever becomes of the changes.
 void SystemParamWidget::clearCounters()
 {
-    tipbox question(2, nullptr, 600, 420);
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(tr("确定要清零计数吗？"));
     if (!question.exec() || !mainWindow)
         return;
@@ -161,9 +161,9 @@ void SystemParamWidget::clearCounters()
 
 void SystemParamWidget::switchLanguage(int language)
 {
-    tipbox question(2, nullptr, 600, 420);
+    tipbox question(tipbox::OkCancelButtons);
     question.setText(uiText(LanguageQuestionEntry));
-    if (question.exec() != 1)
+    if (question.exec() != QDialog::Accepted)
         return;
     if (mainWindow)
         mainWindow->InsertRecord(uiText(LanguageRecordEntry));

@@ -253,7 +253,7 @@ void VersionDownloadDialog::StartDownload(QAbstractButton *button)
     const int y = height() / 2 - 185;
     v_SelectBox question(x, y, this, 2);
     question.message = QStringLiteral("是否开始下载该版本?");
-    if (question.exec() == 1) {
+    if (question.exec() == QDialog::Accepted) {
         // Modal while it works: nothing else of the dialog can be pressed meanwhile.
         v_SelectBox progress(x, y, this, 0);
         progress.message = QStringLiteral("下载中...");

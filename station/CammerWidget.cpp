@@ -12,6 +12,8 @@
 #include "inspection/InspectionWarning.h"
 #include "station/CammerEngineHost.h"
 #include "station/MoJuWizard.h"
+#include "station/RunCodes.h"
+#include "station/RunSettings.h"
 #include "station/StationGlobals.h"
 #include "station/TemplateFiles.h"
 #include "uikit/UiKitGlobals.h"
@@ -263,7 +265,7 @@ bool CammerWidget::GrabFrame()
         return false;
     const bool newFrame = cameraDriver->getImage(frameImage.data(), frameBytes);
     const bool triggeredDisplay = currentParams && (*currentParams)[Param::ExternalTrigger] != 0;
-    if (!triggeredDisplay && (editorSource == -1 || editorSource == 1)) {
+    if (!triggeredDisplay && (editorSource == EditorSources::None || editorSource == EditorSources::Live)) {
         cameraImage = frameImage;
         update();
     }
@@ -361,10 +363,10 @@ void CammerWidget::CopyPara()
     if (!activeConfig || activeConfig->shapes.size() < CammerSingleton::StageCount || !currentParams)
         return;
     const int mode = (*currentParams)[Param::MachineMode];
-    if (mode == 1 || mode == 2) {
+    if (twoSidedMode(mode)) {
         copyStage(1, 3);
         copyStage(0, 2);
-    } else if (mode == 0) {
+    } else if (mode == MachineModes::Standard) {
         copyStage(0, 1);
     }
 }
@@ -384,7 +386,7 @@ void CammerWidget::CommitEditMasks()
     const bool productStage = currentParams && (*currentParams)[Param::StageEnabled] != 0;
     for (int stage = 0; stage < stagesInUse(); ++stage) {
         // These stages are filled from their pair by CopyPara.
-        if (copying && ((mode == 0 && productStage && stage % 2 == 1) || ((mode == 1 || mode == 2) && stage >= 2)))
+        if (copying && ((mode == MachineModes::Standard && productStage && stage % 2 == 1) || (twoSidedMode(mode) && stage >= Stages::SecondSide)))
             continue;
         for (int region = 0; region < MaxRegions; ++region)
             roiMasks[CammerSingleton::slot(stage, region)] = editRoiMasks[CammerSingleton::slot(stage, region)];

@@ -575,9 +575,9 @@ void CammerWidget::SlotCopyArea(QPoint p2)
     const int count = editRegionCount();
     if (count == 0)
         return;
-    tipbox box(2, nullptr, 600, 420);
+    tipbox box(tipbox::OkCancelButtons);
     box.setText(uiText(CopyQuestionEntry));
-    if (box.exec() != 1 || editRegionCount() != count)
+    if (box.exec() != QDialog::Accepted || editRegionCount() != count)
         return;
     if (stageFull()) {
         refuseFullStage();

@@ -187,9 +187,9 @@ void DrawROIWidget::warn(const QString &text)
 
 bool DrawROIWidget::confirm(const QString &text)
 {
-    tipbox box(2, nullptr, 600, 420);
+    tipbox box(tipbox::OkCancelButtons);
     box.setText(text);
-    return box.exec() == 1;
+    return box.exec() == QDialog::Accepted;
 }
 
 ComboBox *DrawROIWidget::addCombo(const char *objectName)

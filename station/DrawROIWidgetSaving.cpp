@@ -14,6 +14,7 @@
 #include "station/CammerWidget.h"
 #include "station/MoJuWizard.h"
 #include "station/RegionChangeRecords.h"
+#include "station/RegionPageTexts.h"
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
@@ -28,34 +29,16 @@
 
 namespace {
 
-// The password setting of 不检测此模, and the safety-door rule of a latched alarm.
-constexpr int NoCheckGuard = 162;
-constexpr int OpenDoorFirst = 165;
-
 // UI text entries.
 constexpr int NoCheckAllQuestionEntry = 102;
 constexpr int NoCheckAllRecordEntry = 103;
 constexpr int NoCheckCameraQuestionEntry = 105;
 constexpr int NoCheckCameraRecordEntry = 106;
-constexpr int SwitchToAlarmCameraEntry = 107;
-constexpr int OpenDoorEntry = 195;
-
-bool stageEnabled(int k)
-{
-    return k >= 0 && k < MoJuWizard::MaxStages && runSetting(Param::StageEnabled + k) != 0;
-}
-
-int stagesInUse()
-{
-    return qBound(0, detectsPerCamera, int(MoJuWizard::MaxStages));
-}
 
 // The regions of the cavity stages follow the product stages on save.
 bool copiesRegions()
 {
-    const int mode = runSetting(Param::MachineMode);
-    return runSetting(Param::CopyRegions) != 0
-        && ((mode == 0 && stageEnabled(0)) || mode == 1 || mode == 2);
+    return currentParams && regionsCopied(*currentParams);
 }
 
 // What a camera's active configuration and masks were before the save, to put back when
@@ -68,6 +51,8 @@ struct ActiveBackup
 };
 
 } // namespace
+
+using namespace RegionPageTexts;
 
 bool DrawROIWidget::saveChangedCameras(const QVector<int> &changed)
 {
@@ -187,9 +172,9 @@ void DrawROIWidget::SlotNoCheckCur()
 {
     const int s = mainWindow->currentDetect();
     hideImageBrowser();
-    if (!permitted(NoCheckGuard))
+    if (!permitted(Param::NoCheckAsksLogin))
         return;
-    if (runSetting(OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
+    if (runSetting(Param::OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
         warn(uiText(OpenDoorEntry));
         return;
     }

@@ -12,6 +12,7 @@
 #include "station/ImageBrowser.h"
 #include "station/ImageRecords.h"
 #include "station/MoJuWizard.h"
+#include "station/RegionPageTexts.h"
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
 #include "station/StationGlobals.h"
@@ -26,22 +27,18 @@
 
 namespace {
 
-// Password settings of single commands, and the safety-door rule of a latched alarm.
-constexpr int AddTemplateGuard = 163;
-constexpr int OpenDoorFirst = 165;
-
 // UI text entries.
 constexpr int FirstTemplateEntry = 68;
 constexpr int DeleteTemplateQuestionEntry = 69;
 constexpr int TemplateDeletedEntry = 70;
 constexpr int AllTemplatesDeletedEntry = 71;
-constexpr int SwitchToAlarmCameraEntry = 107;
 constexpr int AddTemplateQuestionEntry = 108;
 constexpr int TemplateAddedEntry = 109;
-constexpr int OpenDoorEntry = 195;
 constexpr int OneTemplateOnlyEntry = 258;
 
 } // namespace
+
+using namespace RegionPageTexts;
 
 void DrawROIWidget::hideImageBrowser()
 {
@@ -53,7 +50,7 @@ bool DrawROIWidget::permitted(int guardSetting)
 {
     if (runSetting(guardSetting) != 0 && runSetting(Param::PasswordUsed) == 0) {
         inputbox prompt(1);
-        return prompt.exec() == 1 && mainWindow->userLevel() > 0;
+        return prompt.exec() == QDialog::Accepted && mainWindow->userLevel() > 0;
     }
     return mainWindow->requireLogin() != 0;
 }
@@ -227,7 +224,7 @@ void DrawROIWidget::SlotAddTemp()
             warn(uiText(SwitchToAlarmCameraEntry));
             return;
         }
-        if (runSetting(OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
+        if (runSetting(Param::OpenDoorFirst) != 0 && !doorOpenedSinceAlarm) {
             warn(uiText(OpenDoorEntry));
             return;
         }
@@ -236,7 +233,7 @@ void DrawROIWidget::SlotAddTemp()
         warn(uiText(OneTemplateOnlyEntry));
         return;
     }
-    if (!permitted(AddTemplateGuard))
+    if (!permitted(Param::AddTemplateAsksLogin))
         return;
     const int s = latchedLive ? mainWindow->currentDetect() : mainWindow->editDetect;
     if (!confirm(uiText(AddTemplateQuestionEntry)))

@@ -234,7 +234,7 @@ void MoJuWizard::copySettings()
 // 7. The shared question box, the keyboards and the I/O board link.
 void MoJuWizard::createKeyboardsAndIoLink()
 {
-    noticeBox = std::make_unique<tipbox>(2, nullptr, 600, 420);
+    noticeBox = std::make_unique<tipbox>(tipbox::OkCancelButtons);
     sharedTipbox = noticeBox.get();
     noticeBox->hide();
 
@@ -250,7 +250,7 @@ void MoJuWizard::createKeyboardsAndIoLink()
     // judge's next tick.
     controlPort->WakeOnInputChange(concurrentJudge.waker());
     // Output 1 holds the mould closed until detection has started.
-    controlPort->SetOutput(0, true);
+    controlPort->SetOutput(Output::linkIndex(Output::MouldClose), true);
     controlPort->PublishOutputs();
 }
 
@@ -411,7 +411,7 @@ void MoJuWizard::createProductionCounts()
         setStatusLed(led, 1);
     StartDetect();
     if (runSetting(Param::ClampCutAfterOk) != 0 && runSetting(Param::ClampPulse) > 0) {
-        controlPort->SetOutput(0, true);
+        controlPort->SetOutput(Output::linkIndex(Output::MouldClose), true);
         controlPort->PublishOutputs();
     }
     std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
@@ -430,6 +430,9 @@ void MoJuWizard::startRunning()
     connect(controlPort, &ControlPort::sigBoardAnswering, this, &MoJuWizard::boardAnsweringChanged);
     dateTimer->start(DateCheckMs);
     InsertRecord(uiText(StartupRecordEntry).arg(cameraCount));
+    // Found cameras that did not open are missing from every verdict of this run.
+    if (unopenedCameras > 0)
+        InsertRecord(tr("%1台已找到的相机未能打开：本次运行的检测不含这些相机").arg(unopenedCameras));
     heartbeatTimer = new QTimer(this);
     connect(heartbeatTimer, &QTimer::timeout, this, &MoJuWizard::SlotFPS);
     heartbeatTimer->start(HeartbeatMs);
@@ -540,9 +543,9 @@ QWidget *MoJuWizard::hostWidget()
 
 bool MoJuWizard::confirmNotice(const QString &text)
 {
-    tipbox box(2, nullptr, screenWidth, screenHeight);
+    tipbox box(tipbox::OkCancelButtons, nullptr, screenWidth, screenHeight);
     box.setText(text);
-    return box.exec() == 1;
+    return box.exec() == QDialog::Accepted;
 }
 
 QByteArray MoJuWizard::cameraIdentity(int camera) const
@@ -592,7 +595,10 @@ void MoJuWizard::boardAnsweringChanged(bool answering)
 void MoJuWizard::FLushAll()
 {
     closeDatabasesForReboot();
-    // The file system gets a moment before the restart or shutdown that follows.
+    // The outputs published just before (the idle levels before a power action) go to the
+    // board on the I/O thread's next passes, which offers nothing to wait on: the half second
+    // lets them reach the board before the machine goes down. The disks are synced by the
+    // reboot or power-off itself.
     QThread::msleep(500);
 }
 

@@ -385,26 +385,7 @@ private:
     void startOutputDelays();
     void stampCycleStart();
     void runInputPass(bool busy);
-    bool startsCycle(int pos) const;
     void startCycle(int pos);
-    // What a cycle start at input pos holds in latch mode: the mould close, the ejector, or
-    // every output but the alarm let go (a product stage armed, with outputs that pulse).
-    struct StartHolds
-    {
-        bool mouldClose = false;
-        bool ejector = false;
-        bool releaseAll = false;
-    };
-    StartHolds cycleStartHolds(int pos, bool productArmed) const;
-    // Whether an edge at pos arms the second trigger again, and the side it then faces (-1: the
-    // side stays).
-    struct Rearm
-    {
-        bool rearms = false;
-        int side = -1;
-    };
-    Rearm secondTriggerRearm(int pos) const;
-    bool rearmHoldsMould() const;
     void rearmSecondTrigger(int pos);
     // While a judge runs and its rows are handed out, and at the head of a run pass: the mould
     // close and the ejector held at once for edges that the next pass to act on them (the one
@@ -413,7 +394,6 @@ private:
     // (ControlPort's provisional outputs). judgedStage is NoStageJudged in a run pass.
     static constexpr int NoStageJudged = -1;
     void holdAheadOfEdges(int judgedStage);
-    bool startArms(int parity) const;
     bool camerasTriggered() const;
     bool armStages(int pos);
     void endPass(int nextPassMs);

@@ -39,15 +39,12 @@ namespace {
 constexpr int RunRegister = 0;
 constexpr int ResampleQuestionEntry = 137;
 constexpr int ResamplingRecordEntry = 139;
-// Status lamps: 3 detection runs, 2 the heartbeat (lit while stopped).
-constexpr int RunLamp = 3;
-constexpr int HeartbeatLamp = 2;
 
 bool askYesNo(const QString &text)
 {
-    tipbox box(2, nullptr, 600, 420);
+    tipbox box(tipbox::OkCancelButtons);
     box.setText(text);
-    return box.exec() == 1;
+    return box.exec() == QDialog::Accepted;
 }
 
 } // namespace
@@ -125,8 +122,8 @@ void MoJuWizard::SlotStartStop()
             publishOutputs();
         }
         InsertRecord(tr("手动设置开始检测"));
-        setStatusLed(RunLamp, 1);
-        setStatusLed(HeartbeatLamp, 0);
+        setStatusLed(Lamps::Run, 1);
+        setStatusLed(Lamps::Heartbeat, 0);
     } else {
         if (runSetting(Param::StopAsksLogin) == 0 || runSetting(Param::PasswordUsed) != 0) {
             if (requireLogin() == 0)
@@ -134,7 +131,7 @@ void MoJuWizard::SlotStartStop()
         } else {
             // Stopping always asks who stops, even without password protection.
             inputbox prompt(1);
-            if (prompt.exec() != 1 || level == 0)
+            if (prompt.exec() != QDialog::Accepted || level == 0)
                 return;
         }
         if (!askYesNo(tr("确定要停止检测吗？")) || regionPageVisible())
@@ -142,8 +139,8 @@ void MoJuWizard::SlotStartStop()
         modbusServer->SetReadRegister(RunRegister, 0);
         StopDetect();
         InsertRecord(tr("手动设置停止检测"));
-        setStatusLed(RunLamp, 0);
-        setStatusLed(HeartbeatLamp, 1);
+        setStatusLed(Lamps::Run, 0);
+        setStatusLed(Lamps::Heartbeat, 1);
     }
     refreshStartStopButton();
     update();
@@ -167,7 +164,7 @@ void MoJuWizard::SlotReTrain()
             setOutput(Output::MouldClose, true);
             publishOutputs();
         }
-        setStatusLed(RunLamp, 1);
+        setStatusLed(Lamps::Run, 1);
     }
     RunState = RunStates::Sampling;
     if (regionPage)
@@ -328,8 +325,8 @@ void MoJuWizard::SlotFPS()
 {
     if (RunState != RunStates::Stopped) {
         heartbeatBlink = !heartbeatBlink;
-        setStatusLed(HeartbeatLamp, heartbeatBlink ? 1 : 0);
+        setStatusLed(Lamps::Heartbeat, heartbeatBlink ? 1 : 0);
     } else {
-        setStatusLed(HeartbeatLamp, 1);
+        setStatusLed(Lamps::Heartbeat, 1);
     }
 }

@@ -49,7 +49,6 @@ void MoJuWizard::publishMeasurements()
 
 void MoJuWizard::SlotModbusDataChange(QList<int> chg_WriteData_index)
 {
-    qInfo("MoJuWizard::SlotModbusDataChange");
     for (int index : qAsConst(chg_WriteData_index)) {
         if (index == ClearCountersRegister)
             clearCounters();
@@ -60,7 +59,7 @@ void MoJuWizard::SlotModbusDataChange(QList<int> chg_WriteData_index)
 
 void MoJuWizard::clearCounters()
 {
-    qInfo("clear count");
+    qInfo("production counters cleared by the host");
     clearProductionCounters();
     publishCounters();
     InsertRecord(uiText(CountersClearedTextEntry));
@@ -73,13 +72,12 @@ void MoJuWizard::clearCounters()
 // the settings' file work runs on the live set-up.
 void MoJuWizard::switchParameterGroup()
 {
-    qInfo("change paramgroup");
     ushort value = 0;
     modbusServer->GetWriteRegister(GroupRegister, &value);
     const int index = value;
     const int current = runSetting(Param::ParameterGroup);
     if (index == current) {
-        qInfo("paramgroup index is same , index is %d", current);
+        qInfo("paramgroup %d asked for is the current one; nothing to switch", current);
         return;
     }
     if (DisplayMode == DisplayModes::AlarmLatched) {

@@ -8,6 +8,7 @@
 #include "machineio/ControlPort.h"
 #include "machineio/IOGlobals.h"
 #include "station/CammerWidget.h"
+#include "station/CycleStart.h"
 #include "station/RegionPage.h"
 #include "station/RunCodes.h"
 #include "station/RunSettings.h"
@@ -55,8 +56,7 @@ private:
 
 void MoJuWizard::setOutput(int output, bool on)
 {
-    // Outputs are numbered from 1 here, from 0 at the link.
-    controlPort->SetOutput(output - 1, on);
+    controlPort->SetOutput(Output::linkIndex(output), on);
 }
 
 void MoJuWizard::publishOutputs()
@@ -71,12 +71,12 @@ int MoJuWizard::camerasInUse() const
 
 int MoJuWizard::stagesInUse() const
 {
-    return qBound(0, detectsPerCamera, int(MaxStages));
+    return ::stagesInUse();
 }
 
 bool MoJuWizard::stageEnabled(int stage) const
 {
-    return stage >= 0 && stage < MaxStages && runSetting(StageEnabled + stage) != 0;
+    return ::stageEnabled(stage);
 }
 
 bool MoJuWizard::stageTimerBusy() const
@@ -181,7 +181,7 @@ void MoJuWizard::Run()
         checkDoorOfCavityStage();
         if (RunState == RunStates::Stopped) {
             // 9. Stopped: the two-colour machine's side still follows its inputs.
-            if (runSetting(MachineMode) == 1) {
+            if (runSetting(MachineMode) == MachineModes::TwoColour) {
                 if (inputLatched[Input::EjectorBack] && runSetting(MouldSide) != 1)
                     side = 1;
                 if (inputLatched[Input::Fourth] && runSetting(MouldSide) != 0)
@@ -306,7 +306,7 @@ void MoJuWizard::watchDoorWhileLatched()
     triggerRequest = -1;
     for (int c = 0; c < camerasInUse(); ++c)
         std::fill(std::begin(cameraViews[c]->ngHandled), std::end(cameraViews[c]->ngHandled), false);
-    if (runSetting(MachineMode) == 2) {
+    if (runSetting(MachineMode) == MachineModes::Rotary) {
         const bool first = controlPort->GetIOState(false, Input::MouldOpen);
         const bool second = controlPort->GetIOState(false, Input::Fourth);
         if (first && !second)
@@ -351,16 +351,17 @@ void MoJuWizard::checkDoorOfCavityStage()
         return;
     triggerRequest = -1;
     const bool twoSided = twoSidedMode(runSetting(MachineMode));
+    constexpr int otherCavity = Stages::Cavity + Stages::SecondSide;
     for (int c = 0; c < camerasInUse(); ++c) {
-        cameraViews[c]->ngHandled[1] = false;
-        ResultCode[c][1] = ResultCodes::Armed;
+        cameraViews[c]->ngHandled[Stages::Cavity] = false;
+        ResultCode[c][Stages::Cavity] = ResultCodes::Armed;
         if (twoSided) {
-            cameraViews[c]->ngHandled[3] = false;
-            ResultCode[c][3] = ResultCodes::Armed;
+            cameraViews[c]->ngHandled[otherCavity] = false;
+            ResultCode[c][otherCavity] = ResultCodes::Armed;
         }
     }
     doorCheck = true;
-    TimerUp(1);
+    TimerUp(Stages::Cavity);
     doorCheck = false;
 }
 
@@ -463,14 +464,6 @@ void MoJuWizard::stampCycleStart()
     lastCycleStart = tenths;
 }
 
-bool MoJuWizard::startsCycle(int pos) const
-{
-    const int mode = runSetting(MachineMode);
-    return mode == 0 || mode == 1
-        ? pos == Input::MouldOpen || (pos == Input::EjectorBack && runSetting(SeparateSignals) != 0)
-        : (pos == Input::MouldOpen && runSetting(MouldSide) != 1) || (pos == Input::Fourth && runSetting(MouldSide) != 0);
-}
-
 void MoJuWizard::runInputPass(bool busy)
 {
     if (busy)
@@ -480,7 +473,7 @@ void MoJuWizard::runInputPass(bool busy)
             continue;
         inputLatched[pos] = false;
         triggerRequest = -1;
-        if (startsCycle(pos))
+        if (startsCycle(liveCycleSettings(), pos))
             startCycle(pos);
         if (armedCameras[1] != 0)
             rearmSecondTrigger(pos);
@@ -504,9 +497,7 @@ void MoJuWizard::startCycle(int pos)
     std::fill(armedCameras, armedCameras + stagesInUse(), 0);
     doorOpenedSinceAlarm = false;
     std::fill(std::begin(extraOutputFlags), std::end(extraOutputFlags), false);
-    const bool latchMode = runSetting(PulseMode) == 0;
     recheckRemaining[0] = 0;
-    recheckRemaining[1] = latchMode ? qMax(0, runSetting(CavityRechecks)) : 0;
     for (int c = 0; c < camerasInUse(); ++c) {
         for (int l = 0; l < stagesInUse(); ++l) {
             if (!stageEnabled(l))
@@ -519,8 +510,10 @@ void MoJuWizard::startCycle(int pos)
         frameSinceCycleStart[c] = newFrameThisPass[c] || cycleFramesTriggered;
     }
 
-    if (latchMode) {
-        const StartHolds holds = cycleStartHolds(pos, armedCameras[0] != 0);
+    const CycleStart start = decideCycleStart(liveCycleSettings(), pos, armedCameras[0] != 0);
+    recheckRemaining[1] = start.cavityRechecks;
+    if (start.holdsApply) {
+        const StartHolds &holds = start.holds;
         if (holds.mouldClose)
             setOutput(Output::MouldClose, true);
         if (holds.releaseAll) {
@@ -533,51 +526,15 @@ void MoJuWizard::startCycle(int pos)
         }
         publishOutputs();
     }
-    if (runSetting(MachineMode) == 2)
-        side = pos == Input::MouldOpen ? 1 : 0;
-}
-
-MoJuWizard::StartHolds MoJuWizard::cycleStartHolds(int pos, bool productArmed) const
-{
-    bool closeForbidden = true;
-    bool ejectorForbidden = true;
-    if (runSetting(MachineMode) == 0 && runSetting(SeparateSignals) == 1) {
-        closeForbidden = pos == Input::EjectorBack;
-        ejectorForbidden = pos == Input::MouldOpen;
-    }
-    StartHolds holds;
-    holds.mouldClose = runSetting(PreCut) == 0 && runSetting(CutClampOnMouldAlarm) == 0 && closeForbidden;
-    if (productArmed) {
-        holds.releaseAll = runSetting(MultiOutput) != 0 || runSetting(CutEjectorOnProductAlarm) != 0;
-        holds.ejector = !holds.releaseAll && runSetting(NoEjectorControl) == 0 && ejectorForbidden;
-    }
-    return holds;
-}
-
-MoJuWizard::Rearm MoJuWizard::secondTriggerRearm(int pos) const
-{
-    const int mode = runSetting(MachineMode);
-    Rearm rearm;
-    if (mode == 1) {
-        if (pos == Input::EjectorBack && runSetting(MouldSide) != 1)
-            rearm = {true, 1};
-        else if (pos == Input::Fourth && runSetting(MouldSide) != 0)
-            rearm = {true, 0};
-    } else {
-        rearm.rearms = pos == Input::EjectorBack && ((runSetting(SemiAutomatic) != 0 && mode == 0) || mode == 2);
-    }
-    return rearm;
-}
-
-bool MoJuWizard::rearmHoldsMould() const
-{
-    return runSetting(PulseMode) == 0 && runSetting(PreCut) == 0;
+    if (start.side >= 0)
+        side = start.side;
 }
 
 void MoJuWizard::rearmSecondTrigger(int pos)
 {
-    const int mode = runSetting(MachineMode);
-    const Rearm rearm = secondTriggerRearm(pos);
+    const CycleSettings settings = liveCycleSettings();
+    const int mode = settings.machineMode;
+    const Rearm rearm = secondTriggerRearm(settings, pos);
     if (!rearm.rearms)
         return;
     if (rearm.side >= 0)
@@ -589,7 +546,7 @@ void MoJuWizard::rearmSecondTrigger(int pos)
         if (cavityEnabled)
             armedCameras[1] |= 1 << c;
     }
-    if (rearmHoldsMould())
+    if (rearmHoldsMould(settings))
         setOutput(Output::MouldClose, true);
     publishOutputs();
 }
@@ -598,35 +555,20 @@ void MoJuWizard::rearmSecondTrigger(int pos)
 // detection (the alarm latched): the pass ends there.
 bool MoJuWizard::armStages(int pos)
 {
-    const int mode = runSetting(MachineMode);
-    const int n = twoSidedMode(mode) ? 2 : stagesInUse();
-    for (int k = 0; k < n; ++k) {
-        const int s = twoSidedMode(mode) && side == 0 ? k + 2 : k;
-        if (!stageEnabled(s) || stageTimers[k]->isActive())
-            continue;
-        const int m = runSetting(TriggerInput + k);
-        bool fires = pos == m;
-        if (mode == 0 && k == forcedStage) {
-            fires = true;
-            accumulatedDelay = 0;
+    for (int k = 0; k < armingTimers(liveCycleSettings()); ++k) {
+        // Read afresh for every timer: a stage judged at once may have forced the next one.
+        const Arming arming = decideArming(
+            {liveCycleSettings(), pos, k, side, stageTimers[k]->isActive(), forcedStage, accumulatedDelay});
+        accumulatedDelay = arming.accumulatedDelay;
+        if (arming.forcedTaken)
             forcedStage = -1;
-        } else if (mode == 1) {
-            fires = fires || (m == EitherTriggerInput && (pos == Input::EjectorBack || pos == Input::Fourth));
-        } else if (mode == 2) {
-            fires = fires || (m == EitherTriggerInput && (pos == Input::MouldOpen || pos == Input::Fourth));
-        }
-        if (!fires)
+        if (!arming.fires)
             continue;
         // The stage judges frames from here on: the one this pass pulled with the input edge,
         // or one that comes later.
         for (int c = 0; c < camerasInUse(); ++c)
             frameSinceCycleStart[c] = newFrameThisPass[c] || cycleFramesTriggered;
         frameWaitDeadline[k] = -1;
-        // With the product stage in use, the cavity stage's delay counts on from the product's.
-        if (mode == 0 && k != 0 && runSetting(SemiAutomatic) == 0 && runSetting(ProductStage) != 0)
-            accumulatedDelay += runSetting(CaptureDelay + k);
-        else
-            accumulatedDelay = runSetting(CaptureDelay + k);
         if (accumulatedDelay <= 0) {
             stageCountdown[k] = 0;
             TimerUp(k);

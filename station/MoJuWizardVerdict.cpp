@@ -43,7 +43,6 @@ constexpr int AlarmRegister = 1;
 constexpr int AnyNgRegister = 150;
 constexpr int CameraVerdictRegister = 153;
 constexpr int ResultShowMs = 2000;
-constexpr int CavityStage = 1;
 constexpr int CameraAlarmTextEntry = 151;
 constexpr int AlarmTextEntry = 152;
 constexpr int NoSignalTextEntry = 335;
@@ -395,7 +394,7 @@ void MoJuWizard::carryOut(const StageStep &step, const StageDecision &decision)
         break;
     case StageStep::RearmCavityStage:
         triggerRequest = Input::SafetyDoor;
-        forcedStage = CavityStage;
+        forcedStage = Stages::Cavity;
         break;
     case StageStep::RequestRecheck:
         recheckPending = 1;
@@ -437,8 +436,8 @@ void MoJuWizard::showResult(bool ngLamp)
     resultShowTimer->start(ResultShowMs);
     shownDetect = detect;
     update();
-    setStatusLed(1, ngLamp ? 0 : 1);
-    setStatusLed(0, ngLamp ? 1 : 0);
+    setStatusLed(Lamps::VerdictRed, ngLamp ? 0 : 1);
+    setStatusLed(Lamps::VerdictGreen, ngLamp ? 1 : 0);
 }
 
 // The images passed again: the region page closes and the panels show the live pictures.
@@ -469,8 +468,8 @@ void MoJuWizard::latchAlarm(const StageDecision &decision)
         regionPage->enterEditor();
     setCameraViewsMode(DisplayModes::AlarmLatched);
     recheckPending = 0;
-    setStatusLed(1, 0);
-    setStatusLed(0, 1);
+    setStatusLed(Lamps::VerdictRed, 0);
+    setStatusLed(Lamps::VerdictGreen, 1);
     InsertRecord(alarmRecordText(decision.ngCameras, uiText(CameraAlarmTextEntry), uiText(AlarmTextEntry)));
     QStringList ngCameras;
     for (int c : decision.ngCameras)
@@ -496,7 +495,7 @@ void MoJuWizard::countCycle(int g)
         if (!cameraViews[c]->results->resultOk)
             cameraNgInCycle[c] = true;
     }
-    if (g != CavityStage)
+    if (g != Stages::Cavity)
         return;
     bool cycleNg = false;
     for (int c = 0; c < camerasInUse(); ++c) {
@@ -607,7 +606,7 @@ void MoJuWizard::ResetRun()
         DetectionResults &results = *cameraViews[c]->results;
         for (auto &stage : results.roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
-        results.resultOk = results.regionResultOk = results.temperatureResultOk = true;
+        results.passVerdicts();
     }
 }
 
@@ -626,9 +625,7 @@ void MoJuWizard::StartDetect()
     std::fill(std::begin(recheckRemaining), std::end(recheckRemaining), 0);
     for (int c = 0; c < camerasInUse(); ++c) {
         CammerWidget *view = cameraViews[c];
-        view->results->resultOk = true;
-        view->results->regionResultOk = true;
-        view->results->temperatureResultOk = true;
+        view->results->passVerdicts();
         for (auto &stage : view->results->roiOk)
             std::fill(std::begin(stage), std::end(stage), true);
         std::fill(std::begin(view->results->roiValue), std::end(view->results->roiValue), 0);
@@ -711,7 +708,7 @@ void MoJuWizard::BackTrain()
         setOutput(Output::MouldClose, false);
         if (runSetting(CutEjectorWhenClamping) != 0 && stageEnabled(0)
             && runSetting(NoEjectorControl) == 0 && runSetting(MultiOutput) == 0
-            && runSetting(MachineMode) == 0)
+            && runSetting(MachineMode) == MachineModes::Standard)
             setOutput(Output::Ejector, true);
     }
     publishOutputs();
@@ -725,8 +722,8 @@ void MoJuWizard::TimerShow()
 {
     resultShowTimer->stop();
     if (DisplayMode != DisplayModes::AlarmLatched) {
-        setStatusLed(1, 1);
-        setStatusLed(0, 1);
+        setStatusLed(Lamps::VerdictRed, 1);
+        setStatusLed(Lamps::VerdictGreen, 1);
         if (!recheckPending && detect == shownDetect && detectsPerCamera > 0) {
             detect = (detect + 1) % detectsPerCamera;
             if (detect % 2 == 0 && runSetting(ProductStage) == 0)
@@ -748,7 +745,7 @@ void MoJuWizard::TimerShow()
         }
     } else if (autoLearnPending) {
         autoLearnPending = false;
-        rebuildEngines(CavityStage);
+        rebuildEngines(Stages::Cavity);
     }
 }
 
@@ -784,9 +781,7 @@ void MoJuWizard::ReCheckImages()
         CammerWidget *view = cameraViews[c];
         if (view->ngHandled[s] || !stageEnabled(s)) {
             // Handled by the operator: it stays OK.
-            view->results->resultOk = true;
-            view->results->regionResultOk = true;
-            view->results->temperatureResultOk = true;
+            view->results->passVerdicts();
             continue;
         }
         armedCameras[g] |= 1 << c;

@@ -26,7 +26,7 @@ bool resultsLoaded(TemperatureChartData *store)
 {
     if (store->isReadFinished())
         return true;
-    tipbox box(1, nullptr, 600, 420);
+    tipbox box(tipbox::OkButton);
     box.setText(QCoreApplication::translate("MoJuWizard", "数据还未加载完成.."));
     box.exec();
     return false;

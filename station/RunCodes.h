@@ -15,6 +15,30 @@ constexpr int Fifth = 4;         // spare
 constexpr int Count = 8;
 } // namespace Input
 
+// The machine modes (the MachineMode setting).
+namespace MachineModes {
+constexpr int Standard = 0;
+constexpr int TwoColour = 1;     // two sides, each with a product and a cavity stage
+constexpr int Rotary = 2;        // a turning table: two sides as well
+} // namespace MachineModes
+
+// The detect stages of a side: the product, then the mould cavity; in the two-sided modes the
+// second side's stages follow (stage + SecondSide).
+namespace Stages {
+constexpr int Product = 0;
+constexpr int Cavity = 1;
+constexpr int SecondSide = 2;
+} // namespace Stages
+
+// Status lamp channels (setStatusLed): lamp 3 shows the verdict, lamp 2 the run state and the
+// heartbeat.
+namespace Lamps {
+constexpr int VerdictGreen = 0;
+constexpr int VerdictRed = 1;
+constexpr int Heartbeat = 2;
+constexpr int Run = 3;
+} // namespace Lamps
+
 // A trigger-input setting that lets either of two inputs fire a stage.
 constexpr int EitherTriggerInput = 255;
 
@@ -27,6 +51,11 @@ constexpr int Alarm = 3;
 constexpr int Spare = 4;
 constexpr int FirstExtra = 5;    // 5..10: outputs an NG region may ask for
 constexpr int Last = 10;
+// The number the I/O link gives the output.
+constexpr int linkIndex(int output)
+{
+    return output - 1;
+}
 } // namespace Output
 
 // MoJuWizard::RunState.

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
+#include "station/RunCodes.h"
 
 #include <QtGlobal>
 
@@ -18,7 +19,28 @@ inline qint32 runSetting(int index)
 // Machine modes 1 (two-colour) and 2 (rotary) work two sides with two stages each.
 inline bool twoSidedMode(int machineMode)
 {
-    return machineMode == 1 || machineMode == 2;
+    return machineMode == MachineModes::TwoColour || machineMode == MachineModes::Rotary;
+}
+
+// The detect stages per camera in use, within the bounds of every per-stage table.
+inline int stagesInUse()
+{
+    return qBound(0, detectsPerCamera, MaxDetectsPerCamera);
+}
+
+// Detect stage k is judged (the live record's stage enables).
+inline bool stageEnabled(int stage)
+{
+    return stage >= 0 && stage < MaxDetectsPerCamera && runSetting(Param::StageEnabled + stage) != 0;
+}
+
+// The cavity stages take their regions from the product stages when they are saved: with
+// region copying on, in mode 0 when the product stage is in use, always on two sides.
+inline bool regionsCopied(const SystemParameters &record)
+{
+    const int mode = record[Param::MachineMode];
+    return record[Param::CopyRegions] != 0
+        && ((mode == MachineModes::Standard && record[Param::StageEnabled] != 0) || twoSidedMode(mode));
 }
 
 // count × unitMs milliseconds as a timer period: settings reach 10^8 seconds, which overflows

@@ -7,7 +7,6 @@ namespace {
 
 constexpr short RegisterOk = 1;
 constexpr short RegisterNg = 2;
-constexpr int CavityStage = 1;
 constexpr int PulseStepMs = 100;
 // Output driven by each entry of the extra-output table; the last entry drives output 1 again.
 constexpr int ExtraOutputs[] = {
@@ -98,7 +97,7 @@ StageDecision decideStage(const StageInput &input)
                     steps.set(Output::Ejector, false);
                     steps.publish();
                     steps.add(StageStep::ResumeDetecting);
-                    if (s.machineMode == 0 && !s.semiAutomatic)
+                    if (s.machineMode == MachineModes::Standard && !s.semiAutomatic)
                         steps.add(StageStep::RearmCavityStage);
                 }
                 display = DisplayModes::Normal;
@@ -134,7 +133,7 @@ StageDecision decideStage(const StageInput &input)
     if (display != DisplayModes::AlarmLatched && display != DisplayModes::Editor)
         steps.add(StageStep::ShowResult, !s.latchMode && anyNg ? 1 : 0);
     // The ejector is cut while the mould closes after a good cavity.
-    if (!anyNg && g == CavityStage && s.productStageEnabled && s.cutEjectorWhenClamping
+    if (!anyNg && g == Stages::Cavity && s.productStageEnabled && s.cutEjectorWhenClamping
         && !s.noEjectorControl && !s.multiOutput) {
         steps.set(Output::Ejector, true);
         steps.publish();
@@ -154,7 +153,7 @@ StageDecision decideStage(const StageInput &input)
         if (s.ejectorPulseSteps > 0)
             steps.pulse(StageStep::StartNgPulse, s.ejectorPulseSteps);
     } else if (!anyNg) {
-        if (s.clampCutAfterOk && g == CavityStage && s.clampPulseSteps > 0)
+        if (s.clampCutAfterOk && g == Stages::Cavity && s.clampPulseSteps > 0)
             steps.pulse(StageStep::StartClampPulse, s.clampPulseSteps);
         if (s.ejectorCutAfterOk && g == 0 && s.ejectorPulseSteps > 0)
             steps.pulse(StageStep::StartEjectorPulse, s.ejectorPulseSteps);

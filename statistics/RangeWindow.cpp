@@ -31,7 +31,7 @@ RangeWindow::RangeWindow(TemperatureChartData *store, QWidget *parent)
     : QDialog(parent), store(store)
 {
     setWindowFlags(Qt::FramelessWindowHint | Qt::CustomizeWindowHint);
-    loadingBox = std::make_unique<tipbox>(1, nullptr, 600, 420);
+    loadingBox = std::make_unique<tipbox>(tipbox::OkButton);
     loadingBox->hide();
     exporter = new ResultExport(store, this);
     if (dataThread *reader = store->reader()) {

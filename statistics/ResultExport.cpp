@@ -9,7 +9,7 @@ namespace {
 
 int ask(int buttons, const QString &text)
 {
-    tipbox box(buttons, nullptr, 600, 420);
+    tipbox box(buttons);
     box.setText(text);
     return box.exec();
 }
@@ -37,15 +37,15 @@ ResultExport::~ResultExport()
 bool ResultExport::Run(const ResultQuery &query, int kind)
 {
     if (store->isExportBusy()) {
-        ask(1, tr("上一个导出任务未完成"));
+        ask(tipbox::OkButton, tr("上一个导出任务未完成"));
         return false;
     }
     const QString folder = chooseFolder(window);
     if (folder.isEmpty()) {
-        ask(1, tr("请先选择导出路径"));
+        ask(tipbox::OkButton, tr("请先选择导出路径"));
         return false;
     }
-    if (ask(2, tr("确定是否导出")) != 1)
+    if (ask(tipbox::OkCancelButtons, tr("确定是否导出")) != QDialog::Accepted)
         return false;
     store->SetQuery(query);
     // Set first: a program that cannot be started reports its end inside ExportData.
@@ -63,7 +63,7 @@ void ResultExport::Finished(bool succeeded)
     started = false;
     delete notice.data();
     // Without a parent, as every notice of the station; it goes when it is answered.
-    auto *box = new tipbox(1, nullptr, 600, 420);
+    auto *box = new tipbox(tipbox::OkButton);
     box->setText(succeeded ? tr("数据导出完成") : tr("数据导出失败"));
     connect(box, &QDialog::finished, box, &QObject::deleteLater);
     notice = box;

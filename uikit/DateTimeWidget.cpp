@@ -135,7 +135,7 @@ void DateTimeWidget::setDateTime()
         startResult = now.addDays(-1);
 
     if (startResult >= endResult) {
-        tipbox question(2, nullptr, 600, 420);
+        tipbox question(tipbox::OkCancelButtons);
         question.setText(tr("日期检索错误!\n是否重新检索"));
         if (question.exec() == QDialog::Accepted)
             return;

@@ -22,19 +22,6 @@ QPointer<NumberKeyPad> gpNumKeyPad;
 QPointer<DateTimeWidget> openDateTimeWidget;
 QPointer<_RollingTime> openRollingTime;
 
-QString uiTextIn(int entry, int language)
-{
-    if (entry < 0 || language < 0 || language > 3)
-        return QString();
-    const int index = 4 * entry + language;
-    return index < UiTextCount ? uiTexts[index] : QString();
-}
-
-QString uiText(int entry)
-{
-    return uiTextIn(entry, currentLanguage);
-}
-
 void drawSkinPixmap(QPainter &painter, const QRect &target, SkinSlot slot)
 {
     const QPixmap *pixmap = skinPixmaps[slot];

@@ -1,6 +1,8 @@
 #ifndef UIKIT_UIKITGLOBALS_H
 #define UIKIT_UIKITGLOBALS_H
 
+#include "core/UiTexts.h"   // uiText and uiTextIn, read by most users of the kit
+
 #include <QPointer>
 #include <QString>
 
@@ -35,10 +37,6 @@ extern QPointer<NumberKeyPad> gpNumKeyPad;
 extern QPointer<DateTimeWidget> openDateTimeWidget;
 extern QPointer<_RollingTime> openRollingTime;
 
-// UI text table entry in the current language; empty for an entry outside the table.
-QString uiText(int entry);
-// The same entry in a given language (0 simplified Chinese, 1 English, ...).
-QString uiTextIn(int entry, int language);
 
 // Shared pictures of skinPixmaps (0 background, 3 value box, 4 slider fill, 5 groove,
 // 6 handle). A picture that did not load draws nothing.

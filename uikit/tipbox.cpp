@@ -10,14 +10,14 @@ tipbox::tipbox(int buttons, QWidget *parent, int width, int height)
 {
     setFixedSize(width, height);
     const int buttonY = (height + 240) / 2;
-    if (buttons == 2) {
+    if (buttons == OkCancelButtons) {
         auto *cancel = new cancelbtn(this);
         cancel->setGeometry((width - 30) / 2 - 135, buttonY, 135, 60);
         connect(cancel, &QPushButton::clicked, this, &tipbox::rejectDialog);
         auto *ok = new okbtn(this);
         ok->setGeometry((width + 30) / 2, buttonY, 135, 60);
         connect(ok, &QPushButton::clicked, this, &tipbox::acceptDialog);
-    } else if (buttons != 0) {
+    } else if (buttons != NoButtons) {
         auto *ok = new okbtn(this);
         ok->setGeometry(width / 2 - 67, buttonY, 135, 60);
         connect(ok, &QPushButton::clicked, this, &tipbox::acceptDialog);

@@ -3,13 +3,20 @@
 
 #include <QDialog>
 
-// A notice (buttons 0: none, any other value but 2: OK) or a question (buttons 2: Cancel and
-// OK). exec() returns 1 only through OK.
+// A notice (NoButtons, or OkButton) or a question (OkCancelButtons). exec() returns
+// QDialog::Accepted only through OK.
 class tipbox : public QDialog
 {
     Q_OBJECT
 
 public:
+    // The buttons a box shows; any other value shows OK alone.
+    enum Buttons : int {
+        NoButtons = 0,          // a notice taken down by its owner
+        OkButton = 1,
+        OkCancelButtons = 2,    // a question
+    };
+
     tipbox(int buttons, QWidget *parent = nullptr, int width = 600, int height = 420);
 
     // Stores the message; it shows when the box is next painted.

@@ -161,7 +161,10 @@ bool SystemActions::mount(const QString &device, const QString &mountPoint)
               qPrintable(mountPoint));
         return false;
     }
-    return runProgram(QStringLiteral("mount"), {device, mountPoint}, 1000) == 0;
+    const int status = runProgram(QStringLiteral("mount"), {device, mountPoint}, 1000);
+    if (status != 0)
+        qWarning("mount %s %s failed (status %d)", qPrintable(device), qPrintable(mountPoint), status);
+    return status == 0;
 }
 
 bool SystemActions::unmount(const QString &mountPoint)
@@ -170,7 +173,10 @@ bool SystemActions::unmount(const QString &mountPoint)
         qInfo("umount %s skipped in a development build", qPrintable(mountPoint));
         return false;
     }
-    return runProgram(QStringLiteral("umount"), {mountPoint}, 1000) == 0;
+    const int status = runProgram(QStringLiteral("umount"), {mountPoint}, 1000);
+    if (status != 0)
+        qWarning("umount %s failed (status %d)", qPrintable(mountPoint), status);
+    return status == 0;
 }
 
 bool SystemActions::setClock(const QDateTime &localTime)
@@ -186,9 +192,17 @@ bool SystemActions::setClock(const QDateTime &localTime)
 bool SystemActions::writeClock(const QDateTime &localTime)
 {
     const QString text = localTime.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    if (runProgram(QStringLiteral("date"), {QStringLiteral("-s"), text}, 3000) != 0)
+    const int dateStatus = runProgram(QStringLiteral("date"), {QStringLiteral("-s"), text}, 3000);
+    if (dateStatus != 0) {
+        qWarning("clock change to %s failed: date status %d", qPrintable(text), dateStatus);
         return false;
-    return runProgram(QStringLiteral("hwclock"), {QStringLiteral("--systohc")}, 3000) == 0;
+    }
+    // The system clock runs on the new time; only the hardware clock keeps the old one.
+    const int hwclockStatus = runProgram(QStringLiteral("hwclock"), {QStringLiteral("--systohc")}, 3000);
+    if (hwclockStatus != 0)
+        qWarning("clock changed to %s, but the hardware clock was not set: hwclock status %d",
+                 qPrintable(text), hwclockStatus);
+    return hwclockStatus == 0;
 }
 
 void SystemActions::setBacklightPower(bool on)

@@ -1,5 +1,6 @@
 #include "cameras/CameraDiscovery.h"
 #include "cameras/CameraInterface.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "tests/cameras/BenchCamera.h"
 #include "tests/cameras/SdkDevices.h"
@@ -141,7 +142,7 @@ void CameraDiscoveryTest::bindsDevicesOfEveryFamily()
     family->bench.names = numberedNames(1);
     cameraFamilyMask = 0x31C;
     setSlots({QString::fromLatin1(do3think), QStringLiteral("0"), QString::fromLatin1(hik2)});
-    params[184] = 1;
+    params[Param::ColourOutput + 1] = 1;
 
     discoverCameras();
     QStringList found;
@@ -197,19 +198,20 @@ void CameraDiscoveryTest::createsCamerasFromTheFront()
     family->bench.names = numberedNames(devices);
     family->bench.failing = failing;
     for (int i = 0; i < colourSettings.size(); ++i)
-        params[183 + i] = colourSettings.at(i);
+        params[Param::ColourOutput + i] = colourSettings.at(i);
     discoverCameras();
     const std::vector<std::unique_ptr<CameraInterface>> inUse = createCameras();
 
     QCOMPARE(family->bench.openedDevices, attempts);
     QCOMPARE(family->bench.openedColours, attemptColours);
     QCOMPARE(cameraCount, int(inUse.size()));
+    QCOMPARE(unopenedCameras, failing.size());
     if (!cameras.isEmpty()) {
         QCOMPARE(simulatedCameras, 0);
         QCOMPARE(int(inUse.size()), cameras.size());
         for (int k = 0; k < cameras.size(); ++k) {
             QCOMPARE(inUse[size_t(k)]->cameraInfo().index, cameras.at(k));
-            QCOMPARE(inUse[size_t(k)]->isColorOutput(), params[183 + k] != 0);
+            QCOMPARE(inUse[size_t(k)]->isColorOutput(), params[Param::ColourOutput + k] != 0);
         }
         return;
     }

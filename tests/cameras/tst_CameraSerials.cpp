@@ -1,6 +1,7 @@
 #include "cameras/CameraBindingHost.h"
 #include "cameras/CameraDiscovery.h"
 #include "cameras/CameraSerials.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "platform/system/RecordingSystemActions.h"
 #include "tests/support/FakeStationHost.h"
@@ -253,7 +254,7 @@ void CameraSerialsTest::startupPrompts()
     host.answer = answer;
     host.system = &system;
     simulatedCameras = simulated ? 1 : 0;
-    params[134] = storedSerials;
+    params[Param::StoredSerialCount] = storedSerials;
     for (int i = 0; i < found; ++i)
         foundCameras << CameraInfo();
     cameraCount = qMin(found, 2);

@@ -3,6 +3,7 @@
 // away and comes back.
 
 #include "cameras/CameraInterface.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "tests/cameras/SdkDevices.h"
 
@@ -200,7 +201,7 @@ void MachineVisionCamerasTest::restoreDefaultsWritesLevels()
     for (int i : {c, 8 + c, 16 + c, 24 + c, 32 + c})
         params[i] = -7;
     camera->restoreDefaults(&params, c);
-    QCOMPARE((QVector<int>{params[c], params[8 + c], params[16 + c], params[24 + c], params[32 + c]}), levels);
+    QCOMPARE((QVector<int>{params[c], params[Param::Gain + c], params[Param::Sharpness + c], params[Param::Contrast + c], params[Param::Gamma + c]}), levels);
     // Grabbing goes on after the restore.
     QVERIFY(deliver(*device, 1));
     bool fresh = false;

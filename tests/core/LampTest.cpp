@@ -4,7 +4,8 @@
 #include <QLibrary>
 #include <QtTest>
 
-// Drives the lamps through our own build of the lamp library in the runtime folder.
+// Drives the lamps through our own build of the lamp library in the runtime folder. A write
+// that works leaves no line in the log (the heartbeat lamp writes every second); failures do.
 class LampTest : public QObject
 {
     Q_OBJECT
@@ -56,15 +57,15 @@ void LampTest::drivesLamps_data()
     QTest::addColumn<int>("lampState");   // state of the channel afterwards; -1 none
 
     QTest::newRow("red lamp 3 on") << false << false << 1
-                                   << QStringList{"初始化成功", "LED 3 红色 1"} << 1 << 1;
+                                   << QStringList{"初始化成功"} << 1 << 1;
     QTest::newRow("green lamp 2 on") << false << false << 2
-                                     << QStringList{"初始化成功", "LED 2 绿色 1"} << 1 << 1;
+                                     << QStringList{"初始化成功"} << 1 << 1;
     QTest::newRow("write fails") << false << true << 3
-                                 << QStringList{"初始化成功", "LED 2 红色 1", "LED 写入失败"} << 1 << 0;
+                                 << QStringList{"初始化成功", "LED 写入失败"} << 1 << 0;
     QTest::newRow("channel without a lamp") << false << false << 5
                                             << QStringList{"初始化成功", "LED 写入失败"} << 1 << -1;
     QTest::newRow("init fails") << true << false << 0
-                                << QStringList{"LED 3 绿色 1", "LD GPIO J6412 LED 因初始化失败, 导致写入失败"}
+                                << QStringList{"LD GPIO J6412 LED 因初始化失败, 导致写入失败"}
                                 << 0 << 0;
 }
 
@@ -102,7 +103,7 @@ void LampTest::missingLibraryIsReportedOnce()
     for (int i = 0; i < 5; ++i)
         setStatusLed(2, i % 2);
     QCOMPARE(recorder.messages(),
-             QStringList({"LED 2 绿色 0", "LD GPIO J6412 LED 因初始化失败, 导致写入失败"}));
+             QStringList({"LD GPIO J6412 LED 因初始化失败, 导致写入失败"}));
 }
 
 QTEST_GUILESS_MAIN(LampTest)

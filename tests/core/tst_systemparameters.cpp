@@ -1,5 +1,6 @@
 #include "core/DefaultParameterFiles.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "core/SysparamTable.h"
 #include "core/UiTexts.h"
@@ -144,7 +145,7 @@ private slots:
         QCOMPARE(rowsAfterFirst.value("enable"), QStringLiteral("1 1 1 1 1 1 1 1"));
         for (int index = 108; index <= 117; ++index)
             QCOMPARE(second[index], 1);
-        QCOMPARE(second[324], 30);
+        QCOMPARE(second[Param::RecordMinutes], 30);
 
         const QVector<QPair<int, int>> checked = {{166, 1}, {135, 10}, {149, 3}, {150, 100},
                                                   {175, 8000}, {201, 3}, {129, 0}, {139, 0},
@@ -272,10 +273,10 @@ private slots:
         database.setRow("system2", "0 0 0 0 0 0 0 0 0 0 0 0 1 0 0 0 0 0");   // English
         const SystemParameters record = loaded(database);
 
-        QCOMPARE(QVector<int>({record[119], record[120], record[121], record[122]}), stages);
-        QCOMPARE(record[81], trigger0);
-        QCOMPARE(record[82], trigger1);
-        QCOMPARE(record[306], 4);
+        QCOMPARE(QVector<int>({record[Param::StageEnabled], record[Param::StageEnabled + 1], record[Param::StageEnabled + 2], record[Param::StageEnabled + 3]}), stages);
+        QCOMPARE(record[Param::TriggerInput], trigger0);
+        QCOMPARE(record[Param::TriggerInput + 1], trigger1);
+        QCOMPARE(record[Param::LoadMarker], 4);
         QCOMPARE(host.side, side);
         QCOMPARE(detectsPerCamera, detects);
         QCOMPARE(ioInputNames[0], uiTexts[4 * firstInputEntry + 1]);
@@ -308,7 +309,7 @@ private slots:
         for (int index : storedIndices())
             saved[index] = index;
         for (int camera = 0; camera < 8; ++camera)
-            saved[64 + camera] = camera % 3;
+            saved[Param::ReflectionValue + camera] = camera % 3;
         const QVector<QPair<int, int>> inRange = {{129, -1}, {135, 99}, {139, 55}, {140, 4},
                                                   {149, 77}, {182, 42}, {201, 21}, {207, 3},
                                                   {216, 100}, {244, 5}, {206, 2}};
@@ -335,9 +336,9 @@ private slots:
         for (int index : storedIndices())
             QVERIFY2(back[index] == saved[index],
                      qPrintable(QStringLiteral("index %1: %2 != %3").arg(index).arg(back[index]).arg(saved[index])));
-        QCOMPARE(back[205], 2);
-        QCOMPARE(back[206], 2);
-        QCOMPARE(back[117], saved[112]);
+        QCOMPARE(back[Param::MachineMode], 2);
+        QCOMPARE(back[Param::ConfiguredMachineMode], 2);
+        QCOMPARE(back[Param::OutputIdleLevel + 9], saved[Param::LaterOutputsIdleLevel]);
         QCOMPARE(currentLanguage, 2);
         QCOMPARE(back.password(), QByteArray("secret"));
 
@@ -397,8 +398,8 @@ private slots:
         TestDatabase database(TestDatabase::EmptyTable);
         database.setRow("trigInDelay", "1 2 3 4 5 6 7 8");
         SystemParameters record = loaded(database);
-        record[72] = 9;
-        record[108] = 0;
+        record[Param::CaptureDelay] = 9;
+        record[Param::OutputIdleLevel] = 0;
         QVERIFY(record.SaveAll(database.query()));
         QCOMPARE(database.rows().value("trigInDelay"), QStringLiteral("9 2 3 4 5 6 7 8"));
         QCOMPARE(database.rows().size(), record.StoredRows(0).size());
@@ -417,7 +418,7 @@ private slots:
             "create trigger refuse before insert on sysparam when new.name = 'enable'"
             " begin select raise(abort, 'refused'); end")));
         SystemParameters record = loaded(database);
-        record[72] = 9;
+        record[Param::CaptureDelay] = 9;
         QVERIFY(!record.SaveAll(database.query()));
         QCOMPARE(database.rows().value("trigInDelay"), QStringLiteral("1 2 3 4 5 6 7 8"));
         QVERIFY(!database.rows().contains(QStringLiteral("system1")));
@@ -455,7 +456,7 @@ private slots:
         QVERIFY(record.LoadCameraSerials(database.query()));
 
         QCOMPARE(QByteArray(cameraSlotSerials[3]), slot);
-        QCOMPARE(record[134], counted);
+        QCOMPARE(record[Param::StoredSerialCount], counted);
         const QMap<QString, QString> rows = database.rows();
         QCOMPARE(rows.value(serialRowName(3)), rowAfter);
         for (int other : {0, 7}) {
@@ -473,9 +474,9 @@ private slots:
         file.write("3\n");
         file.close();
         SystemParameters record = loaded(database);
-        QCOMPARE(record[357], 3);
+        QCOMPARE(record[Param::ParameterGroup], 3);
 
-        record[357] = 5;
+        record[Param::ParameterGroup] = 5;
         QVERIFY(record.SaveGroupIndex());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("5\n"));

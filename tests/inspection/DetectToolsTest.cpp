@@ -1,6 +1,7 @@
 // Every tool type of the per-region evaluation with its parameters, the region errors with
 // their operation-record text, and the editor's preview, on small drawn images.
 
+#include "core/ParameterNames.h"
 #include "core/TemperatureChartData.h"
 #include "inspection/DetectAlgorithm.h"
 #include "inspection/DetectionRuntime.h"
@@ -205,7 +206,7 @@ void DetectToolsTest::everyTool()
     QFETCH(Row, detail);
 
     DetectionSettings parameters;
-    parameters[129] = -1;
+    parameters[Param::MotionCorrection] = -1;
     for (const auto &s : settings)
         parameters[s.first] = s.second;
     FakeStationHost station;
@@ -330,7 +331,7 @@ void DetectToolsTest::regionLeavingTheImageIsClipped()
 void DetectToolsTest::disabledCameraIsOk()
 {
     DetectionSettings parameters;
-    parameters[193] = 0;
+    parameters[Param::CameraEnabled] = 0;
     FakeStationHost station;
     EngineTestHost host(Width, Height);
     host.setTemplate(0, 0, paint({}, 0));
@@ -349,12 +350,12 @@ void DetectToolsTest::disabledCameraIsOk()
 void DetectToolsTest::runtimeIsPinned()
 {
     DetectionSettings parameters;
-    parameters[191] = 1;
+    parameters[Param::ColourToGrey] = 1;
     setupDetectionRuntime(&parameters.record);
     QCOMPARE(cv::getNumThreads(), DetectionThreads);
     QVERIFY(!cv::ocl::useOpenCL());
     QVERIFY(colorToGray);
-    parameters[191] = 0;
+    parameters[Param::ColourToGrey] = 0;
     setupDetectionRuntime(&parameters.record);
     QVERIFY(!colorToGray);
 }
@@ -387,7 +388,7 @@ void DetectToolsTest::preview()
     QFETCH(int, marked);
     QFETCH(bool, shown);
     DetectionSettings parameters;
-    parameters[201] = 1;
+    parameters[Param::MinimumSpot] = 1;
     FakeStationHost station;
     EngineTestHost host(Width, Height);
     host.setTemplate(0, 0, paint({}, 0));

@@ -2,6 +2,7 @@
 // frames pass, left-over parts are NG, ignored areas pass, moved frames are positioned back,
 // also after registration.
 
+#include "core/ParameterNames.h"
 #include "inspection/DetectAlgorithm.h"
 #include "tests/inspection/MouldScene.h"
 #include "tests/support/FakeStationHost.h"
@@ -176,8 +177,8 @@ void DetectVerdictTest::movedFramesArePositionedBack()
     QFETCH(int, angleRange);
     QFETCH(int, searchMargin);
     DetectionSettings settings;
-    settings[216] = angleRange;
-    settings[175] = searchMargin;
+    settings[Param::RotationRange] = angleRange;
+    settings[Param::PositioningOffset] = searchMargin;
     FakeStationHost station;
     MouldScene scene;
     synth::Conditions moved;
@@ -224,7 +225,7 @@ void DetectVerdictTest::registeredAndPositionedFramesKeepTheirRegions()
     QFETCH(cv::Point2f, shift);
     QFETCH(double, rotation);
     DetectionSettings settings;
-    settings[181] = 1;
+    settings[Param::Registration] = 1;
     FakeStationHost station;
     MouldScene scene;
     synth::Conditions moved;
@@ -276,8 +277,8 @@ void DetectVerdictTest::turnedFramesJudgedInTheirRegionsMatchTheWholeFrame()
     QFETCH(bool, acrossBorder);
     QFETCH(int, matchBrightness);
     DetectionSettings settings;
-    settings[216] = 10;
-    settings[180] = matchBrightness;
+    settings[Param::RotationRange] = 10;
+    settings[Param::MatchBrightness] = matchBrightness;
     FakeStationHost station;
     MouldScene scene;
     scene.prepare();
@@ -320,7 +321,7 @@ void DetectVerdictTest::turnedFramesJudgedInTheirRegionsMatchTheWholeFrame()
 void DetectVerdictTest::motionCorrectionOffLeavesTheImage()
 {
     DetectionSettings settings;
-    settings[129] = -1;
+    settings[Param::MotionCorrection] = -1;
     FakeStationHost station;
     MouldScene scene;
     synth::Conditions moved;

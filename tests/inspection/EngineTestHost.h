@@ -5,6 +5,7 @@
 // a record of its own, regions added in one call. Shared by the engine tests and benchmarks.
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "inspection/CammerSingleton.h"
 #include "inspection/Circle.h"
@@ -29,15 +30,15 @@ struct DetectionSettings
     DetectionSettings() : previous(currentParams)
     {
         record.SetDefaults();
-        record[119] = 1;      // stage 0
-        record[120] = 1;      // stage 1
-        record[129] = 0;      // motion correction on
-        record[135] = 10;     // templates per stage
-        record[140] = 0;      // amplify
-        record[149] = 3;      // filter size
-        record[150] = 100;    // alarm area
-        record[175] = 8000;   // positioning searches the whole frame
-        record[201] = 3;      // minimum spot
+        record[Param::StageEnabled] = 1;      // stage 0
+        record[Param::StageEnabled + 1] = 1;      // stage 1
+        record[Param::MotionCorrection] = 0;      // motion correction on
+        record[Param::TemplateCount] = 10;     // templates per stage
+        record[Param::Amplify] = 0;      // amplify
+        record[Param::FilterSize] = 3;      // filter size
+        record[Param::AlarmArea] = 100;    // alarm area
+        record[Param::PositioningOffset] = 8000;   // positioning searches the whole frame
+        record[Param::MinimumSpot] = 3;      // minimum spot
         currentParams = &record;
     }
     ~DetectionSettings() { currentParams = previous; }

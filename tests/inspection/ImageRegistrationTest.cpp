@@ -2,6 +2,7 @@
 // recovered, on sharp and on dull, defocused views, always to the same transform; frames
 // without usable features pass through unchanged.
 
+#include "core/ParameterNames.h"
 #include "inspection/DetectAlgorithm.h"
 #include "inspection/IntensityRefinement.h"
 #include "tests/inspection/EngineTestHost.h"
@@ -48,8 +49,8 @@ struct RegisteredCamera
         // The operator marks the area registration uses with an angle-correction region.
         if (markedArea)
             host.addRect(0, cv::Rect(20, 20, FrameSize.width - 40, FrameSize.height - 40), AngleCorrectionTool);
-        settings[181] = registration ? 1 : 0;
-        settings[129] = -1;
+        settings[Param::Registration] = registration ? 1 : 0;
+        settings[Param::MotionCorrection] = -1;
         synth::Conditions sampling;
         sampling.noiseSeed = 100;
         const cv::Mat reference = synth::renderMould(layout, {}, sampling);
@@ -205,7 +206,7 @@ void ImageRegistrationTest::stageWithoutReferenceCopiesTheFrame()
 {
     // Registration switched on after the engine was built: stage 0 has no reference yet.
     RegisteredCamera camera(false);
-    camera.settings[181] = 1;
+    camera.settings[Param::Registration] = 1;
     synth::Conditions conditions;
     conditions.shift = cv::Point2f(12, -7);
     const cv::Mat frame = synth::renderMould(camera.layout, {}, conditions);
@@ -217,7 +218,7 @@ void ImageRegistrationTest::stageWithoutReferenceCopiesTheFrame()
 void ImageRegistrationTest::colourFramesAreNeverRegistered()
 {
     DetectionSettings settings;
-    settings[181] = 1;
+    settings[Param::Registration] = 1;
     FakeStationHost station;
     EngineTestHost host(160, 120, true);
     cv::Mat frame(120, 160, CV_8UC4);

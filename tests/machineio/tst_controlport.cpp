@@ -1,4 +1,5 @@
 #include "machineio/ControlPort.h"
+#include "core/ParameterNames.h"
 #include "tests/machineio/IOTestGlobals.h"
 
 #include <QtTest>
@@ -97,8 +98,8 @@ void TestControlPort::outputs()
     QFETCH(int, bits);
 
     for (int i = 0; i < 10; ++i)
-        params()[108 + i] = (idleLevels >> i) & 1;
-    params()[174] = spareOutput;
+        params()[Param::OutputIdleLevel + i] = (idleLevels >> i) & 1;
+    params()[Param::SpareOutputSource] = spareOutput;
 
     ControlPort port(QStringLiteral("/nonexistent"));
     for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
@@ -128,7 +129,7 @@ void TestControlPort::outputs()
 
 void TestControlPort::publishing()
 {
-    params()[108] = 1;
+    params()[Param::OutputIdleLevel] = 1;
     ControlPort port(QStringLiteral("/nonexistent"));
     {
         // The constructor publishes the idle word.
@@ -186,8 +187,8 @@ void TestControlPort::inputs()
     QFETCH(bool, levelAfter);
 
     for (int i = 0; i < 8; ++i)
-        params()[99 + i] = (polarities >> i) & 1;
-    params()[153] = spareInput;
+        params()[Param::InputPolarity + i] = (polarities >> i) & 1;
+    params()[Param::SpareInputMode] = spareInput;
 
     ControlPort port(QStringLiteral("/nonexistent"));
     QString seen;
@@ -207,8 +208,8 @@ void TestControlPort::inputsWithoutPolaritySetting()
 {
     // Inputs 9 and 10 have no polarity setting; the indices after inputs 1..8 are not theirs
     // (108 is output 1's idle level, high by default).
-    params()[107] = 1;
-    params()[108] = 1;
+    params()[Param::InputPolarity + 8] = 1;
+    params()[Param::OutputIdleLevel] = 1;
     ControlPort port(QStringLiteral("/nonexistent"));
     setInputWord(0x100);
     port.CheckInput(0);
@@ -247,9 +248,9 @@ void TestControlPort::doorRule()
     QFETCH(bool, doorFlag);
 
     params()[Param::MachineMode] = machineMode;
-    params()[110] = alarmIdle;
-    params()[174] = spareOutput;
-    params()[100] = doorPolarity;
+    params()[Param::OutputIdleLevel + 2] = alarmIdle;
+    params()[Param::SpareOutputSource] = spareOutput;
+    params()[Param::InputPolarity + 1] = doorPolarity;
     const qint32 doorClosed = doorPolarity ? 0x000 : 0x002;
     const qint32 doorOpen = doorClosed ^ 0x002;
 

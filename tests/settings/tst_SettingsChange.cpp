@@ -156,8 +156,8 @@ void SettingsChangeTest::derivedFields()
     QCOMPARE(deriveSettings(p), mainSide);
     QCOMPARE(p[Param::MachineMode], mode);
     QCOMPARE(p[Param::LoadMarker], 4);
-    QCOMPARE((QVector<int>{p[119], p[120], p[121], p[122]}), enables);
-    QCOMPARE((QVector<int>{p[81], p[82]}), triggers);
+    QCOMPARE((QVector<int>{p[Param::StageEnabled], p[Param::StageEnabled + 1], p[Param::StageEnabled + 2], p[Param::StageEnabled + 3]}), enables);
+    QCOMPARE((QVector<int>{p[Param::TriggerInput], p[Param::TriggerInput + 1]}), triggers);
     for (int i = Param::LaterOutputsIdleLevel; i <= Param::LaterOutputsIdleLevel + 5; ++i)
         QCOMPARE(p[i], 1);
     // The stages per camera follow the mode only from the next start.

@@ -113,6 +113,7 @@ private slots:
     void shippedDefaultsFitEveryField();
     void yesRecordsCommitsAndSaves();
     void failedSaveIsReported();
+    void unsavedCopiedRegionsAreReported();
     void noPutsLiveValuesBack();
     void refusals_data();
     void refusals();
@@ -215,7 +216,7 @@ void SettingsDialogTest::outputFiveCopiedToLaterOutputs()
         if (c.index == Param::LaterOutputsIdleLevel)
             c.box->setCurrentIndex(0);
     dialog->StoreAllTabs();
-    for (int i = 112; i <= 117; ++i)
+    for (int i = Param::LaterOutputsIdleLevel; i <= Param::LaterOutputsIdleLevel + 5; ++i)
         QCOMPARE((*editParams)[i], 0);
 }
 
@@ -313,6 +314,34 @@ void SettingsDialogTest::failedSaveIsReported()
     QCOMPARE(storedRecord()[Param::FilterSize], storedBefore);
     QVERIFY(StationHarness::recordRemarks().last().startsWith(uiText(235)));
     QVERIFY(StationHarness::recordRemarks().last() != uiText(235) + uiText(245).arg(uiText(22), "3", "7"));
+}
+
+// The parameters are stored but a camera's copied regions are refused: the record row does not
+// claim the change was saved, and the operator is told which camera lost them.
+void SettingsDialogTest::unsavedCopiedRegionsAreReported()
+{
+    QSqlQuery query = ParameterManager::instance()->paramQuery();
+    QVERIFY(query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS cammer1 (name TEXT, value TEXT)")));
+    for (const char *event : {"UPDATE", "INSERT"}) {
+        QVERIFY(query.exec(QStringLiteral("CREATE TRIGGER refuse_%1 BEFORE %1 ON cammer1 "
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                               .arg(QLatin1String(event))));
+    }
+    live()[Param::CopyRegions] = 0;
+    live()[Param::ProductStage] = 1;
+    *editParams = live();
+    (*editParams)[Param::CopyRegions] = 1;
+    (*editParams)[Param::ConfiguredMachineMode] = live()[Param::MachineMode];
+    SystemParamDialog dialog;
+    ModalScript script({1});
+    dialog.ApplyChanges();
+    for (const char *event : {"UPDATE", "INSERT"})
+        QVERIFY(query.exec(QStringLiteral("DROP TRIGGER refuse_%1").arg(QLatin1String(event))));
+    QCOMPARE(storedRecord()[Param::CopyRegions], 1);
+    QVERIFY(StationHarness::recordRemarks().last().endsWith(QStringLiteral("（未能保存，重启后失效）")));
+    QCOMPARE(script.seen().size(), 2);
+    QCOMPARE(script.seen().at(1),
+             QStringLiteral("Warnbox: 相机2复制的检测区域未能保存：修改只在本次运行中有效"));
 }
 
 // What the camera page applied at once is undone, and the edits are dropped.

@@ -4,6 +4,7 @@
 #include "cameras/CameraFotric.h"
 #include "core/Globals.h"
 #include "core/ParameterManager.h"
+#include "core/ParameterNames.h"
 #include "core/UiTexts.h"
 #include "inspection/CammerSingleton.h"
 #include "machineio/ControlPort.h"
@@ -71,9 +72,9 @@ bool StationHarness::prepare()
     // Every test starts from these: no no-signal watchdog, no debounce, the cavity captured at
     // once.
     SystemParameters &p = *currentParams;
-    p[146] = 0;
-    p[147] = 0;
-    p[73] = 0;
+    p[Param::NoSignalSeconds] = 0;
+    p[Param::DebounceSteps] = 0;
+    p[Param::CaptureDelay + 1] = 0;
     loadedSettings = p;
     for (int c = 0; c < cameraCount; ++c) {
         const synth::MouldLayout layout = synth::makeMouldLayout(std::uint32_t(21 + c), cv::Size(Width, Height));

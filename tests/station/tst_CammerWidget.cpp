@@ -1,5 +1,6 @@
 #include "cameras/CameraDiscovery.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "core/UiTexts.h"
 #include "station/CammerWidget.h"
@@ -91,17 +92,17 @@ void CammerWidgetTest::init()
     host = std::make_unique<FakeStationHost>();
     params = SystemParameters();
     params.SetDefaults();
-    params[0 + 1] = 11;
-    params[8 + 1] = 12;
-    params[16 + 1] = 13;
-    params[24 + 1] = 14;
-    params[32 + 1] = 15;
-    params[40 + 1] = 1;
-    params[48 + 1] = 0;
-    params[139] = 3;
-    params[209] = 0;
-    params[210] = 1;
-    params[323] = 0;
+    params[Param::Exposure + 1] = 11;
+    params[Param::Gain + 1] = 12;
+    params[Param::Sharpness + 1] = 13;
+    params[Param::Contrast + 1] = 14;
+    params[Param::Gamma + 1] = 15;
+    params[Param::MirrorHorizontal + 1] = 1;
+    params[Param::MirrorVertical + 1] = 0;
+    params[Param::FrameRate] = 3;
+    params[Param::AutoExposure] = 0;
+    params[Param::WideDynamicRange] = 1;
+    params[Param::ExternalTrigger] = 0;
     currentParams = &params;
     editParams = &edited;
     currentLanguage = 1;

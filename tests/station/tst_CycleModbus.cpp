@@ -2,6 +2,7 @@
 // parameter group switch, against the station in this process.
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "station/MoJuWizard.h"
 #include "station/ParameterGroupSwitch.h"
@@ -178,7 +179,7 @@ void CycleModbusTest::groupSwitchRefused()
     QTRY_COMPARE_WITH_TIMEOUT(log.count(QStringLiteral("refused")), 1, Timeout);
 
     QCOMPARE(fileBytes(QStringLiteral("sysadd.txt")), liveGroupIndex);
-    QCOMPARE(harness.settings()[357], 0);
+    QCOMPARE(harness.settings()[Param::ParameterGroup], 0);
     QCOMPARE(fileBytes(QStringLiteral("cammer12/template0.bmp")), liveTemplate);
     QVERIFY(!QFile::exists(QStringLiteral("cammer12/mark.txt")));
     QCOMPARE(fileBytes(QStringLiteral("PARAM.db")), liveParameters);
@@ -199,7 +200,7 @@ void CycleModbusTest::groupSwitchToValidGroup()
     QTRY_COMPARE_WITH_TIMEOUT(probe.count(QStringLiteral("restartApplication")), 1, Timeout);
     QCOMPARE(probe.openAtSwap, QVector<bool>({false, false}));
     QCOMPARE(fileBytes(QStringLiteral("sysadd.txt")), QByteArray("1\n"));
-    QCOMPARE(harness.settings()[357], 1);
+    QCOMPARE(harness.settings()[Param::ParameterGroup], 1);
     QCOMPARE(fileBytes(QStringLiteral("cammer11/mark.txt")), QByteArray("beta"));
     QCOMPARE(fileBytes(QStringLiteral("cammer12/mark.txt")), QByteArray("beta"));
     // The group's folders replace the live ones: the old template is gone.

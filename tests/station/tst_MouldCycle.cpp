@@ -3,6 +3,7 @@
 // master, counts from "count.txt" and rows from the operation record.
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "core/TemperatureChartData.h"
 #include "machineio/ControlPort.h"
@@ -140,7 +141,7 @@ void MouldCycleTest::setCause(NgCause cause, bool present)
 // verdict and the counts reach the registers and "count.txt".
 void MouldCycleTest::okCycle()
 {
-    harness.settings()[73] = 5;
+    harness.settings()[Param::CaptureDelay + 1] = 5;
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
@@ -170,7 +171,7 @@ void MouldCycleTest::ngCycleLatchesUntilDoorWithGoodImage_data()
 void MouldCycleTest::ngCycleLatchesUntilDoorWithGoodImage()
 {
     QFETCH(int, cause);
-    harness.settings()[73] = 3;
+    harness.settings()[Param::CaptureDelay + 1] = 3;
     setCause(NgCause(cause), true);
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(station()->DisplayMode, 2, Timeout);
@@ -223,7 +224,7 @@ void MouldCycleTest::ngCycleLatchesUntilDoorWithGoodImage()
 // high starts one cycle.
 void MouldCycleTest::debounce()
 {
-    harness.settings()[147] = 3;
+    harness.settings()[Param::DebounceSteps] = 3;
     harness.setInput(0, true);
     QTRY_VERIFY_WITH_TIMEOUT(controlPort->GetIOState(false, 0), Timeout);
     harness.setInput(0, false);
@@ -257,7 +258,7 @@ void MouldCycleTest::cavityRecheck()
     QFETCH(int, ngJudgements);
     QFETCH(int, ngCycles);
     QFETCH(int, alarm);
-    harness.settings()[143] = 2;
+    harness.settings()[Param::CavityRechecks] = 2;
     MoJuWizard *window = station();
     CycleCameraControl &camera = harness.camera(0);
     // Each judgement sees the frame of its own pass; the station's re-check count tells which.
@@ -283,10 +284,10 @@ void MouldCycleTest::twoStagesWithTheirDelays()
     // The product stage is prepared when the station is built.
     harness.stop();
     SystemParameters &p = harness.settings();
-    p[133] = 1;
-    p[119] = 1;
-    p[72] = 3;
-    p[73] = 5;
+    p[Param::ProductStage] = 1;
+    p[Param::StageEnabled] = 1;
+    p[Param::CaptureDelay] = 3;
+    p[Param::CaptureDelay + 1] = 5;
     QVERIFY(harness.start());
     // The mould-open input is low: openMould() sends the edge at once.
     const qint64 edgeSentMs = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -324,8 +325,8 @@ void MouldCycleTest::pulseMode()
     QFETCH(bool, ng);
     QFETCH(int, pulse);
     SystemParameters &p = harness.settings();
-    p[156] = 1;
-    p[145] = 2;
+    p[Param::PulseMode] = 1;
+    p[Param::ClampPulse] = 2;
     setCause(PartLeft, ng);
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
@@ -341,7 +342,7 @@ void MouldCycleTest::pulseMode()
 // verdict is counted, the manual one is not.
 void MouldCycleTest::manualCaptureWaitsForCaptureDelay()
 {
-    harness.settings()[73] = 10;
+    harness.settings()[Param::CaptureDelay + 1] = 10;
     // The cycle's capture sees the good frame; the frames after its verdict show a part, so
     // the manual capture, taken after the delay, is NG.
     harness.camera(0).source = [this] { return cycleTotalCount == 0 ? harness.goodFrame(0) : harness.partFrame(0); };
@@ -409,7 +410,7 @@ void MouldCycleTest::unjudgedCameraIsStoredAsNg()
 // its last picture was good; it comes back by itself, and the door then releases the alarm.
 void MouldCycleTest::cameraLostMidCycleThenBack()
 {
-    harness.settings()[73] = 40;
+    harness.settings()[Param::CaptureDelay + 1] = 40;
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(station()->cyclePhase, 1, Timeout);
     harness.camera(0).linkUp = false;
@@ -438,7 +439,7 @@ void MouldCycleTest::cameraLostMidCycleThenBack()
 // the warning down.
 void MouldCycleTest::noSignalWatchdog()
 {
-    harness.settings()[146] = 1;
+    harness.settings()[Param::NoSignalSeconds] = 1;
     QVERIFY(openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);
     QTRY_VERIFY_WITH_TIMEOUT(station()->inCheckWarningShown, Timeout);
@@ -481,7 +482,7 @@ void MouldCycleTest::samplingEndsOnce()
 // heartbeat.
 void MouldCycleTest::modalBoxInsidePass()
 {
-    harness.settings()[131] = 1;
+    harness.settings()[Param::PasswordUsed] = 1;
     view()->samplePending[1] = true;
     station()->RunState = 2;
     bool edgeWaited = false;
@@ -512,8 +513,8 @@ void MouldCycleTest::modalBoxInsidePass()
 // length of 0 the pulse still reaches the board.
 void MouldCycleTest::alarmPulseReachesBoard()
 {
-    harness.settings()[160] = 1;
-    harness.settings()[148] = 0;
+    harness.settings()[Param::TemperatureNoStop] = 1;
+    harness.settings()[Param::AlarmPulse] = 0;
     QTRY_COMPARE_WITH_TIMEOUT(harness.boardOutputs(), Idle, Timeout);
     view()->results->resultOk = true;
     view()->results->regionResultOk = true;

@@ -3,6 +3,7 @@
 // the editor and the running machine meet (alarm output, login, verdicts held while editing).
 // The whole station runs in this process on two test cameras.
 
+#include "core/ParameterNames.h"
 #include "core/Globals.h"
 #include "core/SystemParameters.h"
 #include "inspection/CammerSingleton.h"
@@ -222,7 +223,7 @@ void RegionEditorTest::productStageFallsBackOnItsSide()
     QFETCH(int, chosen);
     QFETCH(int, shown);
     openEditor();
-    harness.settings()[133] = 0;
+    harness.settings()[Param::ProductStage] = 0;
     harness.settings()[Param::MachineMode] = mode;
     // The detect items follow the machine mode the page was built for; here they are set up
     // for the mode under test.
@@ -334,8 +335,8 @@ void RegionEditorTest::drawnShapeKeptOrDropped()
     QVERIFY(!view()->editRoiMasks[CammerSingleton::slot(stage(), 0)].empty());
     // The first region of a stage takes its tool's defaults.
     const int k = CammerSingleton::slot(stage(), 0);
-    const RegionParameters defaults = newRegionParameters(view()->editConfig->toolType[k], harness.settings()[149],
-                                                          harness.settings()[150]);
+    const RegionParameters defaults = newRegionParameters(view()->editConfig->toolType[k], harness.settings()[Param::FilterSize],
+                                                          harness.settings()[Param::AlarmArea]);
     QCOMPARE(view()->editConfig->param2[k], *defaults.p2);
     // A second press draws nothing: the tool is used up.
     drag(QPoint(20, 20), QPoint(60, 60));
@@ -611,8 +612,8 @@ void RegionEditorTest::panelWritesParameters()
     QFETCH(int, value);
     QFETCH(int, expected);
     QFETCH(bool, hint);
-    harness.settings()[170] = 1;
-    harness.settings()[214] = 1;
+    harness.settings()[Param::RegionParameters] = 1;
+    harness.settings()[Param::TemperatureToolEnabled] = 1;
     view()->simulated = true;
     openEditor();
     addRectangle(QRect(100, 60, 120, 80), tool);
@@ -643,17 +644,17 @@ void RegionEditorTest::panelWritesParameters()
 // shows what each tool uses.
 void RegionEditorTest::panelFollowsTool()
 {
-    harness.settings()[170] = 1;
-    harness.settings()[166] = 1;
-    harness.settings()[167] = 0;
-    harness.settings()[168] = 0;
-    harness.settings()[169] = 0;
-    harness.settings()[211] = 1;
-    harness.settings()[212] = 0;
-    harness.settings()[213] = 1;
-    harness.settings()[214] = 0;
-    harness.settings()[215] = 1;
-    harness.settings()[181] = 0;
+    harness.settings()[Param::RegionParameters] = 1;
+    harness.settings()[Param::DefectToolEnabled] = 1;
+    harness.settings()[Param::SpotToolEnabled] = 0;
+    harness.settings()[Param::IgnoreToolEnabled] = 0;
+    harness.settings()[Param::PositioningToolEnabled] = 0;
+    harness.settings()[Param::BlackAreaToolEnabled] = 1;
+    harness.settings()[Param::WhiteAreaToolEnabled] = 0;
+    harness.settings()[Param::WhiteCountToolEnabled] = 1;
+    harness.settings()[Param::TemperatureToolEnabled] = 0;
+    harness.settings()[Param::SimilarityToolEnabled] = 1;
+    harness.settings()[Param::Registration] = 0;
     openEditor();
     addRectangle(QRect(100, 60, 120, 80), RegionTool::Defect);
     press(QPoint(150, 100));
@@ -751,7 +752,7 @@ void RegionEditorTest::templateDuringAlarmNeedsLogin_data()
 void RegionEditorTest::templateDuringAlarmNeedsLogin()
 {
     QFETCH(bool, granted);
-    harness.settings()[131] = 1;
+    harness.settings()[Param::PasswordUsed] = 1;
     QVERIFY(harness.settings().setPassword("4711'x"));
     QVERIFY(latchNg());
     QCOMPARE(editorSource, 1);

@@ -3,6 +3,7 @@
 
 #include "core/FontFallback.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "core/UiTexts.h"
 #include "inspection/CammerSingleton.h"
@@ -188,8 +189,8 @@ void ResultImagePainterTest::regionLabels()
     QFETCH(int, leftEdge);
     QFETCH(QString, label);
     constexpr int Width = 641;
-    params[150] = 20;
-    params[170] = perRegionParameters;
+    params[Param::AlarmArea] = 20;
+    params[Param::RegionParameters] = perRegionParameters;
 
     QVector<QRect> rects;
     for (int r = 0; r < regionCount; ++r)

@@ -2,6 +2,7 @@
 // NG cycles, with the archiver thread running as on the panel.
 
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "machineio/ControlPort.h"
 #include "station/MoJuWizard.h"
@@ -93,8 +94,8 @@ void ResultImagesTest::init()
 {
     QVERIFY(QDir(QStringLiteral("alarmimage")).removeRecursively());
     // The keep limits are taken when the station is built.
-    harness.settings()[136] = Keep;
-    harness.settings()[137] = Keep;
+    harness.settings()[Param::NgImagesToKeep] = Keep;
+    harness.settings()[Param::OkImagesToKeep] = Keep;
     QVERIFY(harness.start());
     QVERIFY(station()->imageArchiver() && station()->imageArchiver()->isRunning());
 }
@@ -161,7 +162,7 @@ void ResultImagesTest::nextCycleBeforeTheArchiverWroteKeepsBothImages()
     SaveFialImageThread *archiver = station()->imageArchiver();
     archiver->requestStop();
     QVERIFY(archiver->wait(Timeout));
-    harness.settings()[156] = 1;
+    harness.settings()[Param::PulseMode] = 1;
     setPartLeft(true);
     QVERIFY(harness.openMould());
     QTRY_COMPARE_WITH_TIMEOUT(cycleTotalCount, 1, Timeout);

@@ -4,6 +4,7 @@
 
 #include "cameras/CameraInterface.h"
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "inspection/CammerSingleton.h"
 #include "inspection/DetectionResults.h"
@@ -297,7 +298,7 @@ void StationScreenTest::imageTitleNamesOwnCamerasTemplate()
 
 void StationScreenTest::disabledCameraButtonWarnsAndKeepsLayout()
 {
-    harness.settings()[194] = 0;
+    harness.settings()[Param::CameraEnabled + 1] = 0;
     station()->UpdateCameraPanels();
     QVERIFY(!panel(1)->isVisible());
     station()->currentCamera = 0;
@@ -389,9 +390,9 @@ void StationScreenTest::lampsShowTheMachinesSense()
     SystemParameters &p = harness.settings();
     const int alarm = 2;
     const int door = 1;
-    p[108 + alarm] = idleLevel;
-    p[99 + door] = polarity;
-    p[152] = extraOutputs;
+    p[Param::OutputIdleLevel + alarm] = idleLevel;
+    p[Param::InputPolarity + door] = polarity;
+    p[Param::MultiOutput] = extraOutputs;
     IOStatusWidget_2 row;
     controlPort->CheckInput(door);
     controlPort->SetOutput(alarm, false);
@@ -426,7 +427,7 @@ void StationScreenTest::loginFromSideMenu()
 {
     QFETCH(QString, entry);
     QFETCH(int, level);
-    harness.settings()[131] = 1;
+    harness.settings()[Param::PasswordUsed] = 1;
     QVERIFY(harness.settings().setPassword("4711'x"));
     ModalAnswerer answer([&entry](QWidget *box) {
         auto *prompt = qobject_cast<inputbox *>(box);
@@ -456,7 +457,7 @@ void StationScreenTest::resamplingDeletesTemplates()
     QCOMPARE(station()->RunState, 2);
     for (int c = 0; c < Cameras; ++c) {
         for (int s = 0; s < detectsPerCamera; ++s)
-            QCOMPARE(station()->cameraViews[c]->samplePending[s], harness.settings()[119 + s] != 0);
+            QCOMPARE(station()->cameraViews[c]->samplePending[s], harness.settings()[Param::StageEnabled + s] != 0);
     }
     QVERIFY(StationHarness::recordRemarks().contains(uiText(139)));
 }

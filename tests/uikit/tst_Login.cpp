@@ -1,4 +1,5 @@
 #include "core/Globals.h"
+#include "core/ParameterNames.h"
 #include "core/SystemParameters.h"
 #include "platform/system/RecordingSystemActions.h"
 #include "tests/support/FakeStationHost.h"
@@ -23,7 +24,7 @@ namespace {
 
 void storePassword(SystemParameters &params, const QByteArray &password)
 {
-    char *area = reinterpret_cast<char *>(&params.values[218]);
+    char *area = reinterpret_cast<char *>(&params.values[Param::Password]);
     const size_t capacity = 25 * sizeof(qint32);
     std::memset(area, 0, capacity);
     std::memcpy(area, password.constData(), qMin(size_t(password.size()), capacity));
@@ -119,7 +120,7 @@ void tst_Login::passwordWithoutEndStaysInItsArea()
     // A record whose password area holds no NUL must not be read past its last index.
     const QByteArray full(100, 'x');
     storePassword(params, full);
-    params[243] = 0x41414141;
+    params[Param::Password + 25] = 0x41414141;
     QCOMPARE(storedUserPassword(params), QString::fromLatin1(full));
     QCOMPARE(loginLevelFor(QString::fromLatin1(full), &params, march7At1430), 1);
     QCOMPARE(loginLevelFor(QString(), nullptr, march7At1430), 0);
