@@ -13,7 +13,7 @@
 // aligned, the worst error of the fitted transform at the image corners, and whether the
 // second run gave exactly the same transform.
 
-#include "bench/inspection/PositioningScenes.h"
+#include "tools/framegen/PositioningScenes.h"
 #include "bench/inspection/RatioReporter.h"
 #include "inspection/DetectionRuntime.h"
 #include "inspection/ImageRegistration.h"
@@ -206,7 +206,7 @@ void truth(benchmark::State &state, size_t index)
 struct GeneratedClass
 {
     const char *name;
-    bench::SceneKind kind;
+    synth::SceneKind kind;
     bool sparse;
     double turn;
     int range;
@@ -215,24 +215,24 @@ struct GeneratedClass
 constexpr double FramePixels = 3.0;
 
 const GeneratedClass Generated[] = {
-    {"cut off 20-45 %, dense", bench::SceneKind::CutOff, false, 0, 0},
-    {"cut off 20-45 %, sparse", bench::SceneKind::CutOff, true, 0, 0},
-    {"cut off 20-45 %, dense, turned", bench::SceneKind::CutOff, false, 10, 10},
-    {"cut off 20-45 %, sparse, turned", bench::SceneKind::CutOff, true, 10, 10},
-    {"120 x 90 anywhere, sparse, turned", bench::SceneKind::Small, true, 10, 10},
-    {"120 x 90 anywhere, dense, turned", bench::SceneKind::Small, false, 10, 10},
-    {"any size anywhere, dense", bench::SceneKind::AnySize, false, 0, 0},
-    {"any size anywhere, sparse", bench::SceneKind::AnySize, true, 0, 0},
-    {"look-alikes far away, dense", bench::SceneKind::Lookalikes, false, 0, 0},
-    {"look-alikes far away, sparse", bench::SceneKind::Lookalikes, true, 0, 0},
-    {"look-alikes far away, dense, turned", bench::SceneKind::Lookalikes, false, 10, 10},
-    {"look-alikes far away, sparse, turned", bench::SceneKind::Lookalikes, true, 10, 10},
-    {"registered, beyond the edge, dense", bench::SceneKind::Registered, false, 1, 0},
-    {"registered, beyond the edge, sparse", bench::SceneKind::Registered, true, 1, 0},
-    {"registered, beyond the edge, dense, 5", bench::SceneKind::Registered, false, 1, 5},
-    {"registered, beyond the edge, sparse, 5", bench::SceneKind::Registered, true, 1, 5},
-    {"no turn, searched 5, dense", bench::SceneKind::NoTurn, false, 0, 5},
-    {"no turn, searched 5, sparse", bench::SceneKind::NoTurn, true, 0, 5},
+    {"cut off 20-45 %, dense", synth::SceneKind::CutOff, false, 0, 0},
+    {"cut off 20-45 %, sparse", synth::SceneKind::CutOff, true, 0, 0},
+    {"cut off 20-45 %, dense, turned", synth::SceneKind::CutOff, false, 10, 10},
+    {"cut off 20-45 %, sparse, turned", synth::SceneKind::CutOff, true, 10, 10},
+    {"120 x 90 anywhere, sparse, turned", synth::SceneKind::Small, true, 10, 10},
+    {"120 x 90 anywhere, dense, turned", synth::SceneKind::Small, false, 10, 10},
+    {"any size anywhere, dense", synth::SceneKind::AnySize, false, 0, 0},
+    {"any size anywhere, sparse", synth::SceneKind::AnySize, true, 0, 0},
+    {"look-alikes far away, dense", synth::SceneKind::Lookalikes, false, 0, 0},
+    {"look-alikes far away, sparse", synth::SceneKind::Lookalikes, true, 0, 0},
+    {"look-alikes far away, dense, turned", synth::SceneKind::Lookalikes, false, 10, 10},
+    {"look-alikes far away, sparse, turned", synth::SceneKind::Lookalikes, true, 10, 10},
+    {"registered, beyond the edge, dense", synth::SceneKind::Registered, false, 1, 0},
+    {"registered, beyond the edge, sparse", synth::SceneKind::Registered, true, 1, 0},
+    {"registered, beyond the edge, dense, 5", synth::SceneKind::Registered, false, 1, 5},
+    {"registered, beyond the edge, sparse, 5", synth::SceneKind::Registered, true, 1, 5},
+    {"no turn, searched 5, dense", synth::SceneKind::NoTurn, false, 0, 5},
+    {"no turn, searched 5, sparse", synth::SceneKind::NoTurn, true, 0, 5},
 };
 
 Tally generatedTallies[sizeof Generated / sizeof Generated[0]];
@@ -245,7 +245,7 @@ void generatedTruth(benchmark::State &state, size_t index)
     for (auto _ : state) {
         for (int t = 0; t < Trials; ++t) {
             const std::uint32_t seed = std::uint32_t(31000 + 97 * index + 13 * t);
-            const bench::PositioningScene scene = bench::makePositioningScene(c.kind, c.sparse, c.turn, seed, FrameSize);
+            const synth::PositioningScene scene = synth::makePositioningScene(c.kind, c.sparse, c.turn, seed, FrameSize);
             const cv::Rect &target = scene.target;
             const cv::Point anchor(target.x + target.width / 2, target.y + target.height / 2);
             PositioningModel model;
@@ -262,7 +262,7 @@ void generatedTruth(benchmark::State &state, size_t index)
             }
             const double error = poseError(target, dx, dy, angle, scene.truth);
             bool right = error <= RightPixels;
-            if (c.kind == bench::SceneKind::NoTurn) {
+            if (c.kind == synth::SceneKind::NoTurn) {
                 const double w = FrameSize.width - 1;
                 const double h = FrameSize.height - 1;
                 const double far = poseError(target, dx, dy, angle, scene.truth,

@@ -11,7 +11,9 @@
 //    registered onto the template first, as the engine does, and searched in the registered image;
 //  - no turn: the mould moved but not turned, searched with a small turn range.
 // A scene holds the template, the frame to search (registered when the kind asks for it), the
-// target and the transform from template to searched-frame coordinates.
+// target and the transform from template to searched-frame coordinates. Header only: the
+// registered kind uses the engine's registration, so only targets that link the inspection
+// library include it (the truth benchmark and the positioning tests).
 
 #include "inspection/ImageRegistration.h"
 #include "tools/framegen/MouldSynth.h"
@@ -23,7 +25,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace bench {
+namespace synth {
 
 enum class SceneKind { CutOff, Small, AnySize, Lookalikes, Registered, NoTurn };
 
@@ -189,4 +191,4 @@ inline PositioningScene makePositioningScene(SceneKind kind, bool sparse, double
     return scene;
 }
 
-} // namespace bench
+} // namespace synth
