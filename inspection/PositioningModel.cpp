@@ -52,13 +52,14 @@ constexpr int MaxSettleSteps = 10;
 // would find it wrongly, elsewhere.
 constexpr int MaxHiddenPixels = 64;
 constexpr double MinVisibleShare = 0.5;
-// A place with less in view is never found, but the best one that shows at least this share of
-// the edge points is checked against the pose found: a target mostly cut off by the frame's edge
+// A place with less in view is never found, but the best few (KeptBorder) that show at least this
+// share of the edge points are checked against the pose found: a target mostly cut off by the frame's edge
 // agrees there better than, or nearly as well as, a look-alike elsewhere, and the look-alike is
 // not taken.
 constexpr double MinRivalShare = 0.2;
 constexpr int MaxRivalHiddenPixels = 128;
 constexpr double BorderMargin = 0.1;
+constexpr int KeptBorder = 4;
 // Rivals agreeing within RivalSlack below the margin are settled again, up to MaxRivalSettle
 // pixels (a rough pose of a target cut off by the edge agrees less than the target does).
 constexpr double RivalSlack = 0.25;
@@ -762,7 +763,8 @@ int PositioningModel::searchLevel(const cv::Size &image) const
     return start;
 }
 
-void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept, Candidate &border) const
+void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept,
+                                    std::vector<Candidate> &border) const
 {
     const size_t k = static_cast<size_t>(index);
     const int n = edgeModel.counts[k];
@@ -786,6 +788,21 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
     const int rivalNeed = std::max(MinCoarsePoints, static_cast<int>(std::ceil(MinRivalShare * n)));
     const int peakRadius = std::max(2, std::min(edgeModel.widths[k], edgeModel.heights[k]) / 4);
+    // The best few places at the border, one a peak, best first.
+    auto keepBorder = [&](const Candidate &here) {
+        auto near = std::find_if(border.begin(), border.end(), [&](const Candidate &c) {
+            return std::abs(c.x - here.x) <= peakRadius && std::abs(c.y - here.y) <= peakRadius;
+        });
+        if (near != border.end()) {
+            if (here.score <= near->score)
+                return;
+            border.erase(near);
+        }
+        border.insert(std::find_if(border.begin(), border.end(), [&](const Candidate &c) { return c.score < here.score; }),
+                      here);
+        if (static_cast<int>(border.size()) > KeptBorder)
+            border.pop_back();
+    };
     TurnedPoints points;
     VisibleTable table;
     double best = 0;
@@ -808,9 +825,10 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
                         // Too little in view to be found, but it may be the target all the same.
                         if (visible < rivalNeed)
                             continue;
-                        const float total = points.sum(row + x, static_cast<float>(std::max(border.score, threshold) * visible));
-                        if (total > 0 && total / visible > border.score)
-                            border = Candidate{x, y, angle, total / visible, 0, 0, total / visible};
+                        const double floor = static_cast<int>(border.size()) < KeptBorder ? 0.0 : border.back().score;
+                        const float total = points.sum(row + x, static_cast<float>(std::max(floor, threshold) * visible));
+                        if (total > 0 && total / visible > floor)
+                            keepBorder(Candidate{x, y, angle, total / visible, 0, 0, total / visible});
                         continue;
                     }
                 }
@@ -1281,7 +1299,7 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
             halve(pyramid[k - 1], pyramid[k]);
 
         std::vector<Candidate> candidates;
-        Candidate border;
+        std::vector<Candidate> border;
         coarseSearch(pyramid[static_cast<size_t>(start)], start, candidates, border);
         for (int level = start - 1; level >= 1 && !candidates.empty(); --level) {
             const double previousStep = angleStep(level + 1);
@@ -1391,7 +1409,9 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
                 && correlate(pyramid, wider, MinVisibleShare) > best->second - MinCorrelationMargin;
         });
         if (best->second >= MinCorrelation && !rivalled && !flat(pyramid, pose, best->second)
-            && !outdoneAtTheBorder(pyramid, border, start, pose, best->second)) {
+            && std::none_of(border.begin(), border.end(), [&](const Candidate &c) {
+                   return outdoneAtTheBorder(pyramid, c, start, pose, best->second);
+               })) {
             found = pose;
             accepted = true;
         } else if (rivalled) {

@@ -94,7 +94,7 @@ private:
     bool build(const cv::Mat &templ, const cv::Mat &mask);
     int searchLevel(const cv::Size &image) const;
     double angleStep(int level) const;
-    void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept, Candidate &border) const;
+    void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept, std::vector<Candidate> &border) const;
     bool refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const;
     int checkLevel() const;
     cv::Matx23d levelPose(int level, const Candidate &candidate) const;
