@@ -139,8 +139,9 @@ private:
     // Writes the turned frame inside every region of the stage that could be judged.
     bool turnRegions(int stage, const cv::Mat &registered, cv::Mat &positioned);
     // Clears what the last evaluation or preview marked in the result mask: the rectangles it
-    // wrote, or the whole mask when they are not known.
-    void clearMarks(cv::Mat &resultMask);
+    // wrote, or the whole mask when they are not known. Rectangles that are about to be written
+    // whole again (rewritten) are left.
+    void clearMarks(cv::Mat &resultMask, const std::vector<cv::Rect> &rewritten = {});
 
     void evaluateRegion(int stage, int region, const cv::Mat &source, Evaluation &evaluation);
     void evaluateTemperature(int stage, int region, Evaluation &evaluation);

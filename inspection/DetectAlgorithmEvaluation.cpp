@@ -149,14 +149,15 @@ void DetectAlgorithm::judge(int stage)
     evaluate(stage);
 }
 
-void DetectAlgorithm::clearMarks(cv::Mat &resultMask)
+void DetectAlgorithm::clearMarks(cv::Mat &resultMask, const std::vector<cv::Rect> &rewritten)
 {
     if (markedMask != resultMask.data) {
         resultMask.setTo(0);
     } else {
         const cv::Rect whole(0, 0, resultMask.cols, resultMask.rows);
         for (const cv::Rect &r : markedAreas)
-            resultMask(r & whole).setTo(0);
+            if (std::find(rewritten.begin(), rewritten.end(), r) == rewritten.end())
+                resultMask(r & whole).setTo(0);
     }
     markedMask = resultMask.data;
     markedAreas.clear();
@@ -209,7 +210,20 @@ void DetectAlgorithm::evaluate(int stage)
                        [&] { cv::normalize(source, normalized, templateNorm[stage], 0, cv::NORM_L2); }))
             source = normalized;
     }
-    clearMarks(evaluation.resultMask);
+    // Every region that judges pixels writes its whole rectangle of the mask again.
+    std::vector<cv::Rect> rewritten;
+    if (fitsPlane(validMask[stage])) {
+        for (int i = 0; i < count; ++i) {
+            const int slot = CammerSingleton::slot(stage, i);
+            const int tool = config->toolType[slot];
+            Region region;
+            if (tool >= DefectTool && tool <= AngleCorrectionTool && tool != IgnoreTool && tool != PositionTool
+                && tool != AngleCorrectionTool && tool != TemperatureTool
+                && regionGeometry(shapeAt(*config, stage, i), view->roiMask(slot), region) == 0)
+                rewritten.push_back(region.rect);
+        }
+    }
+    clearMarks(evaluation.resultMask, rewritten);
 
     for (int i = 0; i < count; ++i)
         evaluateRegion(stage, i, source, evaluation);
@@ -302,6 +316,8 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         boxes = results.roiBoxes[slot][0][0];
     });
     if (!evaluated) {
+        // Its rectangle may still hold the marks of the last evaluation.
+        runGuarded("Result mask", [&] { evaluation.resultMask(region.rect).setTo(0); });
         reportRegionError(stage, MaskError, evaluation);
         return;
     }
