@@ -30,11 +30,26 @@ bool fitsRegion(const cv::Mat &image, const cv::Mat &regionMask)
     return !regionMask.empty() && image.type() == CV_8UC1 && image.size() == regionMask.size();
 }
 
-// One row of the band comparison; plain enough for the compiler to vectorise.
+// One row of the band comparison. Sixteen pixels at a time where SSE2 is there: a pixel lies
+// outside when low - value or value - high, saturated at 0, is not 0.
 void bandRow(uchar *__restrict out, const uchar *__restrict image, const uchar *__restrict low,
              const uchar *__restrict high, const uchar *__restrict mask, int width)
 {
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 16 <= width; x += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(image + x));
+        const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(low + x));
+        const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i *>(high + x));
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i *>(mask + x));
+        const __m128i beyond = _mm_or_si128(_mm_subs_epu8(lo, v), _mm_subs_epu8(v, hi));
+        // 255 where beyond is not 0 and the mask is set.
+        const __m128i inside = _mm_or_si128(_mm_cmpeq_epi8(beyond, zero), _mm_cmpeq_epi8(m, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + x), _mm_andnot_si128(inside, _mm_set1_epi8(-1)));
+    }
+#endif
+    for (; x < width; ++x) {
         const uchar v = image[x];
         const bool outside = (v < low[x]) | (v > high[x]);
         out[x] = (mask[x] != 0) & outside ? 255 : 0;

@@ -317,6 +317,24 @@ void DetectAlgorithm::prepareComparators(int stage)
     }
 }
 
+bool DetectAlgorithm::align(int stage)
+{
+    if (!view || !validStage(stage) || parameter(Param::Registration) == 0 || view->isColor())
+        return false;
+    ImageRegistration &slot = registrations[stage];
+    if (!slot.hasReference())
+        return false;
+    const cv::Mat frame = view->frameImage();
+    cv::Mat registered = view->registeredImage();
+    if (!fitsFrame(frame) || !fitsFrame(registered))
+        return false;
+    if (slot.align(frame, registered, 0.4f))
+        return true;
+    qWarning("Camera %d stage %d: registration skipped (%s); the frame is judged as taken", view->cameraIndex(), stage,
+             registrationOutcomeText(slot.lastOutcome()));
+    return false;
+}
+
 bool DetectAlgorithm::registerImage(int stage)
 {
     if (!view)
@@ -327,16 +345,8 @@ bool DetectAlgorithm::registerImage(int stage)
         qCritical("Camera %d: frame buffers do not fit the camera; nothing registered", view->cameraIndex());
         return true;
     }
-    if (validStage(stage) && parameter(Param::Registration) != 0 && !view->isColor()) {
-        ImageRegistration &slot = registrations[stage];
-        if (slot.hasReference()) {
-            if (slot.align(frame, registered, 0.4f))
-                return true;
-            qWarning("Camera %d stage %d: registration skipped (%s); the frame is judged as taken",
-                     view->cameraIndex(), stage, registrationOutcomeText(slot.lastOutcome()));
-        }
-    }
-    passOn(frame, registered);
+    if (!align(stage))
+        passOn(frame, registered);
     return true;
 }
 
@@ -354,12 +364,13 @@ void DetectAlgorithm::completePositionedImage()
 {
     if (!unfinishedTurn.waiting || !view)
         return;
+    const Turn turn = unfinishedTurn;
     unfinishedTurn.waiting = false;
-    const cv::Mat registered = view->registeredImage();
+    const cv::Mat registered = turn.fromFrame ? view->frameImage() : view->registeredImage();
     cv::Mat positioned = view->positionedImage();
     if (!fitsFrame(registered) || !fitsFrame(positioned))
         return;
-    if (!rotateImage(registered, positioned, unfinishedTurn.shift, unfinishedTurn.centre, unfinishedTurn.angle))
+    if (!rotateImage(registered, positioned, turn.shift, turn.centre, turn.angle))
         passOn(registered, positioned);
 }
 
@@ -382,12 +393,13 @@ bool DetectAlgorithm::turnRegions(int stage, const cv::Mat &registered, cv::Mat 
         || rotateImageParts(registered, positioned, areas, unfinishedTurn.shift, unfinishedTurn.centre, unfinishedTurn.angle);
 }
 
-void DetectAlgorithm::position(int stage, bool regionsOnly)
+void DetectAlgorithm::position(int stage, bool regionsOnly, bool fromFrame)
 {
     unfinishedTurn.waiting = false;
     if (!view)
         return;
-    const cv::Mat registered = view->registeredImage();
+    // A frame that registration left as it came is moved from where it lies.
+    const cv::Mat registered = fromFrame ? view->frameImage() : view->registeredImage();
     cv::Mat positioned = view->positionedImage();
     if (!fitsFrame(registered) || !fitsFrame(positioned)) {
         qCritical("Camera %d: frame buffers do not fit the camera; nothing positioned", view->cameraIndex());
@@ -421,7 +433,7 @@ void DetectAlgorithm::position(int stage, bool regionsOnly)
     // A turn costs a warp of the whole frame; the judgement needs its regions only. Brightness
     // matching measures the whole frame, so it has the whole frame turned at once.
     if (regionsOnly && parameter(Param::MatchBrightness) == 0 && registered.data != positioned.data) {
-        unfinishedTurn = Turn{true, shift, centre, angle};
+        unfinishedTurn = Turn{true, fromFrame, shift, centre, angle};
         if (turnRegions(stage, registered, positioned))
             return;
         unfinishedTurn.waiting = false;

@@ -90,7 +90,8 @@ public:
     // operation record; nothing when there is none. GUI thread.
     void publish();
     // registerImage, locate and evaluate of one frame; a turned frame is written only where
-    // it is judged (see completePositionedImage). It touches only this engine and its
+    // it is judged (see completePositionedImage), and a frame that registration leaves as it
+    // came is read where it lies, without a copy in registeredImage. It touches only this engine and its
     // view's buffers and results, so the engines of several cameras may judge at the same time
     // on worker threads, while the GUI thread waits for them; publish follows on the GUI thread.
     // Not for a stage that asks the camera (judgesOffThread).
@@ -128,11 +129,19 @@ private:
     // The region's rectangle clipped to the image and its mask cropped to match.
     int regionGeometry(const ROIInterface *shape, const cv::Mat &shapeMask, Region &region) const;
 
+    // Aligns frameImage into registeredImage when the stage registers and that succeeds; false
+    // when the frame is to be taken as it came (nothing written then).
+    bool align(int stage);
     // locate; with regionsOnly a turned frame is written only inside the stage's regions and
-    // the rest is left for completePositionedImage.
-    void position(int stage, bool regionsOnly);
+    // the rest is left for completePositionedImage. fromFrame: registration left the frame as it
+    // came, without copying it into registeredImage; the frame is read instead.
+    void position(int stage, bool regionsOnly, bool fromFrame = false);
     // Writes the turned frame inside every region of the stage that could be judged.
     bool turnRegions(int stage, const cv::Mat &registered, cv::Mat &positioned);
+    // Clears what the last evaluation or preview marked in the result mask: the rectangles it
+    // wrote, or the whole mask when they are not known. Rectangles that are about to be written
+    // whole again (rewritten) are left.
+    void clearMarks(cv::Mat &resultMask, const std::vector<cv::Rect> &rewritten = {});
 
     void evaluateRegion(int stage, int region, const cv::Mat &source, Evaluation &evaluation);
     void evaluateTemperature(int stage, int region, Evaluation &evaluation);
@@ -147,11 +156,19 @@ private:
     struct Turn
     {
         bool waiting = false;
+        // Turned from the frame itself: registration left it as it came.
+        bool fromFrame = false;
         QPoint shift;
         QPoint centre;
         double angle = 0;
     };
     Turn unfinishedTurn;
+    // The result mask and the rectangles of it the last evaluation or preview wrote; every other
+    // pixel of it is 0.
+    const uchar *markedMask = nullptr;
+    std::vector<cv::Rect> markedAreas;
+    // The marks of one region, kept from region to region and trigger to trigger.
+    cv::Mat marksBuffer;
 };
 
 #endif

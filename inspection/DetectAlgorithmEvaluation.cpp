@@ -144,9 +144,23 @@ void DetectAlgorithm::run(int stage)
 
 void DetectAlgorithm::judge(int stage)
 {
-    registerImage(stage);
-    position(stage, true);
+    // A frame that registration leaves as it came is read where it lies, not copied.
+    position(stage, true, view && !align(stage));
     evaluate(stage);
+}
+
+void DetectAlgorithm::clearMarks(cv::Mat &resultMask, const std::vector<cv::Rect> &rewritten)
+{
+    if (markedMask != resultMask.data) {
+        resultMask.setTo(0);
+    } else {
+        const cv::Rect whole(0, 0, resultMask.cols, resultMask.rows);
+        for (const cv::Rect &r : markedAreas)
+            if (std::find(rewritten.begin(), rewritten.end(), r) == rewritten.end())
+                resultMask(r & whole).setTo(0);
+    }
+    markedMask = resultMask.data;
+    markedAreas.clear();
 }
 
 bool DetectAlgorithm::judgesOffThread(int stage) const
@@ -196,7 +210,20 @@ void DetectAlgorithm::evaluate(int stage)
                        [&] { cv::normalize(source, normalized, templateNorm[stage], 0, cv::NORM_L2); }))
             source = normalized;
     }
-    evaluation.resultMask.setTo(0);
+    // Every region that judges pixels writes its whole rectangle of the mask again.
+    std::vector<cv::Rect> rewritten;
+    if (fitsPlane(validMask[stage])) {
+        for (int i = 0; i < count; ++i) {
+            const int slot = CammerSingleton::slot(stage, i);
+            const int tool = config->toolType[slot];
+            Region region;
+            if (tool >= DefectTool && tool <= AngleCorrectionTool && tool != IgnoreTool && tool != PositionTool
+                && tool != AngleCorrectionTool && tool != TemperatureTool
+                && regionGeometry(shapeAt(*config, stage, i), view->roiMask(slot), region) == 0)
+                rewritten.push_back(region.rect);
+        }
+    }
+    clearMarks(evaluation.resultMask, rewritten);
 
     for (int i = 0; i < count; ++i)
         evaluateRegion(stage, i, source, evaluation);
@@ -261,7 +288,12 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
     float similarity = 0;
     const bool evaluated = runGuarded("Region evaluation", [&] {
         const cv::Mat image = source(region.rect);
-        cv::Mat marks = cv::Mat::zeros(region.rect.size(), CV_8UC1);
+        // The engine's own buffer, grown to the largest region: no allocation per region.
+        if (marksBuffer.rows < region.rect.height || marksBuffer.cols < region.rect.width)
+            marksBuffer.create(std::max(marksBuffer.rows, region.rect.height),
+                               std::max(marksBuffer.cols, region.rect.width), CV_8UC1);
+        cv::Mat marks = marksBuffer(cv::Rect(cv::Point(0, 0), region.rect.size()));
+        marks.setTo(0);
         int filter = 1;
         if (tool == DefectTool) {
             filter = parameter(Param::RegionParameters) ? p1 : parameter(Param::FilterSize);
@@ -276,6 +308,7 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
             marks = greyRangeMarks(tool, p1, p2, image, used, parameter(Param::MinimumSpot));
         }
         marks.copyTo(evaluation.resultMask(region.rect));
+        markedAreas.push_back(region.rect);
         std::vector<std::vector<cv::Point>> contours;
         cv::findContours(marks, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
         value = summedArea(contours);
@@ -283,6 +316,8 @@ void DetectAlgorithm::evaluateRegion(int stage, int i, const cv::Mat &source, Ev
         boxes = results.roiBoxes[slot][0][0];
     });
     if (!evaluated) {
+        // Its rectangle may still hold the marks of the last evaluation.
+        runGuarded("Result mask", [&] { evaluation.resultMask(region.rect).setTo(0); });
         reportRegionError(stage, MaskError, evaluation);
         return;
     }
@@ -376,7 +411,7 @@ void DetectAlgorithm::preview(int stage, int i)
     cv::Mat result = view->resultMask();
     if (!fitsPlane(result))
         return;
-    result.setTo(0);
+    clearMarks(result);
     results.roiValue[slot] = 0;
     results.roiBoxes[slot][0][0] = 0;
     if (!edit || i >= regionCount(*edit, stage))
@@ -400,6 +435,7 @@ void DetectAlgorithm::preview(int stage, int i)
             marks = greyRangeMarks(tool, edit->param1[slot], edit->param2[slot], image(region.rect), used,
                                    parameter(Param::MinimumSpot));
             marks.copyTo(result(region.rect));
+            markedAreas.push_back(region.rect);
         }
         if (tool == TemperatureTool || marks.empty())
             return;

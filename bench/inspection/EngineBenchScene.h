@@ -32,6 +32,25 @@ inline cv::Mat tinted(const cv::Mat &grey)
     return colour;
 }
 
+// The frame a benchmark camera takes: the benchmark frame (a part in one cavity, masks almost
+// empty), the light 30 grey levels brighter than the templates (every pixel of every region
+// marked), a part in every cavity, or sensor noise of 8 grey levels.
+enum class Scene { Benchmark, Light, Parts, Noise };
+
+inline const char *sceneName(Scene scene)
+{
+    switch (scene) {
+    case Scene::Light:
+        return "light +30";
+    case Scene::Parts:
+        return "a part in every cavity";
+    case Scene::Noise:
+        return "noise 8";
+    default:
+        return "benchmark frame";
+    }
+}
+
 // What a benchmark camera is made of.
 struct CameraSetup
 {
@@ -83,14 +102,22 @@ struct Camera
     {
     }
 
-    // A captured frame: the mould moved (and turned) a little, a part left in one cavity.
-    void capture(cv::Point2f shift = cv::Point2f(7, -3), double rotation = 0)
+    // A captured frame: the mould moved (and turned) a little, a part left in one cavity, or
+    // one of the hard frames.
+    void capture(cv::Point2f shift = cv::Point2f(7, -3), double rotation = 0, Scene scene = Scene::Benchmark)
     {
         synth::Conditions conditions;
         conditions.shift = shift;
         conditions.rotation = rotation;
-        const synth::LeftPart part = synth::partInCavity(layout, 0, 0.3f);
-        const cv::Mat grey = synth::renderMould(layout, {part}, conditions);
+        std::vector<synth::LeftPart> parts{synth::partInCavity(layout, 0, 0.3f)};
+        if (scene == Scene::Light)
+            conditions.offset = 30;
+        else if (scene == Scene::Noise)
+            conditions.noise = 8;
+        else if (scene == Scene::Parts)
+            for (int i = 1; i < int(layout.cavities.size()); ++i)
+                parts.push_back(synth::partInCavity(layout, i, 0.6f));
+        const cv::Mat grey = synth::renderMould(layout, parts, conditions);
         host.setFrame(host.colour ? tinted(grey) : grey);
     }
 
@@ -102,24 +129,37 @@ struct Camera
     }
 };
 
-// The same regions judged with plain OpenCV calls: difference to the template beyond the
-// sensitivity, opening with the filter kernel, contour areas.
-inline int plainRegions(const cv::Mat &frame, const cv::Mat &templ, const std::vector<cv::Rect> &regions, int filter)
+// The same regions judged with plain OpenCV calls, the engine's region work and nothing more:
+// the difference to the template beyond the sensitivity, the opening with the filter kernel,
+// the marks written into the result mask, the contours with their areas and boxes. A colour
+// frame is converted to grey inside the regions only.
+inline int plainRegions(const cv::Mat &frame, const cv::Mat &templ, const std::vector<cv::Rect> &regions, int filter,
+                        cv::Mat *result = nullptr)
 {
     const cv::Mat kernel = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(filter, filter));
     int ng = 0;
+    cv::Mat grey;
     cv::Mat diff;
     cv::Mat marks;
     std::vector<std::vector<cv::Point>> contours;
     for (const cv::Rect &r : regions) {
-        cv::absdiff(frame(r), templ(r), diff);
+        if (frame.channels() == 4)
+            cv::cvtColor(frame(r), grey, cv::COLOR_BGRA2GRAY);
+        else
+            grey = frame(r);
+        cv::absdiff(grey, templ(r), diff);
         cv::threshold(diff, marks, 25, 255, cv::THRESH_BINARY);
         cv::morphologyEx(marks, marks, cv::MORPH_OPEN, kernel);
+        if (result)
+            marks.copyTo((*result)(r));
         cv::findContours(marks, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
         double area = 0;
-        for (const auto &c : contours)
+        int boxes = 0;
+        for (const auto &c : contours) {
             area += cv::contourArea(c);
-        ng += area > 100 ? 1 : 0;
+            boxes += cv::boundingRect(c).width > 0 ? 1 : 0;
+        }
+        ng += area > 100 || boxes > 99 ? 1 : 0;
     }
     return ng;
 }

@@ -1,9 +1,11 @@
-// The station screen's 100 ms repaint tick with 8 cameras of 1920 x 1080 on a full-HD window:
+// The station screen's 100 ms repaint tick with 8 cameras of 1920 x 1080 on a full-HD window,
+// every camera with a new frame before each tick:
 // the titles refreshed and every panel, view, the bottom bar and the side menu repainted, beside
 // one pass of the run controller (which pulls the eight frames), and beside the plain way of
 // showing the same frames: each converted to 32 bits at full size and scaled into its view by
 // QPainter.
 
+#include "bench/GoalRow.h"
 #include "bench/SampleStatistics.h"
 #include "cameras/CameraDiscovery.h"
 #include "core/DefaultParameterFiles.h"
@@ -51,9 +53,26 @@ void repaintTick()
     QCoreApplication::processEvents();
 }
 
+CycleCameraFamily *cameras = nullptr;
+
+// Every camera's next frame differs from its last one, as on a running mould.
+void newFrames()
+{
+    static int n = 0;
+    ++n;
+    for (CycleCameraControl &control : cameras->controls)
+        control.frame = QByteArray(Width * Height, char(0x30 + (n % 2) * 0x20));
+}
+
+// A tick as the station sees it: a new frame from every camera pulled in by the run pass
+// (timed apart, in BM_RunPass), then the tick that shows them.
 void BM_RepaintTick(benchmark::State &state)
 {
     for (auto _ : state) {
+        state.PauseTiming();
+        newFrames();
+        window->Run();
+        state.ResumeTiming();
         QElapsedTimer clock;
         clock.start();
         repaintTick();
@@ -67,6 +86,9 @@ void BM_RepaintTick(benchmark::State &state)
 void BM_RunPass(benchmark::State &state)
 {
     for (auto _ : state) {
+        state.PauseTiming();
+        newFrames();
+        state.ResumeTiming();
         QElapsedTimer clock;
         clock.start();
         window->Run();
@@ -77,6 +99,9 @@ void BM_RunPass(benchmark::State &state)
 void BM_PassAndTick(benchmark::State &state)
 {
     for (auto _ : state) {
+        state.PauseTiming();
+        newFrames();
+        state.ResumeTiming();
         window->Run();
         repaintTick();
     }
@@ -150,6 +175,7 @@ int main(int argc, char **argv)
     if (cameraCount != Cameras)
         return 1;
     window = station.get();
+    cameras = &family;
         // The panel's full-HD screen, whatever the platform's screen is.
     window->setFixedSize(1920, 1080);
     window->show();
@@ -163,6 +189,8 @@ int main(int argc, char **argv)
     std::printf("\nrepaint tick (median) %.2f ms = %.3f of the 100 ms period (goal < 0.25); "
                 "run pass %.2f ms; tick / pass %.2f\n",
                 tick, tick / TickPeriodMs, pass, pass > 0 ? tick / pass : 0.0);
+    printGoal("screen repaint tick with a new frame from 8 cameras", formatted("%.2f ms (median)", tick), "<= 25 ms",
+              tick <= 25);
     window = nullptr;
     station.reset();
     return 0;
