@@ -15,16 +15,22 @@ __extension__ typedef __int128 Wide;
 double pearsonCorrelation(const std::vector<uchar> &x, const std::vector<uchar> &y)
 {
     const size_t n = std::min(x.size(), y.size());
-    PearsonSums sums;
-    for (size_t i = 0; i < n; ++i)
-        sums.add(x[i], y[i]);
-    return sums.value();
-}
-
-double PearsonSums::value() const
-{
     if (n == 0)
         return 0;
+    qint64 sx = 0;
+    qint64 sy = 0;
+    qint64 sxx = 0;
+    qint64 syy = 0;
+    qint64 sxy = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const qint64 a = x[i];
+        const qint64 b = y[i];
+        sx += a;
+        sy += b;
+        sxx += a * a;
+        syy += b * b;
+        sxy += a * b;
+    }
     const Wide count = static_cast<Wide>(n);
     // n times the centred sums; exact, and never negative for the two squares.
     const Wide cxx = count * sxx - static_cast<Wide>(sx) * sx;

@@ -52,18 +52,6 @@ constexpr int MaxSettleSteps = 10;
 // would find it wrongly, elsewhere.
 constexpr int MaxHiddenPixels = 64;
 constexpr double MinVisibleShare = 0.5;
-// A place with less in view is never found, but the best few (KeptBorder) that show at least this
-// share of the edge points are checked against the pose found: a target mostly cut off by the frame's edge
-// agrees there better than, or nearly as well as, a look-alike elsewhere, and the look-alike is
-// not taken.
-constexpr double MinRivalShare = 0.2;
-constexpr int MaxRivalHiddenPixels = 128;
-constexpr double BorderMargin = 0.1;
-constexpr int KeptBorder = 4;
-// Rivals agreeing within RivalSlack below the margin are settled again, up to MaxRivalSettle
-// pixels (a rough pose of a target cut off by the edge agrees less than the target does).
-constexpr double RivalSlack = 0.25;
-constexpr double MaxRivalSettle = 10.0;
 // A search that started where the target is only a few pixels wide follows the best places by
 // edges on that level, and a look-alike it dropped there may agree as well as the place it
 // kept, or better. After such a search the whole frame is swept for other places that look like
@@ -74,17 +62,6 @@ constexpr double MaxRivalSettle = 10.0;
 constexpr int SweepSide = 20;
 constexpr double SweepMargin = 0.2;
 constexpr int SweepRivals = 4;
-// A pose is taken only where the agreement peaks: when the pose moved by FlatStep pixels (on the
-// level where the target has at most FlatArea pixels, along its own axes) agrees within FlatMargin as well, the
-// target lies along a stripe or on plain texture, and the pose could as well be pixels away.
-constexpr double FlatStep = 3.0;
-constexpr int FlatArea = 12000;
-constexpr double FlatMargin = 0.01;
-// A turn that moves no edge point of the target by SmallTurnPixels or more must agree better
-// than no turn by SmallTurnGain: the target itself hardly tells it, but the far side of the frame
-// moves by pixels.
-constexpr double SmallTurnPixels = 0.5;
-constexpr double SmallTurnGain = 0.01;
 constexpr double Pi = 3.14159265358979323846;
 // The coarse search leaves a place once the mean cosine of the points summed so far (checked
 // every eight) falls below this share of the mean it needs.
@@ -603,9 +580,6 @@ struct PositioningModel::Scratch
     cv::Mat agreement;
     cv::Mat peaks;
     cv::Mat sweepMask;
-    // The check that the agreement peaks at the pose.
-    cv::Mat flatBack;
-    cv::Mat flatSeen;
     RigidAlignment::Work settling;
 };
 
@@ -763,46 +737,24 @@ int PositioningModel::searchLevel(const cv::Size &image) const
     return start;
 }
 
-void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept,
-                                    std::vector<Candidate> &border) const
+void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const
 {
     const size_t k = static_cast<size_t>(index);
     const int n = edgeModel.counts[k];
     if (n == 0)
         return;
-    // How far the target's centre may leave the place where it lies wholly inside: along each
-    // axis at most half the target's extent on that axis. A rival at the border may lie farther
-    // out.
-    const int hiddenX = std::min(MaxHiddenPixels >> index, edgeModel.widths[k] / 2);
-    const int hiddenY = std::min(MaxHiddenPixels >> index, edgeModel.heights[k] / 2);
-    const int rivalX = std::max(hiddenX, std::min(MaxRivalHiddenPixels >> index, edgeModel.widths[k] * 4 / 5));
-    const int rivalY = std::max(hiddenY, std::min(MaxRivalHiddenPixels >> index, edgeModel.heights[k] * 4 / 5));
+    // How far the target's centre may leave the place where it lies wholly inside.
+    const int hidden = std::min(MaxHiddenPixels >> index, std::min(edgeModel.widths[k], edgeModel.heights[k]) / 2);
     Field &field = scratch->coarse;
-    const int pad = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2 + std::max(rivalX, rivalY);
-    field.fill(level, cv::Rect(0, 0, level.cols, level.rows), pad);
+    const int border = static_cast<int>(std::ceil(edgeModel.radius[k])) + 2 + hidden;
+    field.fill(level, cv::Rect(0, 0, level.cols, level.rows), border);
 
     const int halfW = edgeModel.widths[k] / 2;
     const int halfH = edgeModel.heights[k] / 2;
     const double step = angleStep(index);
     const int angles = searchMode == 4 ? static_cast<int>(std::floor(2.0 * angleRange / step)) + 1 : 1;
     const int need = static_cast<int>(std::ceil(MinVisibleShare * n));
-    const int rivalNeed = std::max(MinCoarsePoints, static_cast<int>(std::ceil(MinRivalShare * n)));
     const int peakRadius = std::max(2, std::min(edgeModel.widths[k], edgeModel.heights[k]) / 4);
-    // The best few places at the border, one a peak, best first.
-    auto keepBorder = [&](const Candidate &here) {
-        auto near = std::find_if(border.begin(), border.end(), [&](const Candidate &c) {
-            return std::abs(c.x - here.x) <= peakRadius && std::abs(c.y - here.y) <= peakRadius;
-        });
-        if (near != border.end()) {
-            if (here.score <= near->score)
-                return;
-            border.erase(near);
-        }
-        border.insert(std::find_if(border.begin(), border.end(), [&](const Candidate &c) { return c.score < here.score; }),
-                      here);
-        if (static_cast<int>(border.size()) > KeptBorder)
-            border.pop_back();
-    };
     TurnedPoints points;
     VisibleTable table;
     double best = 0;
@@ -813,24 +765,15 @@ void PositioningModel::coarseSearch(const cv::Mat &level, int index, std::vector
         points.turn(edgeModel, index, angle, bounds);
         points.link(field.stride);
         table.build(points, bounds);
-        for (int y = halfH - rivalY; y <= level.rows - halfH + rivalY; ++y) {
+        for (int y = halfH - hidden; y <= level.rows - halfH + hidden; ++y) {
             const cv::Vec2f *row = field.at(0, y);
             const bool rowInside = y + bounds.y >= 0 && y + bounds.y + bounds.height <= level.rows;
-            const bool rowFound = y >= halfH - hiddenY && y <= level.rows - halfH + hiddenY;
-            for (int x = halfW - rivalX; x <= level.cols - halfW + rivalX; ++x) {
+            for (int x = halfW - hidden; x <= level.cols - halfW + hidden; ++x) {
                 int visible = n;
                 if (!rowInside || x + bounds.x < 0 || x + bounds.x + bounds.width > level.cols) {
                     visible = table.visible(x, y, level.size());
-                    if (visible < need || !rowFound || x < halfW - hiddenX || x > level.cols - halfW + hiddenX) {
-                        // Too little in view to be found, but it may be the target all the same.
-                        if (visible < rivalNeed)
-                            continue;
-                        const double floor = static_cast<int>(border.size()) < KeptBorder ? 0.0 : border.back().score;
-                        const float total = points.sum(row + x, static_cast<float>(std::max(floor, threshold) * visible));
-                        if (total > 0 && total / visible > floor)
-                            keepBorder(Candidate{x, y, angle, total / visible, 0, 0, total / visible});
+                    if (visible < need)
                         continue;
-                    }
                 }
                 const int divisor = scoreDivisor(visible, n);
                 const float total = points.sum(row + x, static_cast<float>(threshold * divisor));
@@ -1036,7 +979,7 @@ cv::Matx23d PositioningModel::levelPose(int level, const Candidate &candidate) c
     return cv::Matx23d(c, -s, f.x - (c * t.x - s * t.y), s, c, f.y - (s * t.x + c * t.y));
 }
 
-bool PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate, bool turn, double reach) const
+void PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const
 {
     // Gradient directions hardly change when a straight edge turns by a few tenths of a degree
     // or moves across by a fraction of a pixel, so the edge search leaves the angle loose on a
@@ -1046,45 +989,43 @@ bool PositioningModel::polish(const std::vector<cv::Mat> &pyramid, Candidate &ca
     const int level = checkLevel();
     const cv::Mat &templ = edgeModel.images[size_t(level)];
     if (templ.cols < 8 || templ.rows < 8)
-        return false;
+        return;
     const double scale = double(1 << level);
     const double offset = (scale - 1) / 2;
     const cv::Point2d t((edgeModel.widths[0] / 2 - offset) / scale, (edgeModel.heights[0] / 2 - offset) / scale);
     const cv::Matx23d pose = levelPose(level, candidate);
     const cv::Point2d f(pose(0, 0) * t.x + pose(0, 1) * t.y + pose(0, 2), pose(1, 0) * t.x + pose(1, 1) * t.y + pose(1, 2));
     // Only the neighbourhood of the target is smoothed and sampled.
-    const int around = static_cast<int>(std::ceil(std::hypot(templ.cols, templ.rows) / 2)) + 8;
-    // A target partly outside the frame settles on the part inside it.
-    const cv::Rect near = cv::Rect(cvRound(f.x) - around, cvRound(f.y) - around, 2 * around + 1, 2 * around + 1)
+    const int reach = static_cast<int>(std::ceil(std::hypot(templ.cols, templ.rows) / 2)) + 8;
+    const cv::Rect near = cv::Rect(cvRound(f.x) - reach, cvRound(f.y) - reach, 2 * reach + 1, 2 * reach + 1)
         & cv::Rect(0, 0, pyramid[size_t(level)].cols, pyramid[size_t(level)].rows);
-    if (near.empty())
-        return false;
+    if (near.width < templ.cols || near.height < templ.rows)
+        return;
     cv::Matx23d warp(pose(0, 0), pose(0, 1), pose(0, 2) - near.x, pose(1, 0), pose(1, 1), pose(1, 2) - near.y);
     // A settling that carries the pose much farther than it may move is given up early: it is
     // drifting to a look-alike or along a repeated edge, and would be refused anyway.
-    const RigidAlignment::Reach limits{(reach + 1) / scale, MaxSettleTurn + 1};
-    if (!settling.align(pyramid[size_t(level)](near), warp, turn, MaxSettleSteps, scratch->settling, limits))
-        return false;
+    const RigidAlignment::Reach limits{(MaxSettle + 1) / scale, MaxSettleTurn + 1};
+    if (!settling.align(pyramid[size_t(level)](near), warp, searchMode == 4, MaxSettleSteps, scratch->settling, limits))
+        return;
     const double angle = std::atan2(warp(1, 0), warp(0, 0)) * 180.0 / Pi;
     const double x = warp(0, 0) * t.x + warp(0, 1) * t.y + warp(0, 2) + near.x;
     const double y = warp(1, 0) * t.x + warp(1, 1) * t.y + warp(1, 2) + near.y;
     // Only a settling of the found pose is taken, never a jump elsewhere.
     const double moveX = x * scale + offset - candidate.x;
     const double moveY = y * scale + offset - candidate.y;
-    if (std::abs(moveX) > reach || std::abs(moveY) > reach || std::abs(angle - candidate.angle) > MaxSettleTurn
+    if (std::abs(moveX) > MaxSettle || std::abs(moveY) > MaxSettle || std::abs(angle - candidate.angle) > MaxSettleTurn
         || std::abs(angle) > angleRange)
-        return false;
+        return;
     candidate.sx = moveX;
     candidate.sy = moveY;
-    if (turn)
+    if (searchMode == 4)
         candidate.angle = angle;
-    return true;
 }
 
-double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate, double share) const
+double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const
 {
     // The frame laid back onto the template at the pose; pixels that come from outside the
-    // frame take no part, and at least share of the target must be seen.
+    // frame take no part, and at least MinVisibleShare of the target must be seen.
     const int level = checkLevel();
     const cv::Mat &templ = edgeModel.images[size_t(level)];
     const cv::Mat &mask = edgeModel.masks[size_t(level)];
@@ -1098,7 +1039,7 @@ double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Ca
     const int wanted = cv::countNonZero(mask);
     cv::bitwise_and(seen, mask, seen);
     const int visible = cv::countNonZero(seen);
-    if (wanted == 0 || visible < share * wanted)
+    if (wanted == 0 || visible < MinVisibleShare * wanted)
         return 0;
     std::vector<uchar> &target = scratch->target;
     std::vector<uchar> &there = scratch->there;
@@ -1117,72 +1058,6 @@ double PositioningModel::correlate(const std::vector<cv::Mat> &pyramid, const Ca
     }
     // A target without edges is never found, so "both flat" (1) cannot pass as agreement here.
     return pearsonCorrelation(target, there);
-}
-
-bool PositioningModel::outdoneAtTheBorder(const std::vector<cv::Mat> &pyramid, Candidate border, int from,
-                                          const Candidate &pose, double agreement) const
-{
-    // Only one that scores by edges about as well as the pose did where the search started.
-    if (border.score <= 0 || border.score < pose.coarse - BorderMargin)
-        return false;
-    // On full resolution, settled on its grey values where it can be.
-    const double scale = double(1 << from);
-    border.x = cvRound(border.x * scale + (scale - 1) / 2);
-    border.y = cvRound(border.y * scale + (scale - 1) / 2);
-    if (std::hypot(border.x - pose.x - pose.sx, border.y - pose.y - pose.sy) <= std::max(MaxRivalDistance, scale))
-        return false;
-    polish(pyramid, border, searchMode == 4, MaxRivalSettle);
-    return correlate(pyramid, border, MinRivalShare) > agreement - MinCorrelationMargin;
-}
-
-bool PositioningModel::flat(const std::vector<cv::Mat> &pyramid, const Candidate &pose, double agreement) const
-{
-    // The frame laid back onto the template grid widened by FlatStep on each side, once; the
-    // pose moved by FlatStep along either of the target's own axes is a window of it. On the
-    // level where the target has at most FlatArea pixels: a large target tells a move of a few
-    // of its pixels as clearly there.
-    int level = 0;
-    while (level + 1 < edgeModel.levels
-           && edgeModel.widths[size_t(level)] * edgeModel.heights[size_t(level)] > FlatArea)
-        ++level;
-    const cv::Mat &templ = edgeModel.images[size_t(level)];
-    const cv::Mat &mask = edgeModel.masks[size_t(level)];
-    const cv::Mat &frame = pyramid[size_t(level)];
-    const int step = static_cast<int>(FlatStep);
-    cv::Matx23d pose23 = levelPose(level, pose);
-    pose23(0, 2) -= (pose23(0, 0) + pose23(0, 1)) * step;
-    pose23(1, 2) -= (pose23(1, 0) + pose23(1, 1)) * step;
-    const cv::Size wide(templ.cols + 2 * step, templ.rows + 2 * step);
-    Scratch &s = *scratch;
-    cv::warpAffine(frame, s.flatBack, cv::Mat(pose23), wide, cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT);
-    // Which pixels come from the frame: all of them unless the widened grid reaches beyond it.
-    bool inside = true;
-    for (const cv::Point2d &c : {cv::Point2d(0, 0), cv::Point2d(wide.width, 0), cv::Point2d(0, wide.height),
-                                 cv::Point2d(wide.width, wide.height)}) {
-        const double x = pose23(0, 0) * c.x + pose23(0, 1) * c.y + pose23(0, 2);
-        const double y = pose23(1, 0) * c.x + pose23(1, 1) * c.y + pose23(1, 2);
-        inside = inside && x >= 0 && y >= 0 && x <= frame.cols - 1 && y <= frame.rows - 1;
-    }
-    if (!inside)
-        cv::warpAffine(cv::Mat(frame.size(), CV_8UC1, cv::Scalar(255)), s.flatSeen, cv::Mat(pose23), wide,
-                       cv::INTER_NEAREST | cv::WARP_INVERSE_MAP, cv::BORDER_CONSTANT, cv::Scalar(0));
-    const int wanted = cv::countNonZero(mask);
-    for (const cv::Point &move : {cv::Point(step, 0), cv::Point(-step, 0), cv::Point(0, step), cv::Point(0, -step)}) {
-        const cv::Rect window(step + move.x, step + move.y, templ.cols, templ.rows);
-        PearsonSums sums;
-        for (int y = 0; y < templ.rows; ++y) {
-            const uchar *t = templ.ptr<uchar>(y);
-            const uchar *m = mask.ptr<uchar>(y);
-            const uchar *f = s.flatBack.ptr<uchar>(window.y + y) + window.x;
-            const uchar *v = inside ? m : s.flatSeen.ptr<uchar>(window.y + y) + window.x;
-            for (int x = 0; x < templ.cols; ++x)
-                if (m[x] && v[x])
-                    sums.add(t[x], f[x]);
-        }
-        if (wanted > 0 && sums.n >= MinVisibleShare * wanted && sums.value() >= agreement - FlatMargin)
-            return true;
-    }
-    return false;
 }
 
 int PositioningModel::sweepLevel() const
@@ -1299,8 +1174,7 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
             halve(pyramid[k - 1], pyramid[k]);
 
         std::vector<Candidate> candidates;
-        std::vector<Candidate> border;
-        coarseSearch(pyramid[static_cast<size_t>(start)], start, candidates, border);
+        coarseSearch(pyramid[static_cast<size_t>(start)], start, candidates);
         for (int level = start - 1; level >= 1 && !candidates.empty(); --level) {
             const double previousStep = angleStep(level + 1);
             double best = 0;
@@ -1353,21 +1227,9 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
             const Candidate found = c;
             // Large targets are placed to a pixel by their many points; small ones, and turned
             // ones, are settled on their grey values.
-            if (searchMode == 4 || checkLevel() == 0) {
-                polish(pyramid, c, searchMode == 4, MaxSettle);
-                settled.emplace_back(c, correlate(pyramid, c, MinVisibleShare));
-                // A small turn is taken only when it agrees clearly better than none.
-                if (searchMode == 4 && std::abs(c.angle) * Pi / 180.0 * edgeModel.radius[0] < SmallTurnPixels) {
-                    Candidate upright = found;
-                    upright.angle = 0;
-                    polish(pyramid, upright, false, MaxSettle);
-                    const double agreement = correlate(pyramid, upright, MinVisibleShare);
-                    if (agreement >= settled.back().second - SmallTurnGain)
-                        settled.back() = {upright, agreement};
-                }
-            } else {
-                settled.emplace_back(c, correlate(pyramid, c, MinVisibleShare));
-            }
+            if (searchMode == 4 || checkLevel() == 0)
+                polish(pyramid, c);
+            settled.emplace_back(c, correlate(pyramid, c));
             done.emplace_back(found, settled.back());
         };
         for (const Candidate &c : candidates) {
@@ -1377,47 +1239,31 @@ bool PositioningModel::find(const cv::Mat &image, int &dx, int &dy, double &angl
         }
         auto agreesBest = [](const auto &l, const auto &r) { return l.second < r.second; };
         auto best = std::max_element(settled.begin(), settled.end(), agreesBest);
-        // The places followed are the best few by edges on the level where the search started; a
-        // look-alike dropped there may agree as well as the place kept, or better. The whole
-        // frame is compared with the target by its grey values, whatever the search kept.
-        if (best != settled.end() && best->second >= MinCorrelation) {
+        // A search that started on the sweep's level or finer has already compared every place
+        // at that resolution; one that started deeper, where the target is a few pixels, has not.
+        if (best != settled.end() && best->second >= MinCorrelation && start > sweepLevel()) {
             std::vector<Candidate> lookalikes;
             sweep(pyramid, best->first, best->second, lookalikes);
             for (const Candidate &c : lookalikes)
                 settle(c, sweepLevel());
             best = std::max_element(settled.begin(), settled.end(), agreesBest);
         }
-        if (best == settled.end()) {
-            pyramid[0].release();   // the caller's image, not ours to keep
+        pyramid[0].release();   // the caller's image, not ours to keep
+        if (best == settled.end())
             return;
-        }
         correlation = best->second;
         const Candidate &pose = best->first;
         const bool rivalled = std::any_of(settled.begin(), settled.end(), [&](const auto &other) {
             const double apart = std::hypot(other.first.x + other.first.sx - pose.x - pose.sx,
                                             other.first.y + other.first.sy - pose.y - pose.sy);
-            if (apart <= MaxRivalDistance)
-                return false;
-            if (other.second > best->second - MinCorrelationMargin)
-                return true;
-            // A place the settling could not hold (it would move farther than a pose may) agrees
-            // only as well as its rough pose; settled farther, it may agree as well as the pose.
-            if (other.second <= best->second - MinCorrelationMargin - RivalSlack)
-                return false;
-            Candidate wider = other.first;
-            return polish(pyramid, wider, searchMode == 4, MaxRivalSettle)
-                && correlate(pyramid, wider, MinVisibleShare) > best->second - MinCorrelationMargin;
+            return apart > MaxRivalDistance && other.second > best->second - MinCorrelationMargin;
         });
-        if (best->second >= MinCorrelation && !rivalled && !flat(pyramid, pose, best->second)
-            && std::none_of(border.begin(), border.end(), [&](const Candidate &c) {
-                   return outdoneAtTheBorder(pyramid, c, start, pose, best->second);
-               })) {
+        if (best->second >= MinCorrelation && !rivalled) {
             found = pose;
             accepted = true;
         } else if (rivalled) {
             rivals = true;
         }
-        pyramid[0].release();   // the caller's image, not ours to keep
     });
     if (!searched)
         return false;

@@ -94,15 +94,12 @@ private:
     bool build(const cv::Mat &templ, const cv::Mat &mask);
     int searchLevel(const cv::Size &image) const;
     double angleStep(int level) const;
-    void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept, std::vector<Candidate> &border) const;
+    void coarseSearch(const cv::Mat &level, int index, std::vector<Candidate> &kept) const;
     bool refine(const cv::Mat &level, int index, double previousStep, Candidate &candidate) const;
     int checkLevel() const;
     cv::Matx23d levelPose(int level, const Candidate &candidate) const;
-    bool polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate, bool turn, double reach) const;
-    double correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate, double share) const;
-    bool outdoneAtTheBorder(const std::vector<cv::Mat> &pyramid, Candidate border, int from, const Candidate &pose,
-                            double agreement) const;
-    bool flat(const std::vector<cv::Mat> &pyramid, const Candidate &pose, double agreement) const;
+    void polish(const std::vector<cv::Mat> &pyramid, Candidate &candidate) const;
+    double correlate(const std::vector<cv::Mat> &pyramid, const Candidate &candidate) const;
     int sweepLevel() const;
     void sweep(const std::vector<cv::Mat> &pyramid, const Candidate &pose, double agreement,
                std::vector<Candidate> &found) const;
