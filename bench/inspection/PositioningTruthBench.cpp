@@ -13,6 +13,7 @@
 // aligned, the worst error of the fitted transform at the image corners, and whether the
 // second run gave exactly the same transform.
 
+#include "bench/inspection/PositioningScenes.h"
 #include "bench/inspection/RatioReporter.h"
 #include "inspection/DetectionRuntime.h"
 #include "inspection/ImageRegistration.h"
@@ -109,6 +110,43 @@ struct Tally
 
 Tally tallies[sizeof Classes / sizeof Classes[0]];
 
+// How far a found pose puts the target's centre and corners from where the camera put them
+// (truth: template to frame coordinates). The model's angle turns clockwise on the screen.
+double poseError(const cv::Rect &target, int dx, int dy, double angle, const cv::Matx33d &truth,
+                 const std::vector<cv::Point2d> &more = {})
+{
+    const cv::Point2d anchor(target.x + target.width / 2, target.y + target.height / 2);
+    const cv::Point2d centre(anchor.x - dx, anchor.y - dy);
+    const double rad = angle * Pi / 180.0;
+    std::vector<cv::Point2d> points{anchor, cv::Point2d(target.tl()), cv::Point2d(target.x + target.width, target.y),
+                                    cv::Point2d(target.br()), cv::Point2d(target.x, target.y + target.height)};
+    points.insert(points.end(), more.begin(), more.end());
+    double error = 0;
+    for (const cv::Point2d &p : points) {
+        const cv::Point2d d = p - anchor;
+        const cv::Point2d predicted(centre.x + d.x * std::cos(rad) - d.y * std::sin(rad),
+                                    centre.y + d.x * std::sin(rad) + d.y * std::cos(rad));
+        const cv::Point2d seen = synth::transformPoint(truth, p);
+        error = std::max(error, std::hypot(predicted.x - seen.x, predicted.y - seen.y));
+    }
+    return error;
+}
+
+void count(Tally &tally, bool right, double error, double score, double agreement, const char *name, int frame)
+{
+    if (right) {
+        ++tally.right;
+        tally.worstRight = std::max(tally.worstRight, error);
+        tally.lowestRightScore = std::min(tally.lowestRightScore, score);
+        return;
+    }
+    std::printf("wrong but found: %s, frame %d: %.1f px off, edge score %.2f, agreement %.2f\n", name, frame, error, score,
+                agreement);
+    ++tally.wrong;
+    tally.worstWrong = std::max(tally.worstWrong, error);
+    tally.highestWrongScore = std::max(tally.highestWrongScore, score);
+}
+
 void truth(benchmark::State &state, size_t index)
 {
     const TruthClass &c = Classes[index];
@@ -150,33 +188,88 @@ void truth(benchmark::State &state, size_t index)
                 ++tally.missing;
                 continue;
             }
-            // Where the found pose puts the target's centre and corners beside where the camera
-            // put them. The model's angle turns clockwise, the camera's roll counter-clockwise.
-            const cv::Matx33d camera = synth::cameraTransform(FrameSize, conditions);
-            const cv::Point2d centre(anchor.x - dx, anchor.y - dy);
-            const double rad = angle * Pi / 180.0;
-            double error = 0;
-            const cv::Point2d points[5] = {cv::Point2d(anchor), cv::Point2d(target.tl()),
-                                           cv::Point2d(target.x + target.width, target.y),
-                                           cv::Point2d(target.br()), cv::Point2d(target.x, target.y + target.height)};
-            for (const cv::Point2d &p : points) {
-                const cv::Point2d d = p - cv::Point2d(anchor);
-                const cv::Point2d predicted(centre.x + d.x * std::cos(rad) - d.y * std::sin(rad),
-                                            centre.y + d.x * std::sin(rad) + d.y * std::cos(rad));
-                const cv::Point2d seen = synth::transformPoint(camera, p);
-                error = std::max(error, std::hypot(predicted.x - seen.x, predicted.y - seen.y));
+            const double error = poseError(target, dx, dy, angle, synth::cameraTransform(FrameSize, conditions));
+            count(tally, error <= RightPixels, error, model.lastScore(), model.lastCorrelation(), c.name, t);
+        }
+    }
+    state.counters["right"] = tally.right;
+    state.counters["wrong_found"] = tally.wrong;
+    state.counters["not_found"] = tally.missing;
+    state.counters["ms_per_find"] = tally.seconds * 1000 / Trials;
+}
+
+
+// Scenes drawn apart from the classes above (see PositioningScenes.h): camera turn up to turn
+// degrees, searched within +-range. For the kinds that are not turned the frame's corners must
+// also stay within FramePixels: the whole frame is moved by the pose, and a turn that is not
+// there moves its far side.
+struct GeneratedClass
+{
+    const char *name;
+    bench::SceneKind kind;
+    bool sparse;
+    double turn;
+    int range;
+};
+
+constexpr double FramePixels = 3.0;
+
+const GeneratedClass Generated[] = {
+    {"cut off 20-45 %, dense", bench::SceneKind::CutOff, false, 0, 0},
+    {"cut off 20-45 %, sparse", bench::SceneKind::CutOff, true, 0, 0},
+    {"cut off 20-45 %, dense, turned", bench::SceneKind::CutOff, false, 10, 10},
+    {"cut off 20-45 %, sparse, turned", bench::SceneKind::CutOff, true, 10, 10},
+    {"120 x 90 anywhere, sparse, turned", bench::SceneKind::Small, true, 10, 10},
+    {"120 x 90 anywhere, dense, turned", bench::SceneKind::Small, false, 10, 10},
+    {"any size anywhere, dense", bench::SceneKind::AnySize, false, 0, 0},
+    {"any size anywhere, sparse", bench::SceneKind::AnySize, true, 0, 0},
+    {"look-alikes far away, dense", bench::SceneKind::Lookalikes, false, 0, 0},
+    {"look-alikes far away, sparse", bench::SceneKind::Lookalikes, true, 0, 0},
+    {"look-alikes far away, dense, turned", bench::SceneKind::Lookalikes, false, 10, 10},
+    {"look-alikes far away, sparse, turned", bench::SceneKind::Lookalikes, true, 10, 10},
+    {"registered, beyond the edge, dense", bench::SceneKind::Registered, false, 1, 0},
+    {"registered, beyond the edge, sparse", bench::SceneKind::Registered, true, 1, 0},
+    {"registered, beyond the edge, dense, 5", bench::SceneKind::Registered, false, 1, 5},
+    {"registered, beyond the edge, sparse, 5", bench::SceneKind::Registered, true, 1, 5},
+    {"no turn, searched 5, dense", bench::SceneKind::NoTurn, false, 0, 5},
+    {"no turn, searched 5, sparse", bench::SceneKind::NoTurn, true, 0, 5},
+};
+
+Tally generatedTallies[sizeof Generated / sizeof Generated[0]];
+
+void generatedTruth(benchmark::State &state, size_t index)
+{
+    const GeneratedClass &c = Generated[index];
+    Tally &tally = generatedTallies[index];
+    tally = Tally();
+    for (auto _ : state) {
+        for (int t = 0; t < Trials; ++t) {
+            const std::uint32_t seed = std::uint32_t(31000 + 97 * index + 13 * t);
+            const bench::PositioningScene scene = bench::makePositioningScene(c.kind, c.sparse, c.turn, seed, FrameSize);
+            const cv::Rect &target = scene.target;
+            const cv::Point anchor(target.x + target.width / 2, target.y + target.height / 2);
+            PositioningModel model;
+            model.create(scene.templ(target), c.range, anchor.x, anchor.y, cv::Mat(target.size(), CV_8UC1, cv::Scalar(255)));
+            int dx = 0;
+            int dy = 0;
+            double angle = 0;
+            const auto start = std::chrono::steady_clock::now();
+            const bool found = model.find(scene.frame, dx, dy, angle);
+            tally.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            if (!found) {
+                ++tally.missing;
+                continue;
             }
-            if (error <= RightPixels) {
-                ++tally.right;
-                tally.worstRight = std::max(tally.worstRight, error);
-                tally.lowestRightScore = std::min(tally.lowestRightScore, model.lastScore());
-            } else {
-                std::printf("wrong but found: %s, frame %d: %.1f px off, edge score %.2f, agreement %.2f\n", c.name, t,
-                            error, model.lastScore(), model.lastCorrelation());
-                ++tally.wrong;
-                tally.worstWrong = std::max(tally.worstWrong, error);
-                tally.highestWrongScore = std::max(tally.highestWrongScore, model.lastScore());
+            const double error = poseError(target, dx, dy, angle, scene.truth);
+            bool right = error <= RightPixels;
+            if (c.kind == bench::SceneKind::NoTurn) {
+                const double w = FrameSize.width - 1;
+                const double h = FrameSize.height - 1;
+                const double far = poseError(target, dx, dy, angle, scene.truth,
+                                             {cv::Point2d(0, 0), cv::Point2d(w, 0), cv::Point2d(w, h), cv::Point2d(0, h)});
+                right = right && far <= FramePixels;
             }
+            count(tally, right, error, model.lastScore(), model.lastCorrelation(), c.name, t);
         }
     }
     state.counters["right"] = tally.right;
@@ -200,6 +293,17 @@ void printTruth(const RatioReporter &)
                     t.wrong ? t.highestWrongScore : 0.0, t.worstWrong);
     }
     std::printf("  wrong but found in all: %d (goal 0: %s)\n", wrong, wrong == 0 ? "met" : "MISSED");
+    std::printf("\ngenerated scenes (%d frames a class; not turned: also within %.1f px at the frame's corners):\n",
+                Trials, FramePixels);
+    wrong = 0;
+    for (size_t i = 0; i < sizeof Generated / sizeof Generated[0]; ++i) {
+        const Tally &t = generatedTallies[i];
+        wrong += t.wrong;
+        std::printf("  %-40s %6d %12d %10d %14.2f %10.1f %12.2f %12.2f %14.1f\n", Generated[i].name, t.right, t.wrong,
+                    t.missing, t.worstRight, t.seconds * 1000 / Trials, t.right ? t.lowestRightScore : 0.0,
+                    t.wrong ? t.highestWrongScore : 0.0, t.worstWrong);
+    }
+    std::printf("  wrong but found in the generated scenes: %d (goal 0: %s)\n", wrong, wrong == 0 ? "met" : "MISSED");
 }
 
 struct RegistrationTally
@@ -296,6 +400,10 @@ int main(int argc, char **argv)
     setupDetectionRuntime(nullptr);
     for (size_t i = 0; i < sizeof Classes / sizeof Classes[0]; ++i)
         benchmark::RegisterBenchmark((std::string("positioning_truth/") + Classes[i].name).c_str(), truth, i)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    for (size_t i = 0; i < sizeof Generated / sizeof Generated[0]; ++i)
+        benchmark::RegisterBenchmark((std::string("positioning_generated/") + Generated[i].name).c_str(), generatedTruth, i)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
     for (bool sparse : {false, true})
