@@ -31,7 +31,7 @@ function(mm_test_command variable target)
   if(MM_SANITIZE)
     set(${variable} ${PROJECT_SOURCE_DIR}/tests/run-sanitized.sh $<TARGET_FILE:${target}> PARENT_SCOPE)
   else()
-    set(${variable} ${target} PARENT_SCOPE)
+    set(${variable} $<TARGET_FILE:${target}> PARENT_SCOPE)
   endif()
 endfunction()
 
