@@ -295,6 +295,8 @@ void HostileFilesTest::groupNames()
 {
     QFETCH(QString, name);
     QFETCH(bool, plain);
+    // The group folder exists, as on a station.
+    QVERIFY(QDir().mkpath(QString::fromLatin1(ParameterGroupSwitch::GroupFolder)));
     QCOMPARE(isPlainGroupName(name), plain);
     QCOMPARE(groupFolderPath(name).isEmpty(), !plain);
 }
