@@ -82,6 +82,10 @@ const QStringList stillToMend = {
     QStringLiteral("settings tab 4: QLabel 'Confirm password'"),
     QStringLiteral("advanced tab with the password keypad: QLabel 'New password'"),
     QStringLiteral("advanced tab with the password keypad: QLabel 'Confirm password'"),
+    // The input/output tab is wider than the dialog in English and Japanese: the middle
+    // column's names lie over the delays' step buttons where the layout settles late.
+    QStringLiteral("settings tab 3: QLabel"),
+    QStringLiteral("settings tab 3: ComboBox covers"),
     // The statistics window's OK button lies over the end date field in English.
     QStringLiteral("statistics: QPushButton 'OK' covers _EditDateTime"),
 };
