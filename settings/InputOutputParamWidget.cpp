@@ -112,7 +112,7 @@ InputOutputParamWidget::InputOutputParamWidget(QWidget *parent)
                  {uiText(193), Param::ClampCutAfterOk},
                  {uiText(513), Param::EjectorCutAfterOk},
                  {uiText(265), Param::DoorCheck},
-                 {uiText(195), 165},
+                 {uiText(195), Param::OpenDoorFirst},
                  {uiText(515), Param::CutEjectorOnProductAlarm},
                  {uiText(562), Param::CutClampOnMouldAlarm}},
       adjustments[] = {{tr("检测信号分离"), Param::SeparateSignals},
