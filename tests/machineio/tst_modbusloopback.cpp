@@ -522,6 +522,9 @@ void TestModbusLoopback::idleFloodKeepsClientsBounded()
     // The oldest were closed.
     QVERIFY(idle.front()->state() == QAbstractSocket::UnconnectedState
             || idle.front()->waitForDisconnected(5000));
+    // Our ends of the connections the server closed are let go, so the new master's socket gets
+    // a descriptor that libmodbus's select() can watch (below 1024).
+    idle.erase(idle.begin(), idle.end() - ModbusServer::MaxClients);
 
     ModbusContext master = connectLibmodbus(server->serverPort());
     QVERIFY(master);
@@ -621,7 +624,8 @@ void TestModbusLoopback::pollingMastersKeepTheirPlaces()
     // The newest idle connections hold the places.
     for (int i = 0; i < 3 * Leaving; ++i)
         QVERIFY2(closedByServer(idle.fds[size_t(i)]), qPrintable(QString::number(i)));
-    QCOMPARE(server->clientCount(), ModbusServer::MaxClients);
+    // The last newcomers may still wait in the backlog.
+    QTRY_COMPARE(server->clientCount(), ModbusServer::MaxClients);
     QVERIFY(everyOneAnswered(2));
     QVERIFY(masters.reads.load() > 0);
     QCOMPARE(masters.errors.load(), 0);
